@@ -1,0 +1,42 @@
+// The record of one run: the work block, the streams and the copies of the records read.
+// Exactly one exists per run, owned by the main sequence and passed by reference to each step.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+#include "archive/archive_format.h"
+
+struct ArchiveContext {
+  uint8_t* work = nullptr;        // kExplodeWorkSize bytes from malloc; freed when the context ends
+  const char* exePath = nullptr;  // the archive's path (the running executable)
+  FILE* archiveFile = nullptr;    // opened "rb"; stays open for the run
+  FILE* outFile = nullptr;        // current member's output, opened "wb"
+  FILE* scriptFile = nullptr;     // the script member, opened "rt" while it runs
+  uint32_t currentIndex = 0;      // 1-based index of the member being extracted
+  uint32_t workDirLength = 0;     // characters of workDir; appended names are cut back to it
+  uint32_t totalBytes = 0;        // trailer.totalBytes once accepted
+  uint32_t archiveTag = kArchiveTag;
+  SeaTrailer trailer = {kSeaTrailerTag, 0, 0, 0, kSeaTrailerTag, 0, {}};
+  FileHeader header = {kFileHeaderTag, 0, 0, 1, 0, 0, 0};
+  char memberName[kMemberNameSize] = {};
+  char scriptPath[kPathSize] = {};
+  char workDir[kPathSize] = {};   // ends in the path separator
+
+  ArchiveContext() = default;
+  ArchiveContext(const ArchiveContext&) = delete;
+  ArchiveContext& operator=(const ArchiveContext&) = delete;
+  ~ArchiveContext();  // frees work; closes nothing (the streams have their own owners)
+};
+
+// Reads the last 280 bytes of archiveFile into trailer and tests seaTag. The product name is
+// always left NUL-terminated inside its field (a name without its NUL is cut at 255 bytes).
+ResultCode ReadSeaTrailer(ArchiveContext& context);
+
+// Seeks archiveFile to trailer.archiveOffset, reads and tests the archive tag. On success the
+// stream stands on member 1's FileHeader.
+ResultCode ReadArchiveTag(ArchiveContext& context);
+
+// Reads one FileHeader and its name from the stream's position. A name longer than
+// memberName, or without its NUL inside nameLength, is refused with kArchiveCorrupted before
+// anything is read into memberName. On success the stream stands on the member's data.
+ResultCode ReadFileHeader(FileHeader& header, char (&memberName)[kMemberNameSize], FILE* stream);

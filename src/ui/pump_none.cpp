@@ -1,0 +1,5 @@
+// Builds without windows (the host's zbpack and tests): nothing to dispatch.
+#include "ui/pump.h"
+
+void PumpMessages() {}
+void WaitPumping(uint32_t) {}
