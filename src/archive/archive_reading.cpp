@@ -1,0 +1,52 @@
+// Walking the archive: closing record, archive tag, member headers. The stream position is
+// the only state; nothing is retried and fields a failed read had filled keep what was read.
+#include <cstdlib>
+#include <cstring>
+
+#include "archive/archive_context.h"
+
+ArchiveContext::~ArchiveContext() { std::free(work); }
+
+ResultCode ReadSeaTrailer(ArchiveContext& context) {
+  if (std::fseek(context.archiveFile, -long(kSeaTrailerSize), SEEK_END) != 0) return kIOError;
+  uint8_t bytes[kSeaTrailerSize];
+  if (std::fread(bytes, kSeaTrailerSize, 1, context.archiveFile) != 1) return kIOError;
+  DecodeSeaTrailer(bytes, &context.trailer);
+  // The name is shown and formatted later; one without its NUL is cut rather than overrun.
+  context.trailer.productName[kProductNameSize - 1] = '\0';
+  return TestSeaTrailerTag(context.trailer.seaTag);
+}
+
+ResultCode ReadArchiveTag(ArchiveContext& context) {
+  // archiveOffset is unsigned 32-bit; a long may be 32-bit, so offsets of 2 GiB and more go
+  // through a relative seek instead of turning negative.
+  const uint32_t offset = context.trailer.archiveOffset;
+  const uint32_t firstPart = offset > 0x7FFFFFFFu ? 0x7FFFFFFFu : offset;
+  if (std::fseek(context.archiveFile, long(firstPart), SEEK_SET) != 0) return kIOError;
+  if (offset != firstPart &&
+      std::fseek(context.archiveFile, long(offset - firstPart), SEEK_CUR) != 0) {
+    return kIOError;
+  }
+  uint8_t bytes[4];
+  if (std::fread(bytes, sizeof bytes, 1, context.archiveFile) != 1) return kIOError;
+  context.archiveTag = LoadLE32(bytes);
+  return TestArchiveTag(context.archiveTag);
+}
+
+ResultCode ReadFileHeader(FileHeader& header, char (&memberName)[kMemberNameSize], FILE* stream) {
+  if (stream == nullptr) return kBadParameter;
+  uint8_t bytes[kFileHeaderSize];
+  if (std::fread(bytes, kFileHeaderSize, 1, stream) != 1) return kIOError;
+  DecodeFileHeader(bytes, &header);
+  const ResultCode tagResult = TestFileHeaderTag(header.tag);
+  if (tagResult != kNoError) return tagResult;
+  if (header.nameLength == 0) return kIOError;  // no item to read: a failed read
+  // The name must fit memberName and end with its NUL inside nameLength. Anything else is a
+  // damaged record: refused before a byte of it lands in memberName.
+  if (header.nameLength > kMemberNameSize) return kArchiveCorrupted;
+  char name[kMemberNameSize];
+  if (std::fread(name, header.nameLength, 1, stream) != 1) return kIOError;
+  if (std::memchr(name, '\0', header.nameLength) == nullptr) return kArchiveCorrupted;
+  std::memcpy(memberName, name, header.nameLength);
+  return kNoError;
+}

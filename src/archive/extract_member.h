@@ -1,0 +1,22 @@
+// Extracting one member: read its header and name, create its file in the work directory,
+// copy or decode its data, verify its CRC-32 and put its time back.
+#pragma once
+#include "archive/archive_context.h"
+
+// Extracts the member whose FileHeader stands at archiveFile's position into workDir. On
+// return with 0 the stream stands on the next FileHeader. A failing member's file, if it was
+// created, stays closed and with its time set.
+// Precondition: work allocated (kExplodeWorkSize bytes), workDir/workDirLength set.
+ResultCode ExtractMember(ArchiveContext& context);
+
+// Creates workDir + memberName with mode "wb" into outFile, and copies the path into
+// scriptPath when currentIndex is the script's index. Unsafe names and paths that would not
+// fit kPathSize are refused with kCannotCreateFile before anything is created. workDir is cut
+// back to workDirLength in every case.
+ResultCode OpenMemberOutput(ArchiveContext& context);
+
+// Moves the current member's storedSize data bytes from archiveFile to outFile (stored copy
+// or decoder, by header.compressed) and compares the CRC-32 of the bytes written with
+// header.crc. Afterwards archiveFile stands at the member's computed end (data bytes that an
+// implode stream did not use are skipped). Opens and closes nothing.
+ResultCode TransferMember(ArchiveContext& context);

@@ -1,0 +1,64 @@
+#include "archive/member_transfer.h"
+
+#include "explode/crc32.h"
+#include "ui/pump.h"
+
+int32_t extractedBytes = 0;
+
+TransferState StartTransfer(FILE* input, FILE* output, uint32_t storedSize) {
+  TransferState state;
+  state.input = input;
+  state.output = output;
+  state.storedSize = storedSize;
+  state.bytesRead = 0;
+  state.bytesWritten = 0;
+  state.crc = 0xFFFFFFFFu;
+  state.chunkSize = kStoredChunkSize;
+  state.streamError = 0;
+  state.crcMode = 1;
+  return state;
+}
+
+uint32_t ReadMemberData(uint8_t* buffer, uint32_t* requested, void* userData) {
+  TransferState& state = *static_cast<TransferState*>(userData);
+  const uint32_t remaining = state.storedSize - state.bytesRead;
+  const uint32_t wanted = *requested < remaining ? *requested : remaining;
+  const uint32_t got = uint32_t(std::fread(buffer, 1, wanted, state.input));
+  state.bytesRead += got;
+  if (got != wanted) {
+    // A shortfall at the end of the file is no stream error: the CRC test catches it.
+    state.streamError = std::ferror(state.input) != 0 ? 1 : 0;
+  }
+  if (state.crcMode == 0 && got > 0) state.crc = Crc32Update(buffer, &got, &state.crc);
+  PumpMessages();
+  return got;
+}
+
+void WriteMemberData(uint8_t* buffer, uint32_t* count, void* userData) {
+  TransferState& state = *static_cast<TransferState*>(userData);
+  const uint32_t got = uint32_t(std::fwrite(buffer, 1, *count, state.output));
+  state.bytesWritten += got;
+  if (got == *count) {
+    // A signed 32-bit counter by design (the progress window's arithmetic is signed); totals
+    // past 2 GiB wrap, which only the progress display can notice.
+    extractedBytes = int32_t(uint32_t(extractedBytes) + got);
+  } else {
+    state.streamError = std::ferror(state.output) != 0 ? 1 : 0;
+  }
+  if (state.crcMode == 1 && got > 0) state.crc = Crc32Update(buffer, &got, &state.crc);
+  PumpMessages();
+}
+
+uint32_t CopyStored(ExplodeReadFn readFn, ExplodeWriteFn writeFn, void* buffer, void* userData) {
+  TransferState& state = *static_cast<TransferState*>(userData);
+  uint8_t* bytes = static_cast<uint8_t*>(buffer);
+  if (state.streamError != 0) return 5;
+  for (;;) {
+    uint32_t chunk = state.chunkSize;
+    uint32_t got = readFn(bytes, &chunk, userData);
+    if (got == 0) break;
+    writeFn(bytes, &got, userData);
+    if (state.streamError != 0) break;
+  }
+  return state.streamError != 0 ? 5 : 0;
+}

@@ -1,0 +1,18 @@
+// The run's work area: the executable's path, the decoder's work block and the private work
+// directory below the temporary directory, its free space, and its removal. Win32 only.
+#pragma once
+#include "archive/archive_context.h"
+
+// Stores exePath, allocates the work block, makes the work directory. First step of a run.
+ResultCode PrepareWorkArea(ArchiveContext& context, const char* exePath);
+
+// Builds workDir/workDirLength from the temporary path and creates the directory; an existing
+// one is reused as it is. workDirLength is set also when the creation fails.
+ResultCode MakeWorkDir(ArchiveContext& context);
+
+// kNotEnoughDiskSpace when the drive of path has fewer than neededBytes free.
+ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes);
+
+// Deletes the files of the work directory, then the directory; each deletion gets three
+// attempts with a 1250 ms pumping wait after each failure. Always returns 0.
+ResultCode RemoveWorkDir(ArchiveContext& context);

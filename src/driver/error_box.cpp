@@ -1,0 +1,32 @@
+#include "driver/error_box.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "driver/app_globals.h"
+#include "driver/text_format.h"
+
+namespace {
+constexpr char kErrorCaption[] = "Zubrex Self-Extracting Archive Error";
+constexpr int kResultTextSize = 256;
+constexpr size_t kErrorBoxBufferSize = 512;
+char resultTextBuffer[kResultTextSize];
+}  // namespace
+
+const char* ResultText(ResultCode code) {
+  // A failed load leaves an empty message rather than an unset buffer.
+  if (LoadStringA(appInstance, ResultStringId(code), resultTextBuffer, kResultTextSize) <= 0) {
+    resultTextBuffer[0] = '\0';
+  }
+  return resultTextBuffer;
+}
+
+ResultCode ShowErrorBox(ResultCode code) {
+  char caption[kErrorBoxBufferSize];
+  char text[kErrorBoxBufferSize];
+  std::memcpy(caption, kErrorCaption, sizeof kErrorCaption);
+  FormatErrorText(text, sizeof text, ResultText(code), code);
+  MessageBoxA(nullptr, text, caption, MB_ICONWARNING);
+  return code;
+}
