@@ -1,0 +1,40 @@
+#include "archive/extract_all.h"
+
+#include <windows.h>
+
+#include "archive/extract_member.h"
+#include "driver/app_globals.h"
+#include "driver/text_format.h"
+#include "resource.h"
+#include "ui/dialogs.h"
+#include "ui/messages.h"
+#include "ui/progress_window.h"
+
+namespace {
+constexpr int kTextSize = 256;
+}
+
+ResultCode ExtractAll(ArchiveContext& context) {
+  ResultCode result = ReadArchiveTag(context);
+
+  HWND progress = CreateModelessDialog(IDD_PROGRESS, mainWindow, ProgressDialogProc);
+  char format[kTextSize];
+  char caption[kTextSize];
+  if (LoadStringA(appInstance, IDS_EXTRACTING, format, kTextSize) <= 0) format[0] = '\0';
+  FormatWithText(caption, sizeof caption, format, context.trailer.productName);
+  SendSetText(progress, caption);
+  // The window derives its bytes per step from the range and step in force when the total
+  // arrives: this order is required.
+  SendSetRange(progress, 1, context.trailer.fileCount + 1);
+  SendSetStep(progress, 1);
+  SendMessageA(progress, kMsgSetTotal, 0, LPARAM(context.totalBytes));
+
+  for (context.currentIndex = 1;
+       context.currentIndex <= context.trailer.fileCount && result == kNoError;
+       ++context.currentIndex) {
+    result = ExtractMember(context);
+  }
+
+  SendClose(progress);
+  return result;
+}

@@ -1,0 +1,6 @@
+#include "driver/app_globals.h"
+
+HINSTANCE appInstance = nullptr;
+HWND mainWindow = nullptr;
+HWND statusWindow = nullptr;
+char exePathBuffer[kPathSize] = {};

@@ -1,0 +1,66 @@
+// Process entry and the hidden main window. The whole run happens inside the window's
+// WM_CREATE; the message loop afterwards only takes the quit message that ends the process.
+#include <windows.h>
+
+#include "driver/app_globals.h"
+#include "driver/main_sequence.h"
+#include "resource.h"
+#include "ui/common_controls.h"
+
+namespace {
+
+constexpr char kClassName[] = "ZubrexSea";
+constexpr char kWindowTitle[] = "Zubrex Self-Extracting Archive";
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      mainWindow = window;
+      MainSequence();
+      PostQuitMessage(0);
+      return 0;
+    case WM_DESTROY:
+    case WM_CLOSE:
+      // WM_CLOSE is not passed on: the window is never destroyed, the loop just ends.
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
+  // A downloaded installer sits beside whatever else was downloaded: no DLL may come from its
+  // folder. The search is limited to the system directory before anything else loads.
+  RestrictDllSearchToSystem();
+  // The progress bar's class must exist before any dialog template that holds one is made.
+  LoadCommonControls();
+
+  if (previousInstance == nullptr) {
+    WNDCLASSA windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ICON1));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassA(&windowClass) == 0) return 0;
+    appInstance = instance;
+  }
+
+  HWND window = CreateWindowExA(0, kClassName, kWindowTitle, WS_POPUPWINDOW, CW_USEDEFAULT, 0, 0, 0,
+                                nullptr, nullptr, instance, nullptr);
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+
+  MSG message = {};
+  // No window filter: the quit message belongs to the thread, not to the window.
+  while (GetMessageA(&message, nullptr, 0, 0) == 1) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return int(message.wParam);
+}

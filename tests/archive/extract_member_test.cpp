@@ -1,0 +1,183 @@
+// Extracting members from real files into a scratch work directory, through the same code the
+// stub runs.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "archive/archive_context.h"
+#include "archive/extract_member.h"
+#include "archive/file_time.h"
+#include "archive/member_transfer.h"
+#include "driver/run_steps.h"
+#include "explode/explode.h"
+#include "test_files.h"
+
+namespace {
+
+constexpr uint64_t k2021 = 132539328000000000ull;  // 2021-01-01 00:00:00 UTC as a FILETIME
+const Bytes kImplodedAiai = {0x00, 0x04, 0x82, 0x24, 0x25, 0x8f, 0x80, 0x7f};
+
+TestMember Stored(const std::string& name, const Bytes& data) {
+  TestMember member;
+  member.name = name;
+  member.data = data;
+  member.crc = Crc32Of(data);
+  member.lastWriteTime = k2021;
+  return member;
+}
+
+class Extraction : public testing::Test {
+ protected:
+  void SetUp() override {
+    context_.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
+    std::strcpy(context_.workDir, work_.path().c_str());
+    context_.workDirLength = uint32_t(work_.path().size());
+  }
+  void TearDown() override {
+    if (context_.archiveFile != nullptr) std::fclose(context_.archiveFile);
+  }
+  // Opens the archive and stands on member 1.
+  void Open(const std::vector<TestMember>& members, uint32_t scriptIndex = 0) {
+    path_ = archives_.Write("setup.exe", BuildArchive(Bytes(16, 0x90), members, scriptIndex, "P"));
+    context_.exePath = path_.c_str();
+    ASSERT_EQ(kNoError, OpenArchiveFile(context_));
+    ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
+    ASSERT_EQ(kNoError, ReadArchiveTag(context_));
+    context_.currentIndex = 1;
+  }
+  ResultCode Next() {
+    const ResultCode result = ExtractMember(context_);
+    ++context_.currentIndex;
+    return result;
+  }
+  std::string Out(const std::string& name) const { return work_.path() + name; }
+
+  ScratchDir archives_;
+  ScratchDir work_;
+  std::string path_;
+  ArchiveContext context_;
+};
+
+TEST_F(Extraction, StoredMembersArriveWhole_WithTheirTimes_AndTheScriptPathIsRemembered) {
+  Bytes big(100000);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = uint8_t(i * 7 + i / 251);
+  Open({Stored("one.txt", {'h', 'i'}), Stored("empty.dat", {}), Stored("big.bin", big)}, 2);
+  extractedBytes = 0;
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(kNoError, Next());
+  EXPECT_EQ(Bytes({'h', 'i'}), ReadAll(Out("one.txt")));
+  EXPECT_EQ(Bytes(), ReadAll(Out("empty.dat")));
+  EXPECT_EQ(big, ReadAll(Out("big.bin")));
+  EXPECT_EQ(int32_t(2 + big.size()), extractedBytes);
+  EXPECT_EQ(Out("empty.dat"), context_.scriptPath);
+  EXPECT_EQ(work_.path(), context_.workDir);  // cut back after every name
+
+  struct stat info;
+  ASSERT_EQ(0, stat(Out("big.bin").c_str(), &info));
+  EXPECT_EQ(1609459200, int64_t(info.st_mtime));
+  // The stream stands on the trailer now.
+  EXPECT_EQ(kZbSeaBadArchiveCount,
+            ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
+}
+
+TEST_F(Extraction, ACrcMismatchLeavesTheWholeFileClosedAndTimed) {
+  TestMember bad = Stored("bad.txt", {'x', 'y', 'z'});
+  bad.crc ^= 1;
+  Open({Stored("good.txt", {'g'}), bad});
+  ASSERT_EQ(kNoError, Next());
+  EXPECT_EQ(kArchiveCorrupted, Next());
+  EXPECT_EQ(Bytes({'x', 'y', 'z'}), ReadAll(Out("bad.txt")));
+  EXPECT_EQ(nullptr, context_.outFile);
+  struct stat info;
+  ASSERT_EQ(0, stat(Out("bad.txt").c_str(), &info));
+  EXPECT_EQ(1609459200, int64_t(info.st_mtime));
+}
+
+TEST_F(Extraction, AStoredMemberCutShortByTheEndOfTheFileFailsItsCrc) {
+  TestMember member = Stored("cut.bin", Bytes(5000, 'c'));
+  member.storedSizeOverride = 9000;  // runs through the trailer into the end of the file
+  Open({member});
+  EXPECT_EQ(kArchiveCorrupted, Next());
+  EXPECT_EQ(5000u + 280u, ReadAll(Out("cut.bin")).size());
+}
+
+TEST_F(Extraction, AnImplodedMemberContinuesAtItsComputedEndBehindUnusedStoredBytes) {
+  TestMember imploded;
+  imploded.name = "aiai.txt";
+  imploded.compressed = 1;
+  imploded.data = kImplodedAiai;
+  // Bytes behind the end symbol: unread by the decoder, but part of the member.
+  imploded.data.insert(imploded.data.end(), {0x04, 0x00, 0x0A, 0x00, 0xEE, 0xEE});
+  const Bytes expected = {'A', 'I', 'A', 'I', 'A', 'I', 'A', 'I', 'A', 'I', 'A', 'I', 'A'};
+  imploded.crc = Crc32Of(expected);
+  Open({imploded, Stored("after.txt", {'o', 'k'})});
+  ASSERT_EQ(kNoError, Next());
+  EXPECT_EQ(expected, ReadAll(Out("aiai.txt")));
+  ASSERT_EQ(kNoError, Next());
+  EXPECT_EQ(Bytes({'o', 'k'}), ReadAll(Out("after.txt")));
+}
+
+TEST_F(Extraction, DecoderFailuresMapToTheirCodes) {
+  TestMember tiny;
+  tiny.name = "tiny";
+  tiny.compressed = 1;
+  tiny.data = {0x00, 0x04, 0x82, 0x24};  // four bytes: too short to be a stream
+  Open({tiny});
+  EXPECT_EQ(kCMP_BAD_DATA, Next());
+  std::fclose(context_.archiveFile);
+  context_.archiveFile = nullptr;
+
+  TestMember cut = tiny;
+  cut.data = Bytes(kImplodedAiai.begin(), kImplodedAiai.end() - 1);
+  Open({cut});
+  EXPECT_EQ(kCMP_ABORT, Next());
+  // Everything decoded before the cut was handed over.
+  EXPECT_FALSE(ReadAll(Out("tiny")).empty());
+}
+
+TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
+  for (const char* name : {"..\\escaped.txt", "../escaped.txt", "C:\\escaped.txt", "NUL",
+                           "a.txt:stream", "missing-dir\\file.txt"}) {
+    SCOPED_TRACE(name);
+    Open({Stored(name, {'e'})});
+    EXPECT_EQ(kCannotCreateFile, Next());
+    EXPECT_EQ(work_.path(), context_.workDir);
+    std::fclose(context_.archiveFile);
+    context_.archiveFile = nullptr;
+  }
+  EXPECT_TRUE(ReadAll(archives_.path() + "escaped.txt").empty());
+}
+
+TEST_F(Extraction, ANameThatWouldOverflowThePathBufferIsRefused) {
+  const std::string longName(kPathSize - context_.workDirLength, 'L');
+  Open({Stored(longName, {'l'})});
+  EXPECT_EQ(kCannotCreateFile, Next());
+  EXPECT_EQ(work_.path(), context_.workDir);
+}
+
+TEST_F(Extraction, ASecondMemberOfTheSameNameReplacesTheFirst) {
+  Open({Stored("same.txt", Bytes(100, '1')), Stored("same.txt", {'2'})});
+  ASSERT_EQ(kNoError, Next());
+  ASSERT_EQ(kNoError, Next());
+  EXPECT_EQ(Bytes({'2'}), ReadAll(Out("same.txt")));
+}
+
+TEST(StoredCopy, AWriteErrorStopsTheCopyWithResultFive) {
+  ScratchDir dir;
+  const std::string path = dir.Write("in.bin", Bytes(50000, 'i'));
+  FILE* input = std::fopen(path.c_str(), "rb");
+  FILE* readOnly = std::fopen(path.c_str(), "rb");  // writes to it fail with the error set
+  ASSERT_NE(nullptr, input);
+  TransferState state = StartTransfer(input, readOnly, 50000);
+  Bytes buffer(kStoredChunkSize);
+  EXPECT_EQ(5u, CopyStored(ReadMemberData, WriteMemberData, buffer.data(), &state));
+  EXPECT_NE(0u, state.streamError);
+  EXPECT_EQ(kStoredChunkSize, state.bytesRead);  // stopped after the first failed write
+  EXPECT_EQ(5u, CopyStored(ReadMemberData, WriteMemberData, buffer.data(), &state));
+  std::fclose(input);
+  std::fclose(readOnly);
+}
+
+}  // namespace

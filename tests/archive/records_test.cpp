@@ -1,0 +1,80 @@
+// The records' byte layout and the classification of their tags.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "archive/archive_format.h"
+
+namespace {
+
+TEST(Records, SeaTrailerFieldsStandAtTheirOffsetsLittleEndian) {
+  SeaTrailer trailer = {0x11223344, 0x55667788, 3, 2, kSeaTrailerTag, 0xA1B2C3D4, {}};
+  std::strcpy(trailer.productName, "Product");
+  uint8_t bytes[kSeaTrailerSize];
+  EncodeSeaTrailer(trailer, bytes);
+  const uint8_t expectedStart[24] = {0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55,
+                                     3,    0,    0,    0,    2,    0,    0,    0,
+                                     0x04, 0x00, 0x0F, 0x00, 0xD4, 0xC3, 0xB2, 0xA1};
+  EXPECT_EQ(0, std::memcmp(bytes, expectedStart, sizeof expectedStart));
+  EXPECT_EQ(0, std::memcmp(bytes + 24, "Product", 8));
+  EXPECT_EQ(0, bytes[kSeaTrailerSize - 1]);
+
+  SeaTrailer decoded;
+  DecodeSeaTrailer(bytes, &decoded);
+  EXPECT_EQ(trailer.recordTag, decoded.recordTag);
+  EXPECT_EQ(trailer.archiveOffset, decoded.archiveOffset);
+  EXPECT_EQ(trailer.fileCount, decoded.fileCount);
+  EXPECT_EQ(trailer.scriptIndex, decoded.scriptIndex);
+  EXPECT_EQ(trailer.seaTag, decoded.seaTag);
+  EXPECT_EQ(trailer.totalBytes, decoded.totalBytes);
+  EXPECT_STREQ("Product", decoded.productName);
+}
+
+TEST(Records, FileHeaderFieldsStandAtTheirOffsetsWithTheTimeLowHalfFirst) {
+  const FileHeader header = {kFileHeaderTag, 18, 0x01020304, 1, 0x0A0B0C0D, 0xCAFEBABE,
+                             0x01D2C3B4A5968778ull};
+  uint8_t bytes[kFileHeaderSize];
+  EncodeFileHeader(header, bytes);
+  const uint8_t expected[kFileHeaderSize] = {
+      0x04, 0x00, 0x0A, 0x00, 18,   0,    0,    0,    0x04, 0x03, 0x02,
+      0x01, 1,    0,    0,    0,    0x0D, 0x0C, 0x0B, 0x0A, 0xBE, 0xBA,
+      0xFE, 0xCA, 0x78, 0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0x01};
+  EXPECT_EQ(0, std::memcmp(bytes, expected, kFileHeaderSize));
+  FileHeader decoded;
+  DecodeFileHeader(bytes, &decoded);
+  EXPECT_EQ(header.lastWriteTime, decoded.lastWriteTime);
+  EXPECT_EQ(header.storedSize, decoded.storedSize);
+  EXPECT_EQ(header.crc, decoded.crc);
+}
+
+struct TagCase {
+  uint32_t tag;
+  ResultCode trailer;
+  ResultCode archive;
+  ResultCode header;
+};
+
+// Each tag tested against each record's expectation: equal, same type with another version,
+// the closing record's type, and other types.
+TEST(Records, TagClassificationOfAllThreeRecords) {
+  const TagCase cases[] = {
+      {kSeaTrailerTag, kNoError, kArchiveCorrupted, kZbSeaBadArchiveCount},
+      {0x000F0005, kBadSeaVersion, kArchiveCorrupted, kZbSeaBadArchiveCount},
+      {0x000F0000, kBadSeaVersion, kArchiveCorrupted, kZbSeaBadArchiveCount},
+      {kArchiveTag, kArchiveCorrupted, kNoError, kFileCorrupted},
+      {0x000E0003, kArchiveCorrupted, kBadSeaVersion, kFileCorrupted},
+      {kFileHeaderTag, kArchiveCorrupted, kArchiveCorrupted, kNoError},
+      {0x000A0104, kArchiveCorrupted, kArchiveCorrupted, kBadArchiveVersion},
+      {0x00000000, kArchiveCorrupted, kArchiveCorrupted, kFileCorrupted},
+      {0x0004000F, kArchiveCorrupted, kArchiveCorrupted, kFileCorrupted},
+      {0xFFFFFFFF, kArchiveCorrupted, kArchiveCorrupted, kFileCorrupted},
+  };
+  for (const TagCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << "tag 0x" << c.tag);
+    EXPECT_EQ(c.trailer, TestSeaTrailerTag(c.tag));
+    EXPECT_EQ(c.archive, TestArchiveTag(c.tag));
+    EXPECT_EQ(c.header, TestFileHeaderTag(c.tag));
+  }
+}
+
+}  // namespace
