@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The whole test suite: host unit tests, the same under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the Win32 unit and end-to-end tests under Wine, and a short
+# fuzzing run. Ends with one line "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
+
+if [ ! -f build/sanitize/build.ninja ]; then
+  cmake -S . -B build/sanitize -G Ninja -DZB_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+fi
+cmake --build build/sanitize || { echo "sanitizer build failed"; echo "0 passed, 1 failed"; exit 1; }
+
+passed=0
+failed=0
+log=$(mktemp)
+run_ctest() {  # label, ctest arguments...
+  local label=$1; shift
+  echo "== $label"
+  ctest "$@" --output-on-failure 2>&1 | tee "$log"
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    echo "$label: ctest ran no test"
+    failed=$((failed + 1))
+    return
+  fi
+  local bad total
+  bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+start=$(date +%s)
+run_ctest "host unit tests" --test-dir build/host -j2
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_ctest "host unit tests under ASan/UBSan" --test-dir build/sanitize -j2
+bash scripts/wine-prefix.sh init
+run_ctest "Win32 tests under Wine" --test-dir build/win32
+echo "== fuzzing"
+if bash scripts/fuzz.sh "${ZB_FUZZ_SECONDS:-20}"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+rm -f "$log"
+echo "wall time: $(( $(date +%s) - start )) s of tests (after the build)"
+echo "Tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
