@@ -1,0 +1,167 @@
+// The progress bar's arithmetic: how bytes written become steps, and where it must not fault.
+#include "ui/progress_math.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace {
+
+// A meter configured the way the extraction does it: range (1, members + 1), step 1, total.
+ProgressMeter ConfiguredMeter(uint32_t members, int32_t totalBytes) {
+  ProgressMeter meter = kFreshProgressMeter;
+  SetMeterRange(meter, UnpackRange(PackRange(1, members + 1)));
+  SetMeterStep(meter, 1);
+  SetMeterTotal(meter, totalBytes);
+  return meter;
+}
+
+// Feeds one kMsgAddBytes and counts the kMsgStepIt it produces.
+int StepsFor(ProgressMeter& meter, int32_t bytes) {
+  AddPendingBytes(meter, bytes);
+  int steps = 0;
+  while (TakePendingStep(meter)) {
+    ++steps;
+  }
+  return steps;
+}
+
+TEST(ProgressRange, PacksUpperHighAndLowerLowKeepingSixteenBitsEach) {
+  EXPECT_EQ(PackRange(1, 9), 0x00090001u);
+  EXPECT_EQ(PackRange(0x12345, 0x1FFFF), 0xFFFF2345u);
+  const ProgressRange range = UnpackRange(0xFFFE0003u);
+  EXPECT_EQ(range.lower, 3);
+  EXPECT_EQ(range.upper, 0xFFFE);
+}
+
+TEST(ProgressRange, SetsSpanAndUpperButKeepsStepsAndPendingBytes) {
+  ProgressMeter meter = kFreshProgressMeter;
+  meter.stepsTaken = 4;
+  meter.pendingBytes = 17;
+  SetMeterRange(meter, {5, 2});
+  EXPECT_EQ(meter.rangeUpper, 2);
+  EXPECT_EQ(meter.span, -3);  // signed, not a wrapped 16-bit value
+  EXPECT_EQ(meter.stepsTaken, 4);
+  EXPECT_EQ(meter.pendingBytes, 17);
+}
+
+TEST(BytesPerStep, DividesTheTotalByTheSpanBeforeMultiplyingByTheStep) {
+  ProgressMeter meter = kFreshProgressMeter;
+  SetMeterRange(meter, {0, 3});
+  SetMeterStep(meter, 2);
+  SetMeterTotal(meter, 10);
+  EXPECT_EQ(meter.bytesPerStep, 6);  // 10 / 3 = 3, times 2; not 20 / 3
+
+  EXPECT_EQ(ConfiguredMeter(8, 1000000).bytesPerStep, 125000);
+  EXPECT_EQ(ConfiguredMeter(3, 1000).bytesPerStep, 333);
+}
+
+TEST(BytesPerStep, TotalBelowTheSpanKeepsTheValueInForce) {
+  EXPECT_EQ(ConfiguredMeter(10, 9).bytesPerStep, 1);  // the fresh value
+
+  ProgressMeter meter = ConfiguredMeter(4, 400);
+  ASSERT_EQ(meter.bytesPerStep, 100);
+  SetMeterTotal(meter, 3);
+  EXPECT_EQ(meter.bytesPerStep, 100);
+}
+
+TEST(BytesPerStep, UnusableSpanOrStepKeepsTheValueInsteadOfDividingByZero) {
+  ProgressMeter meter = kFreshProgressMeter;
+  meter.bytesPerStep = 7;
+
+  SetMeterRange(meter, {1, 1});  // an archive without members
+  SetMeterTotal(meter, 1000);
+  EXPECT_EQ(meter.bytesPerStep, 7);
+
+  SetMeterRange(meter, {9, 2});  // an upper end that wrapped below the lower
+  SetMeterTotal(meter, 1000);
+  EXPECT_EQ(meter.bytesPerStep, 7);
+
+  SetMeterRange(meter, {0, 10});
+  SetMeterStep(meter, 0);
+  SetMeterTotal(meter, 1000);
+  EXPECT_EQ(meter.bytesPerStep, 7);
+  SetMeterStep(meter, -2);
+  SetMeterTotal(meter, 1000);
+  EXPECT_EQ(meter.bytesPerStep, 7);
+
+  SetMeterStep(meter, INT32_MAX);  // (1000 / 10) * step does not fit
+  SetMeterTotal(meter, 1000);
+  EXPECT_EQ(meter.bytesPerStep, 7);
+}
+
+TEST(TimerTick, HandsOnOnlyTheBytesWrittenSinceTheLastReport) {
+  ProgressMeter meter = kFreshProgressMeter;
+  StartSampling(meter);
+  EXPECT_EQ(TakeNewBytes(meter, 0), 0);
+  EXPECT_EQ(TakeNewBytes(meter, 500), 500);
+  EXPECT_EQ(TakeNewBytes(meter, 500), 0);  // nothing new: nothing sent
+  EXPECT_EQ(TakeNewBytes(meter, 1250), 750);
+  EXPECT_EQ(meter.sampledBytes, 1250);
+  EXPECT_EQ(meter.reportedBytes, 1250);
+
+  // A counter that went backwards (or wrapped past 2^31) reports nothing.
+  EXPECT_EQ(TakeNewBytes(meter, -5), 0);
+  EXPECT_EQ(meter.sampledBytes, -5);
+  EXPECT_EQ(meter.reportedBytes, 1250);
+}
+
+TEST(TimerTick, OpeningTheWindowForgetsEarlierSamples) {
+  ProgressMeter meter = kFreshProgressMeter;
+  TakeNewBytes(meter, 900);
+  StartSampling(meter);
+  EXPECT_EQ(TakeNewBytes(meter, 300), 300);
+}
+
+TEST(AddBytes, MakesOneStepPerWholeBytesPerStepAndKeepsTheRest) {
+  ProgressMeter meter = ConfiguredMeter(4, 400);  // 100 bytes per step
+  EXPECT_EQ(StepsFor(meter, 99), 0);  // waits for later ticks
+  EXPECT_EQ(meter.pendingBytes, 99);
+  EXPECT_EQ(StepsFor(meter, 1), 1);
+  EXPECT_EQ(StepsFor(meter, 250), 2);
+  EXPECT_EQ(meter.pendingBytes, 50);
+}
+
+TEST(AddBytes, FreshMeterMakesEveryByteAStep) {
+  ProgressMeter meter = ConfiguredMeter(10, 5);
+  EXPECT_EQ(StepsFor(meter, 3), 3);
+}
+
+TEST(AddBytes, NeverLoopsWhileBytesPerStepIsNotPositive) {
+  ProgressMeter meter = kFreshProgressMeter;
+  meter.bytesPerStep = 0;
+  EXPECT_EQ(StepsFor(meter, 1000), 0);
+  meter.bytesPerStep = -3;
+  EXPECT_EQ(StepsFor(meter, 1000), 0);
+}
+
+TEST(StepIt, LetsSpanPlusOneStepsOfOneThrough) {
+  ProgressMeter meter = ConfiguredMeter(5, 5000);  // span 5
+  int passed = 0;
+  for (int i = 0; i < 20; ++i) {
+    passed += TakeStep(meter) ? 1 : 0;
+  }
+  EXPECT_EQ(passed, 6);
+  EXPECT_EQ(meter.stepsTaken, 6);
+}
+
+TEST(StepIt, LargerStepsStopAfterSpanDividedByStepPlusOne) {
+  ProgressMeter meter = kFreshProgressMeter;
+  SetMeterRange(meter, {0, 10});
+  SetMeterStep(meter, 3);
+  int passed = 0;
+  for (int i = 0; i < 20; ++i) {
+    passed += TakeStep(meter) ? 1 : 0;
+  }
+  EXPECT_EQ(passed, 4);  // 10 / 3 + 1: taken at 0, 3, 6, 9
+  EXPECT_EQ(meter.stepsTaken, 12);
+}
+
+TEST(StepIt, NegativeSpanRefusesEveryStep) {
+  ProgressMeter meter = kFreshProgressMeter;
+  SetMeterRange(meter, {3, 1});
+  EXPECT_FALSE(TakeStep(meter));
+  EXPECT_EQ(meter.stepsTaken, 0);
+}
+
+}  // namespace
