@@ -1,0 +1,69 @@
+// Streaming encoder of the PKWARE DCL implode format.
+//
+// Call order: ImplodeInit, any number of ImplodeFeed, one ImplodeFinish. Output leaves through
+// the write callback in blocks of up to kImplodeOutBlock bytes: the 2-byte header (literal mode,
+// dictBits), the symbols as an LSB-first bit stream, the end symbol, zero bits to the byte
+// boundary. An empty input gives a 4-byte stream, one zero byte is appended so that decoders
+// which refuse streams shorter than 5 bytes still accept it (bytes behind the end symbol are
+// ignored by every decoder).
+//
+// Memory: the ImplodeEncoder record holds everything (about 1.2 MB) and allocates nothing; put
+// it on the heap. The output depends only on the input bytes and the settings, not on how the
+// input is split into ImplodeFeed calls.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "implode/implode_bit_writer.h"
+#include "implode/implode_coding.h"
+#include "implode/implode_levels.h"
+#include "implode/implode_match_finder.h"
+
+struct ImplodeSettings {
+  uint8_t mode = 0;       // 0 binary literals, 1 ASCII literals
+  uint8_t dictBits = 6;   // 4, 5 or 6: dictionary of 1024, 2048 or 4096 bytes
+  uint8_t level = kImplodeBestLevel;  // 1..9, see implode_levels.h
+};
+
+struct ImplodeStats {
+  uint64_t inputBytes = 0;
+  uint64_t outputBytes = 0;   // stream bytes produced, header and padding included
+  uint64_t symbolBits = 0;    // bits of all symbols and the end symbol as the parsers priced them
+  uint64_t literals = 0;
+  uint64_t repetitions = 0;
+};
+
+constexpr uint32_t kImplodeWindow = 4096;     // history kept: the largest dictionary
+constexpr uint32_t kImplodeRegion = 65536;    // buffer bytes up to which one step parses
+constexpr uint32_t kImplodeLookahead = 8;     // bytes held beyond a region to hash its tail
+constexpr uint32_t kImplodeBufferSize = kImplodeRegion + kImplodeLookahead;
+constexpr uint32_t kImplodeMaxMatches = 520;  // improving matches of one position (3..518)
+
+struct ImplodeEncoder {
+  ImplodeSettings settings;
+  ImplodeLevel level;
+  ImplodeCoding coding;
+  ImplodeBitWriter writer;
+  ImplodeMatchFinder finder;
+  ImplodeStats stats;
+  uint32_t parseStart = 0;   // buffer index of the first byte not yet coded
+  uint32_t fill = 0;         // bytes held in buffer
+  uint32_t bufferPos = 0;    // stream offset (mod 2^32) of buffer[0]
+  bool started = false;      // ImplodeInit succeeded
+  bool finished = false;     // ImplodeFinish ran
+  uint8_t buffer[kImplodeBufferSize + 8];  // 8 zero bytes behind for word-wise comparison
+  // Scratch of the optimal parse, indexed by offset from the region's start.
+  uint32_t cost[kImplodeRegion + 1];       // bits of the cheapest parse reaching this offset
+  uint32_t arrival[kImplodeRegion + 1];    // its last symbol: length << 16 | distance (0: literal)
+  uint32_t path[kImplodeRegion];           // the chosen symbols, last one first
+  ImplodeMatch matches[kImplodeMaxMatches];
+};
+
+// Returns false (and leaves the encoder unusable) when a setting is out of range.
+bool ImplodeInit(ImplodeEncoder& e, const ImplodeSettings& settings, ImplodeWriteFn writeFn,
+                 void* userData);
+// Takes `size` bytes. Returns false once the write callback has refused output.
+bool ImplodeFeed(ImplodeEncoder& e, const uint8_t* data, size_t size);
+// Codes the rest and the end symbol and delivers the last output. Returns false when the write
+// callback refused output at any time.
+bool ImplodeFinish(ImplodeEncoder& e);

@@ -1,0 +1,15 @@
+#include "implode/implode_levels.h"
+
+static constexpr ImplodeLevel kLevels[kImplodeMaxLevel] = {
+    {ImplodeParser::kGreedy, 1, 518},     // 1
+    {ImplodeParser::kLazy, 4, 64},        // 2
+    {ImplodeParser::kLazy, 16, 128},      // 3
+    {ImplodeParser::kLazy, 64, 258},      // 4
+    {ImplodeParser::kOptimal, 8, 64},     // 5
+    {ImplodeParser::kOptimal, 32, 128},   // 6
+    {ImplodeParser::kOptimal, 128, 258},  // 7
+    {ImplodeParser::kOptimal, 1024, 518}, // 8
+    {ImplodeParser::kOptimal, 4096, 518}, // 9
+};
+
+ImplodeLevel GetImplodeLevel(uint32_t level) { return kLevels[level - 1]; }

@@ -1,0 +1,89 @@
+// Optimal parsing: the cheapest path in bits from the region's first byte to its end, where
+// each step is a literal or a repetition from the match list of its start. With the complete
+// candidate list (level 9) the result is the smallest coding of the region the format allows,
+// since a symbol's cost depends only on itself.
+#include "implode/implode.h"
+#include "implode/implode_codes.h"
+#include "implode/implode_parse.h"
+#include "implode/implode_symbols.h"
+
+namespace {
+
+constexpr uint32_t kUnreached = 0xFFFFFFFFu;
+constexpr uint32_t kLiteralStep = 1u << 16;  // arrival of a literal: length 1, distance 0
+
+uint32_t Min(uint32_t a, uint32_t b) { return a < b ? a : b; }
+
+inline void Relax(ImplodeEncoder& e, uint32_t to, uint32_t bits, uint32_t step) {
+  if (bits < e.cost[to]) {
+    e.cost[to] = bits;
+    e.arrival[to] = step;
+  }
+}
+
+}  // namespace
+
+void ParseOptimal(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
+  const uint32_t n = end - begin;
+  if (n == 0) return;
+  e.cost[0] = 0;
+  for (uint32_t j = 1; j <= n; ++j) e.cost[j] = kUnreached;
+
+  ImplodeSearchLimits limits;
+  limits.maxChain = e.level.maxChain;
+  limits.niceLength = e.level.niceLength;
+  // Positions inside a repetition of niceLength bytes or more are taken as found: no path
+  // leaves from them, which spares the quadratic work of long runs.
+  uint32_t skipUntil = begin;
+  for (uint32_t i = begin; i < end; ++i) {
+    const uint8_t* p = e.buffer + i;
+    const uint32_t pos = e.bufferPos + i;
+    if (i < skipUntil) {
+      InsertPosition(e.finder, p, pos);
+      continue;
+    }
+    const uint32_t j = i - begin;
+    const uint32_t base = e.cost[j];
+    Relax(e, j + 1, base + e.coding.literalBits[*p], kLiteralStep);
+
+    limits.maxLength = Min(implode::kMaxRepetition, end - i);
+    limits.maxDistance = Min(e.coding.maxDistance, i);
+    limits.maxDistance2 = Min(implode::kMaxDistance2, i);
+    uint32_t distance2 = 0;
+    const uint32_t count = FindMatches(e.finder, p, pos, limits, e.matches, &distance2);
+    if (distance2 != 0) {
+      Relax(e, j + 2, base + RepetitionBits(e.coding, 2, distance2), 2u << 16 | distance2);
+    }
+    // Each length goes with the nearest distance that reaches it: the first match entry at
+    // least that long.
+    uint32_t length = 3;
+    for (uint32_t k = 0; k < count; ++k) {
+      const uint32_t distance = e.matches[k].distance;
+      const uint32_t top = e.matches[k].length;
+      const uint32_t withDistance = base + e.coding.distanceBits[distance];
+      for (; length <= top; ++length) {
+        Relax(e, j + length, withDistance + e.coding.lengthBits[length], length << 16 | distance);
+      }
+    }
+    if (count > 0 && e.matches[count - 1].length >= e.level.niceLength) {
+      skipUntil = i + e.matches[count - 1].length;
+    }
+  }
+
+  uint32_t steps = 0;
+  for (uint32_t j = n; j > 0; j -= e.arrival[j] >> 16) e.path[steps++] = e.arrival[j];
+  uint32_t i = begin;
+  while (steps > 0) {
+    const uint32_t step = e.path[--steps];
+    const uint32_t length = step >> 16;
+    if (length == 1) {
+      WriteLiteral(e.writer, e.coding, e.buffer[i]);
+      ++e.stats.literals;
+    } else {
+      WriteRepetition(e.writer, e.coding, length, step & 0xFFFF);
+      ++e.stats.repetitions;
+    }
+    i += length;
+  }
+  e.stats.symbolBits += e.cost[n];
+}
