@@ -1,0 +1,232 @@
+// zbpack implode / explode: the codec on plain files, streamed in bounded blocks so that files
+// of any size pass with constant memory. "-" names stdin or stdout.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "explode/explode.h"
+#include "implode/implode.h"
+#include "zbpack/cli_report.h"
+#include "zbpack/commands.h"
+
+namespace {
+
+constexpr size_t kReadChunk = 65536;  // bytes per read from the input file
+
+// One end of a transfer: a named file or a standard stream, closed (and for a failed output
+// file removed) by its owner through CloseStream.
+struct Stream {
+  std::string name;  // as the user wrote it; "-" for stdin/stdout
+  FILE* file = nullptr;
+  bool standard = false;
+};
+
+bool OpenInput(const char* path, Stream* stream) {
+  stream->name = path;
+  if (std::strcmp(path, "-") == 0) {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    stream->file = stdin;
+    stream->standard = true;
+    return true;
+  }
+  stream->file = std::fopen(path, "rb");
+  return stream->file != nullptr;
+}
+
+bool OpenOutput(const char* path, Stream* stream) {
+  stream->name = path;
+  if (std::strcmp(path, "-") == 0) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    stream->file = stdout;
+    stream->standard = true;
+    return true;
+  }
+  stream->file = std::fopen(path, "wb");
+  return stream->file != nullptr;
+}
+
+// Closes the stream; for an output returns false when buffered bytes could not be written.
+// A named output that failed (failed true, or its close failing) is removed.
+bool CloseStream(Stream& stream, bool isOutput, bool failed) {
+  bool ok = true;
+  if (isOutput) ok = std::fflush(stream.file) == 0 && std::ferror(stream.file) == 0;
+  if (!stream.standard) {
+    if (std::fclose(stream.file) != 0) ok = false;
+    if (isOutput && (failed || !ok)) std::remove(stream.name.c_str());
+  }
+  stream.file = nullptr;
+  return ok;
+}
+
+std::string SystemReason() { return std::strerror(errno); }
+
+// Writes for the encoder; a refused block stops the encoder.
+bool WriteEncoded(const uint8_t* data, uint32_t size, void* userData) {
+  FILE* file = static_cast<FILE*>(userData);
+  return std::fwrite(data, 1, size, file) == size;
+}
+
+struct ImplodeArguments {
+  ImplodeSettings settings;
+  const char* input = nullptr;
+  const char* output = nullptr;
+};
+
+// Returns 0 when the arguments are complete, else the usage exit code (after reporting).
+int ParseImplodeArguments(int argc, char** argv, ImplodeArguments* args) {
+  const char* files[2] = {nullptr, nullptr};
+  int fileCount = 0;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--binary") == 0) {
+      args->settings.mode = 0;
+    } else if (std::strcmp(arg, "--ascii") == 0) {
+      args->settings.mode = 1;
+    } else if (std::strcmp(arg, "--dict") == 0 || std::strcmp(arg, "--level") == 0) {
+      if (i + 1 >= argc) return ReportUsage("implode", std::string(arg) + " needs a value");
+      const char* value = argv[++i];
+      char* end = nullptr;
+      const unsigned long number = std::strtoul(value, &end, 10);
+      const bool numeric = end != value && *end == '\0';
+      if (std::strcmp(arg, "--dict") == 0) {
+        if (!numeric || (number != 1024 && number != 2048 && number != 4096)) {
+          return ReportUsage("implode", std::string("--dict must be 1024, 2048 or 4096, not '") +
+                                            value + "'");
+        }
+        args->settings.dictBits = number == 1024 ? 4 : number == 2048 ? 5 : 6;
+      } else {
+        if (!numeric || number < kImplodeMinLevel || number > kImplodeMaxLevel) {
+          return ReportUsage("implode",
+                             std::string("--level must be 1 to 9, not '") + value + "'");
+        }
+        args->settings.level = static_cast<uint8_t>(number);
+      }
+    } else if (arg[0] == '-' && arg[1] != '\0') {
+      return ReportUsage("implode", std::string("unknown option '") + arg + "'");
+    } else if (fileCount < 2) {
+      files[fileCount++] = arg;
+    } else {
+      return ReportUsage("implode", "too many arguments");
+    }
+  }
+  if (fileCount != 2) return ReportUsage("implode", "needs IN and OUT");
+  args->input = files[0];
+  args->output = files[1];
+  return 0;
+}
+
+// Explode's callbacks over the two files. A failed write is remembered and later output
+// dropped, since the decoder cannot be stopped from inside a write.
+struct ExplodeFiles {
+  FILE* input;
+  FILE* output;
+  bool readFailed;
+  bool writeFailed;
+};
+
+uint32_t ReadCompressed(uint8_t* buffer, uint32_t* size, void* userData) {
+  auto* files = static_cast<ExplodeFiles*>(userData);
+  const size_t got = std::fread(buffer, 1, *size, files->input);
+  if (got < *size && std::ferror(files->input)) files->readFailed = true;
+  return static_cast<uint32_t>(got);
+}
+
+void WriteDecoded(uint8_t* buffer, uint32_t* size, void* userData) {
+  auto* files = static_cast<ExplodeFiles*>(userData);
+  if (files->writeFailed || *size == 0) return;
+  if (std::fwrite(buffer, 1, *size, files->output) != *size) files->writeFailed = true;
+}
+
+const char* DescribeExplodeResult(uint32_t result) {
+  switch (result) {
+    case CMP_INVALID_DICTSIZE: return "not an implode stream: dictionary byte is not 4, 5 or 6";
+    case CMP_INVALID_MODE: return "not an implode stream: literal mode byte is neither 0 nor 1";
+    case CMP_BAD_DATA: return "not an implode stream: shorter than 5 bytes";
+    case CMP_ABORT: return "compressed data ends inside a symbol (truncated or corrupt)";
+    default: return "unknown decoder result";
+  }
+}
+
+}  // namespace
+
+int RunImplodeCommand(int argc, char** argv) {
+  ImplodeArguments args;
+  if (const int usage = ParseImplodeArguments(argc, argv, &args)) return usage;
+
+  Stream in;
+  if (!OpenInput(args.input, &in)) return ReportFailure(args.input, SystemReason());
+  Stream out;
+  if (!OpenOutput(args.output, &out)) {
+    const std::string reason = SystemReason();
+    CloseStream(in, false, false);
+    return ReportFailure(args.output, reason);
+  }
+  auto encoder = std::make_unique<ImplodeEncoder>();  // about 1.2 MB: not for the stack
+  ImplodeInit(*encoder, args.settings, WriteEncoded, out.file);
+  std::vector<uint8_t> chunk(kReadChunk);
+  bool readFailed = false;
+  bool writeOk = true;
+  for (;;) {
+    const size_t got = std::fread(chunk.data(), 1, chunk.size(), in.file);
+    if (got > 0 && !ImplodeFeed(*encoder, chunk.data(), got)) {
+      writeOk = false;
+      break;
+    }
+    if (got < chunk.size()) {
+      readFailed = std::ferror(in.file) != 0;
+      break;
+    }
+  }
+  if (writeOk && !readFailed) writeOk = ImplodeFinish(*encoder);
+  CloseStream(in, false, false);
+  const bool closed = CloseStream(out, true, readFailed || !writeOk);
+  if (readFailed) return ReportFailure(args.input, "read error");
+  if (!writeOk || !closed) return ReportFailure(args.output, "write error");
+  return kExitSuccess;
+}
+
+int RunExplodeCommand(int argc, char** argv) {
+  const char* files[2] = {nullptr, nullptr};
+  int fileCount = 0;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (arg[0] == '-' && arg[1] != '\0') {
+      return ReportUsage("explode", std::string("unknown option '") + arg + "'");
+    }
+    if (fileCount == 2) return ReportUsage("explode", "too many arguments");
+    files[fileCount++] = arg;
+  }
+  if (fileCount != 2) return ReportUsage("explode", "needs IN and OUT");
+
+  Stream in;
+  if (!OpenInput(files[0], &in)) return ReportFailure(files[0], SystemReason());
+  Stream out;
+  if (!OpenOutput(files[1], &out)) {
+    const std::string reason = SystemReason();
+    CloseStream(in, false, false);
+    return ReportFailure(files[1], reason);
+  }
+  std::vector<uint8_t> work(kExplodeWorkSize);
+  ExplodeFiles callbacks = {in.file, out.file, false, false};
+  const uint32_t result = Explode(ReadCompressed, WriteDecoded, work.data(), &callbacks);
+  CloseStream(in, false, false);
+  const bool failed = result != CMP_NO_ERROR || callbacks.readFailed || callbacks.writeFailed;
+  const bool closed = CloseStream(out, true, failed);
+  if (callbacks.readFailed) return ReportFailure(files[0], "read error");
+  if (result != CMP_NO_ERROR) return ReportFailure(files[0], DescribeExplodeResult(result));
+  if (callbacks.writeFailed || !closed) return ReportFailure(files[1], "write error");
+  return kExitSuccess;
+}
