@@ -1,0 +1,113 @@
+#include "cli_harness.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+std::string ReadText(const std::string& path) {
+  const Bytes bytes = ReadFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
+                        "/zbpack-test-XXXXXX";
+  if (mkdtemp(&pattern[0]) == nullptr) std::abort();
+  root_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  const std::string command = "rm -rf " + ShellQuote(root_);
+  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", root_.c_str());
+}
+
+RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch) {
+  const std::string outPath = scratch.Path(".stdout");
+  const std::string errPath = scratch.Path(".stderr");
+  std::string command = ShellQuote(ZBPACK_PATH);
+  for (const std::string& arg : args) command += " " + ShellQuote(arg);
+  command += " >" + ShellQuote(outPath) + " 2>" + ShellQuote(errPath);
+  const int status = std::system(command.c_str());
+  RunResult result;
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.out = ReadText(outPath);
+  result.err = ReadText(errPath);
+  return result;
+}
+
+void WriteFileBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+  WriteFileBytes(path, Bytes(text.begin(), text.end()));
+}
+
+Bytes ReadFileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void SetModificationTime(const std::string& path, int64_t seconds, uint32_t nanoseconds) {
+  struct timespec times[2];
+  times[0].tv_sec = static_cast<time_t>(seconds);
+  times[0].tv_nsec = static_cast<long>(nanoseconds);
+  times[1] = times[0];
+  if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) std::abort();
+}
+
+uint32_t Le32At(const Bytes& bytes, size_t offset) {
+  return static_cast<uint32_t>(bytes.at(offset)) | static_cast<uint32_t>(bytes.at(offset + 1)) << 8 |
+         static_cast<uint32_t>(bytes.at(offset + 2)) << 16 |
+         static_cast<uint32_t>(bytes.at(offset + 3)) << 24;
+}
+
+uint64_t Le64At(const Bytes& bytes, size_t offset) {
+  return static_cast<uint64_t>(Le32At(bytes, offset)) |
+         static_cast<uint64_t>(Le32At(bytes, offset + 4)) << 32;
+}
+
+Bytes CompressibleBytes(size_t size) {
+  static const char kLine[] = "The quick brown fox jumps over the lazy dog. 0123456789\r\n";
+  Bytes bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(kLine[i % (sizeof kLine - 1)]);
+  return bytes;
+}
+
+Bytes IncompressibleBytes(size_t size) {
+  // xorshift32: no repetition the encoder can use within 4 KiB windows.
+  Bytes bytes(size);
+  uint32_t state = 0x9E3779B9;
+  for (size_t i = 0; i < size; ++i) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    bytes[i] = static_cast<uint8_t>(state >> 24);
+  }
+  return bytes;
+}

@@ -1,0 +1,30 @@
+#include "zbpack/cli_report.h"
+
+#include <cstdio>
+
+#include "zbpack/result_names.h"
+
+namespace {
+
+void PrintErrorLine(const std::string& what, const std::string& message) {
+  // Whatever the command printed before the failure comes first, also when both streams go to
+  // one pipe.
+  std::fflush(stdout);
+  std::fprintf(stderr, "zbpack: %s: %s\n", what.c_str(), message.c_str());
+}
+
+}  // namespace
+
+int ReportFailure(const std::string& what, const std::string& message) {
+  PrintErrorLine(what, message);
+  return kExitFailure;
+}
+
+int ReportUsage(const std::string& what, const std::string& message) {
+  PrintErrorLine(what, message + " (see zbpack --help)");
+  return kExitUsage;
+}
+
+int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code) {
+  return ReportFailure(what, message + " " + DescribeResult(code));
+}

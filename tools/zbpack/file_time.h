@@ -1,0 +1,15 @@
+// Times as the archive stores them: a Windows FILETIME, 100 ns ticks since 1601-01-01 00:00 UTC.
+#pragma once
+#include <cstdint>
+#include <string>
+
+constexpr uint64_t kFileTimeTicksPerSecond = 10000000;
+constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000;  // 1970-01-01 00:00 UTC
+
+// A Unix time (seconds since 1970, negative before it; nanoseconds 0..999999999) as a FILETIME,
+// the nanoseconds cut to whole 100 ns ticks. Times before 1601 give 0.
+uint64_t FileTimeFromUnix(int64_t seconds, uint32_t nanoseconds);
+
+// The time as UTC text "YYYY-MM-DD HH:MM:SS"; the part below a second is dropped. Valid for
+// every 64-bit value (the year then runs past 9999 and takes more digits).
+std::string FormatFileTimeUtc(uint64_t fileTime);

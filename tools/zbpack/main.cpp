@@ -1,0 +1,75 @@
+// zbpack: builds, lists, verifies and extracts Zubrex self-extracting archives, and runs the
+// implode codec on plain files. Dispatches on the subcommand named by the first argument.
+#include <cstdio>
+#include <cstring>
+
+#include "zbpack/cli_report.h"
+#include "zbpack/commands.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage:\n"
+    "  zbpack pack -o OUT.exe --stub STUB.exe --product NAME [options] FILE...\n"
+    "      Writes STUB.exe followed by an archive of the FILEs. A FILE may be given as\n"
+    "      NAME=PATH to store PATH under the member name NAME (for instance 'sub\\a.txt');\n"
+    "      otherwise the member is named after the file's last path component.\n"
+    "      --script MEMBER            the member that is the install script\n"
+    "      --method auto|stored|implode\n"
+    "                                 auto (default) implodes and keeps whichever is smaller\n"
+    "      --ascii | --binary         implode literal coding (default --binary)\n"
+    "      --dict 1024|2048|4096      implode dictionary size in bytes (default 4096)\n"
+    "      --level N                  implode effort, 1 fastest to 9 smallest (default 9)\n"
+    "    Test archives (written after everything else was computed):\n"
+    "      --set FIELD=VALUE          write VALUE into one field; repeatable. FIELD is\n"
+    "                                 archiveTag, trailer.recordTag, trailer.archiveOffset,\n"
+    "                                 trailer.fileCount, trailer.scriptIndex, trailer.seaTag,\n"
+    "                                 trailer.totalBytes, trailer.productName (raw text, up to\n"
+    "                                 256 bytes), member.K.tag, member.K.nameLength,\n"
+    "                                 member.K.storedSize, member.K.compressed,\n"
+    "                                 member.K.originalSize, member.K.crc,\n"
+    "                                 member.K.lastWriteTime (64-bit), member.K.name (raw\n"
+    "                                 text, written with its NUL). K counts from 1; numbers\n"
+    "                                 are decimal or 0x-hex. Only the field changes, never how\n"
+    "                                 many bytes are written (except for member.K.name).\n"
+    "      --append-bytes HEX         raw bytes between the last member and the trailer\n"
+    "      --truncate N               cut the output to N bytes\n"
+    "  zbpack list FILE.exe           product, members, script member, one line per member\n"
+    "  zbpack verify FILE.exe         decode every member and check its CRC-32\n"
+    "  zbpack extract -C DIR FILE.exe write the members into DIR with their times\n"
+    "  zbpack implode [--binary|--ascii] [--dict 1024|2048|4096] [--level N] IN OUT\n"
+    "                                 implode a plain file\n"
+    "  zbpack explode IN OUT          explode a plain implode stream\n"
+    "  zbpack --help                  this text\n"
+    "Errors are one line 'zbpack: FILE: message' on stderr; the exit code is 1 on failure\n"
+    "and 2 on bad usage.\n";
+
+struct Subcommand {
+  const char* name;
+  int (*run)(int argc, char** argv);
+};
+
+constexpr Subcommand kSubcommands[] = {
+    {"pack", RunPackCommand},
+    {"list", RunListCommand},
+    {"verify", RunVerifyCommand},
+    {"extract", RunExtractCommand},
+#ifdef ZBPACK_HAVE_CODEC_COMMANDS
+    {"implode", RunImplodeCommand},
+    {"explode", RunExplodeCommand},
+#endif
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+      std::strcmp(argv[1], "help") == 0) {
+    std::fputs(kUsage, stdout);
+    return argc < 2 ? kExitUsage : kExitSuccess;
+  }
+  for (const Subcommand& subcommand : kSubcommands) {
+    if (std::strcmp(argv[1], subcommand.name) == 0) return subcommand.run(argc - 1, argv + 1);
+  }
+  return ReportUsage(argv[1], "unknown subcommand");
+}
