@@ -22,8 +22,9 @@ namespace {
 
 constexpr size_t kReadChunk = 65536;  // bytes per read from the input file
 
-// One end of a transfer: a named file or a standard stream, closed (and for a failed output
-// file removed) by its owner through CloseStream.
+// One end of a transfer: a named file or a standard stream, closed by its owner through
+// CloseStream. A failed output is left as it is (partial): OUT may name a device or a file the
+// user wants to inspect, and removing it is not this tool's business.
 struct Stream {
   std::string name;  // as the user wrote it; "-" for stdin/stdout
   FILE* file = nullptr;
@@ -59,14 +60,10 @@ bool OpenOutput(const char* path, Stream* stream) {
 }
 
 // Closes the stream; for an output returns false when buffered bytes could not be written.
-// A named output that failed (failed true, or its close failing) is removed.
-bool CloseStream(Stream& stream, bool isOutput, bool failed) {
+bool CloseStream(Stream& stream, bool isOutput) {
   bool ok = true;
   if (isOutput) ok = std::fflush(stream.file) == 0 && std::ferror(stream.file) == 0;
-  if (!stream.standard) {
-    if (std::fclose(stream.file) != 0) ok = false;
-    if (isOutput && (failed || !ok)) std::remove(stream.name.c_str());
-  }
+  if (!stream.standard && std::fclose(stream.file) != 0) ok = false;
   stream.file = nullptr;
   return ok;
 }
@@ -171,7 +168,7 @@ int RunImplodeCommand(int argc, char** argv) {
   Stream out;
   if (!OpenOutput(args.output, &out)) {
     const std::string reason = SystemReason();
-    CloseStream(in, false, false);
+    CloseStream(in, false);
     return ReportFailure(args.output, reason);
   }
   auto encoder = std::make_unique<ImplodeEncoder>();  // about 1.2 MB: not for the stack
@@ -191,8 +188,8 @@ int RunImplodeCommand(int argc, char** argv) {
     }
   }
   if (writeOk && !readFailed) writeOk = ImplodeFinish(*encoder);
-  CloseStream(in, false, false);
-  const bool closed = CloseStream(out, true, readFailed || !writeOk);
+  CloseStream(in, false);
+  const bool closed = CloseStream(out, true);
   if (readFailed) return ReportFailure(args.input, "read error");
   if (!writeOk || !closed) return ReportFailure(args.output, "write error");
   return kExitSuccess;
@@ -216,15 +213,14 @@ int RunExplodeCommand(int argc, char** argv) {
   Stream out;
   if (!OpenOutput(files[1], &out)) {
     const std::string reason = SystemReason();
-    CloseStream(in, false, false);
+    CloseStream(in, false);
     return ReportFailure(files[1], reason);
   }
   std::vector<uint8_t> work(kExplodeWorkSize);
   ExplodeFiles callbacks = {in.file, out.file, false, false};
   const uint32_t result = Explode(ReadCompressed, WriteDecoded, work.data(), &callbacks);
-  CloseStream(in, false, false);
-  const bool failed = result != CMP_NO_ERROR || callbacks.readFailed || callbacks.writeFailed;
-  const bool closed = CloseStream(out, true, failed);
+  CloseStream(in, false);
+  const bool closed = CloseStream(out, true);
   if (callbacks.readFailed) return ReportFailure(files[0], "read error");
   if (result != CMP_NO_ERROR) return ReportFailure(files[0], DescribeExplodeResult(result));
   if (callbacks.writeFailed || !closed) return ReportFailure(files[1], "write error");
