@@ -7,7 +7,7 @@ namespace {
 
 TEST(MemberName, PlainNamesAndNamesBelowTheWorkDirectoryPass) {
   for (const char* name : {"setup.exe", "readme.txt", "a", "sub\\file.dat", "sub/file.dat",
-                           "x..y", "..hidden", "con.d", "console.txt", "com10", "lpt0.txt",
+                           "x..y", "..hidden", "console.txt", "com10", "lpt0.txt",
                            "name with blanks.txt", "caf\xe9.txt"}) {
     EXPECT_TRUE(IsSafeMemberName(name)) << name;
   }
