@@ -1,0 +1,22 @@
+// Carrying out the install script in the work directory, with the status window on screen.
+// Win32 only.
+#pragma once
+#include "archive/archive_context.h"
+#include "driver/result_codes.h"
+
+// Runs every line of the script member (context.scriptPath) with context.workDir as the
+// current directory; the former current directory is current again afterwards. Returns 0 when
+// the archive has no script (trailer.scriptIndex 0) or every line was carried out, else the
+// first failure:
+//   kBadPath            workDir cannot be made current (nothing else was done)
+//   kCannotOpenFile     the script cannot be opened
+//   kSystemError        a program cannot be started, waited for, or its exit code read
+//   kUnsupportedArchive a line longer than 255 characters (a line this stub cannot hold)
+//   kIOError            the script cannot be read
+// A program's own exit code is not a failure. Status lines go to the process-wide
+// statusWindow. Call once, on the thread that owns the windows; it dispatches their messages.
+ResultCode RunScript(ArchiveContext& context);
+
+// Reads the next line of context.scriptFile (open) and carries it out. Sets done, returning 0,
+// once the script has no line left; done stays as it was otherwise.
+ResultCode RunScriptLine(ArchiveContext& context, bool& done);
