@@ -12,6 +12,8 @@
 #include "resource.h"
 #include "script/script_runner.h"
 #include "ui/dialogs.h"
+#include "ui/splash_window.h"
+#include "ui/status_window.h"
 #include "ui/pump.h"
 
 namespace {
