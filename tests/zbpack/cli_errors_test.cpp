@@ -1,6 +1,7 @@
 // Failures the user meets: one line "zbpack: FILE: message" on stderr, exit 1 (2 for bad
 // usage), and no half-written output; verify's refusal of damaged archives.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -9,7 +10,7 @@
 
 namespace {
 
-class CliErrorsTest : public ::testing::Test {
+class ZbpackErrorsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteFileText(scratch_.Path("stub.exe"), "MZ pretend stub");
@@ -38,7 +39,7 @@ bool IsOneLine(const std::string& text) {
   return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
 }
 
-TEST_F(CliErrorsTest, MissingInputNamesTheFileAndLeavesNoOutput) {
+TEST_F(ZbpackErrorsTest, MissingInputNamesTheFileAndLeavesNoOutput) {
   const std::string missing = scratch_.Path("missing.txt");
   const RunResult result =
       RunZbpack(PackArgs({scratch_.Path("a.txt"), missing}), scratch_);
@@ -54,7 +55,18 @@ TEST_F(CliErrorsTest, MissingInputNamesTheFileAndLeavesNoOutput) {
   EXPECT_EQ(noStub.err, "zbpack: " + missingStub + ": cannot open: No such file or directory\n");
 }
 
-TEST_F(CliErrorsTest, BadArchivesNameTheResultCode) {
+TEST_F(ZbpackErrorsTest, RefusesAMemberOf4GiB) {
+  // Sparse: no disk space is used, and the size is refused before anything is read.
+  const std::string huge = scratch_.Path("huge.bin");
+  WriteFileBytes(huge, Bytes());
+  ASSERT_EQ(truncate(huge.c_str(), 0x100000000), 0);
+  const RunResult result = RunZbpack(PackArgs({scratch_.Path("a.txt"), huge}), scratch_);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "zbpack: " + huge + ": too large for an archive member (4 GiB and more)\n");
+  EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
+}
+
+TEST_F(ZbpackErrorsTest, BadArchivesNameTheResultCode) {
   const std::string zeros = scratch_.Path("zeros.exe");
   WriteFileBytes(zeros, Bytes(400, 0));
   const std::string tiny = scratch_.Path("tiny.exe");
@@ -70,7 +82,7 @@ TEST_F(CliErrorsTest, BadArchivesNameTheResultCode) {
   }
 }
 
-TEST_F(CliErrorsTest, UsageErrorsExitWithTwo) {
+TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
   const std::vector<std::vector<std::string>> cases = {
       {"pack", "--stub", scratch_.Path("stub.exe"), "--product", "P", scratch_.Path("a.txt")},
       PackArgs({}),
@@ -97,7 +109,7 @@ TEST_F(CliErrorsTest, UsageErrorsExitWithTwo) {
   EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
 }
 
-TEST_F(CliErrorsTest, HelpNamesEverySubcommand) {
+TEST_F(ZbpackErrorsTest, HelpNamesEverySubcommand) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"},
                                                std::vector<std::string>{}}) {
     const RunResult result = RunZbpack(args, scratch_);
@@ -109,7 +121,7 @@ TEST_F(CliErrorsTest, HelpNamesEverySubcommand) {
   }
 }
 
-TEST_F(CliErrorsTest, VerifyFailsOnABadCrcAndGoesOnWithTheNextMember) {
+TEST_F(ZbpackErrorsTest, VerifyFailsOnABadCrcAndGoesOnWithTheNextMember) {
   ASSERT_EQ(PackBoth({"--set", "member.1.crc=0x1234"}).exitCode, 0);
   const RunResult result = RunZbpack({"verify", scratch_.Path("out.exe")}, scratch_);
   EXPECT_EQ(result.exitCode, 1);
@@ -120,7 +132,7 @@ TEST_F(CliErrorsTest, VerifyFailsOnABadCrcAndGoesOnWithTheNextMember) {
   EXPECT_NE(result.out.find("OK      b.bin"), std::string::npos) << result.out;
 }
 
-TEST_F(CliErrorsTest, VerifyFailsOnAnOverstatedFileCount) {
+TEST_F(ZbpackErrorsTest, VerifyFailsOnAnOverstatedFileCount) {
   ASSERT_EQ(PackBoth({"--set", "trailer.fileCount=3"}).exitCode, 0);
   const RunResult result = RunZbpack({"verify", scratch_.Path("out.exe")}, scratch_);
   EXPECT_EQ(result.exitCode, 1);
@@ -128,7 +140,7 @@ TEST_F(CliErrorsTest, VerifyFailsOnAnOverstatedFileCount) {
                             ": member 3: bad header (kZbSeaBadArchiveCount, 0x3000c)\n");
 }
 
-TEST_F(CliErrorsTest, VerifyAndExtractRefuseAnEmptyTotal) {
+TEST_F(ZbpackErrorsTest, VerifyAndExtractRefuseAnEmptyTotal) {
   ASSERT_EQ(PackBoth({"--set", "trailer.totalBytes=0"}).exitCode, 0);
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"verify", scratch_.Path("out.exe")},
@@ -139,7 +151,7 @@ TEST_F(CliErrorsTest, VerifyAndExtractRefuseAnEmptyTotal) {
   }
 }
 
-TEST_F(CliErrorsTest, ExtractStopsAtTheFirstFailingMember) {
+TEST_F(ZbpackErrorsTest, ExtractStopsAtTheFirstFailingMember) {
   ASSERT_EQ(PackBoth({"--set", "member.1.name=../escape.txt"}).exitCode, 0);
   const RunResult result =
       RunZbpack({"extract", "-C", scratch_.Path("x"), scratch_.Path("out.exe")}, scratch_);

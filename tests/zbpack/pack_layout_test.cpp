@@ -21,7 +21,7 @@ constexpr uint64_t kFileTimeA = (1700000000ULL + 11644473600ULL) * 10000000ULL +
 constexpr int64_t kTimeB = 946684799;           // 1999-12-31 23:59:59 UTC
 constexpr uint64_t kFileTimeB = (946684799ULL + 11644473600ULL) * 10000000ULL + 1234567ULL;
 
-class PackLayoutTest : public ::testing::Test {
+class ZbpackLayoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Bytes stub(kStubSize);
@@ -55,7 +55,7 @@ class PackLayoutTest : public ::testing::Test {
   Bytes stubBytes_;
 };
 
-TEST_F(PackLayoutTest, EveryFieldStandsAtItsOffset) {
+TEST_F(ZbpackLayoutTest, EveryFieldStandsAtItsOffset) {
   const Bytes file = Pack({});
   ASSERT_EQ(file.size(), kStubSize + 4 + (32 + 6 + 5) + (32 + 10 + 9) + 280);
   EXPECT_TRUE(std::equal(stubBytes_.begin(), stubBytes_.end(), file.begin()));
@@ -95,7 +95,7 @@ TEST_F(PackLayoutTest, EveryFieldStandsAtItsOffset) {
   EXPECT_EQ(std::string(file.begin() + static_cast<long>(trailer) + 24, file.end()), expectedName);
 }
 
-TEST_F(PackLayoutTest, NoScriptGivesScriptIndexZeroAndNameArgumentNamesTheMember) {
+TEST_F(ZbpackLayoutTest, NoScriptGivesScriptIndexZeroAndNameArgumentNamesTheMember) {
   const RunResult result = RunZbpack(
       {"pack", "-o", scratch_.Path("out.exe"), "--stub", scratch_.Path("stub.exe"), "--product",
        "P", "--method", "stored", "sub\\b.txt=" + scratch_.Path("a.txt")},
@@ -118,7 +118,7 @@ struct FieldCase {
   uint64_t expected;
 };
 
-TEST_F(PackLayoutTest, EachSetFieldChangesExactlyItsBytes) {
+TEST_F(ZbpackLayoutTest, EachSetFieldChangesExactlyItsBytes) {
   const Bytes baseline = Pack({}, "baseline.exe");
   ASSERT_FALSE(baseline.empty());
   const FieldCase cases[] = {
@@ -160,7 +160,7 @@ TEST_F(PackLayoutTest, EachSetFieldChangesExactlyItsBytes) {
   }
 }
 
-TEST_F(PackLayoutTest, SetProductNameFillsTheWholeFieldWithoutNul) {
+TEST_F(ZbpackLayoutTest, SetProductNameFillsTheWholeFieldWithoutNul) {
   const Bytes baseline = Pack({}, "baseline.exe");
   const std::string name(256, 'x');
   const Bytes changed = Pack({"--set", "trailer.productName=" + name}, "changed.exe");
@@ -174,7 +174,7 @@ TEST_F(PackLayoutTest, SetProductNameFillsTheWholeFieldWithoutNul) {
   EXPECT_EQ(std::string(shorter.end() - 256, shorter.end()), padded);
 }
 
-TEST_F(PackLayoutTest, SetMemberNameReplacesTheNameBytesAndItsLength) {
+TEST_F(ZbpackLayoutTest, SetMemberNameReplacesTheNameBytesAndItsLength) {
   const Bytes baseline = Pack({}, "baseline.exe");
   const Bytes renamed = Pack({"--set", "member.1.name=..\\evil.txt"}, "renamed.exe");
   const std::string name("..\\evil.txt\0", 12);
@@ -193,7 +193,7 @@ TEST_F(PackLayoutTest, SetMemberNameReplacesTheNameBytesAndItsLength) {
             std::string("abcdef\0", 7));
 }
 
-TEST_F(PackLayoutTest, AppendBytesStandBeforeTheTrailerAndTruncateCutsTheFile) {
+TEST_F(ZbpackLayoutTest, AppendBytesStandBeforeTheTrailerAndTruncateCutsTheFile) {
   const Bytes baseline = Pack({}, "baseline.exe");
   const Bytes appended = Pack({"--append-bytes", "DEadbe00"}, "appended.exe");
   ASSERT_EQ(appended.size(), baseline.size() + 4);

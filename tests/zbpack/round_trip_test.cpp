@@ -17,7 +17,7 @@ struct SourceFile {
   uint32_t nanoseconds;  // whole 100 ns ticks, so that the time survives exactly
 };
 
-class RoundTripTest : public ::testing::Test {
+class ZbpackRoundTripTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteFileText(scratch_.Path("stub.exe"), "MZ pretend stub");
@@ -79,21 +79,21 @@ class RoundTripTest : public ::testing::Test {
   std::vector<SourceFile> files_;
 };
 
-TEST_F(RoundTripTest, AutoImplodesOnlyWhatShrinks) {
+TEST_F(ZbpackRoundTripTest, AutoImplodesOnlyWhatShrinks) {
   const RunResult pack = Pack({});
   ASSERT_EQ(pack.exitCode, 0) << pack.err;
   EXPECT_EQ(CompressedFlags(), (std::vector<uint32_t>{1, 0, 0, 1}));
   ExpectVerifyAndExtractRestoreEverything();
 }
 
-TEST_F(RoundTripTest, StoredKeepsEveryMemberAsItIs) {
+TEST_F(ZbpackRoundTripTest, StoredKeepsEveryMemberAsItIs) {
   const RunResult pack = Pack({"--method", "stored"});
   ASSERT_EQ(pack.exitCode, 0) << pack.err;
   EXPECT_EQ(CompressedFlags(), (std::vector<uint32_t>{0, 0, 0, 0}));
   ExpectVerifyAndExtractRestoreEverything();
 }
 
-TEST_F(RoundTripTest, ForcedImplodeWithEverySettingDecodes) {
+TEST_F(ZbpackRoundTripTest, ForcedImplodeWithEverySettingDecodes) {
   const std::vector<std::vector<std::string>> settings = {
       {"--method", "implode", "--ascii", "--dict", "1024", "--level", "1"},
       {"--method", "implode", "--binary", "--dict", "2048", "--level", "5"},
@@ -110,7 +110,7 @@ TEST_F(RoundTripTest, ForcedImplodeWithEverySettingDecodes) {
   ExpectVerifyAndExtractRestoreEverything();
 }
 
-TEST_F(RoundTripTest, ListShowsTheTrailerAndOneLinePerMember) {
+TEST_F(ZbpackRoundTripTest, ListShowsTheTrailerAndOneLinePerMember) {
   ASSERT_EQ(Pack({}).exitCode, 0);
   const RunResult list = RunZbpack({"list", scratch_.Path("out.exe")}, scratch_);
   ASSERT_EQ(list.exitCode, 0) << list.err;
@@ -127,7 +127,7 @@ TEST_F(RoundTripTest, ListShowsTheTrailerAndOneLinePerMember) {
   EXPECT_NE(list.out.find("2023-11-14 22:13:20  readme.txt\n"), std::string::npos) << list.out;
 }
 
-TEST_F(RoundTripTest, ListNamesNoScriptWhenThereIsNone) {
+TEST_F(ZbpackRoundTripTest, ListNamesNoScriptWhenThereIsNone) {
   const RunResult pack = RunZbpack({"pack", "-o", scratch_.Path("out.exe"), "--stub",
                                     scratch_.Path("stub.exe"), "--product", "P",
                                     scratch_.Path("random.bin")},

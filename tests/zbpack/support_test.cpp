@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(FileTimeTest, FormatsCalendarEdges) {
+TEST(ZbpackFileTimeTest, FormatsCalendarEdges) {
   EXPECT_EQ(FormatFileTimeUtc(0), "1601-01-01 00:00:00");
   EXPECT_EQ(FormatFileTimeUtc(kUnixEpochAsFileTime), "1970-01-01 00:00:00");
   EXPECT_EQ(FormatFileTimeUtc(kUnixEpochAsFileTime - 1), "1969-12-31 23:59:59");
@@ -19,7 +19,7 @@ TEST(FileTimeTest, FormatsCalendarEdges) {
   EXPECT_EQ(FormatFileTimeUtc(0xFFFFFFFFFFFFFFFF), "60056-05-28 05:36:10");
 }
 
-TEST(FileTimeTest, ConvertsUnixTimesWithTheirTicks) {
+TEST(ZbpackFileTimeTest, ConvertsUnixTimesWithTheirTicks) {
   EXPECT_EQ(FileTimeFromUnix(0, 0), kUnixEpochAsFileTime);
   EXPECT_EQ(FileTimeFromUnix(1, 199), kUnixEpochAsFileTime + 10000001);
   EXPECT_EQ(FileTimeFromUnix(-1, 0), kUnixEpochAsFileTime - 10000000);
@@ -27,7 +27,7 @@ TEST(FileTimeTest, ConvertsUnixTimesWithTheirTicks) {
   EXPECT_EQ(FileTimeFromUnix(-11644473601, 0), 0u);
 }
 
-TEST(PackOverridesTest, NumbersMustFitTheirFields) {
+TEST(ZbpackOverridesTest, NumbersMustFitTheirFields) {
   PackOverrides overrides;
   EXPECT_EQ(ParseOverride("member.3.crc=0XfFfFfFfF", &overrides), "");
   EXPECT_EQ(overrides.members[3].crc, 0xFFFFFFFFu);
@@ -45,14 +45,14 @@ TEST(PackOverridesTest, NumbersMustFitTheirFields) {
   }
 }
 
-TEST(PackOverridesTest, MemberIndexesMustExist) {
+TEST(ZbpackOverridesTest, MemberIndexesMustExist) {
   PackOverrides overrides;
   ASSERT_EQ(ParseOverride("member.2.tag=1", &overrides), "");
   EXPECT_EQ(CheckOverrideIndexes(overrides, 2), "");
   EXPECT_NE(CheckOverrideIndexes(overrides, 1), "");
 }
 
-TEST(PackOptionsTest, MemberNamesComeFromTheLastComponentOrNameEquals) {
+TEST(ZbpackOptionsTest, MemberNamesComeFromTheLastComponentOrNameEquals) {
   EXPECT_EQ(MemberNameOfPath("/a/b/c.txt"), "c.txt");
   EXPECT_EQ(MemberNameOfPath("C:\\dir\\d.exe"), "d.exe");
   EXPECT_EQ(MemberNameOfPath("plain"), "plain");
