@@ -387,6 +387,26 @@ def draw_floor(canvas, top):
     canvas.paint(box, line, solid(hexcolour("6fa6ec")), opacity=0.35)
 
 
+def fade_edges(canvas, fade):
+    """Fades the picture into flat NAVY towards its border; the outermost pixel is NAVY exactly.
+    A static control with SS_CENTERIMAGE that is larger than its picture (large fonts, high
+    DPI, Wine's font substitutes) fills the rest with the picture's top-left pixel: this way
+    the fill continues the picture instead of framing it in a stray colour."""
+    w, h = canvas.width, canvas.height
+
+    def ramp(d):
+        if d < 1.0:
+            return 1.0
+        t = max(0.0, 1.0 - (d - 1.0) / fade)
+        return t * t * (3.0 - 2.0 * t)
+
+    def weight(x, y):
+        # Combined per axis, so the corners round off instead of meeting in a mitre.
+        return 1.0 - (1.0 - ramp(min(x, w - x))) * (1.0 - ramp(min(y, h - y)))
+
+    canvas.shade((0, 0, w, h), weight, NAVY)
+
+
 def splash_picture():
     """IDB_SPLASH: shown centred in a frame smaller than the picture, so the important parts
     stay within the middle 160 x 76 pixels."""
@@ -400,6 +420,7 @@ def splash_picture():
     draw_text(c, "SETUP", 85.0, 50.0, 7.0, 0.62, AMBER, ORANGE, shadow=hexcolour("050d24"))
     underline, box = in_strokes([((85.0, 61.5), (163.0, 61.5))], 0.35)
     c.paint(box, underline, linear(hexcolour("9fc6ff"), SKY, (85, 0), (163, 0)))
+    fade_edges(c, 14.0)
     return c.pixels()
 
 
@@ -425,6 +446,7 @@ def status_picture():
     draw_box(c, 36.0, 22.0, 30.0, 40.0, 13.0)
     draw_disc(c, 76.0, 50.0, 12.5)
     draw_check_badge(c, 92.0, 21.0, 9.0)
+    fade_edges(c, 12.0)
     return c.pixels()
 
 
