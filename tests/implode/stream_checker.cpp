@@ -37,7 +37,7 @@ struct BitReader {
   bool Take(uint32_t count, uint32_t* value) {
     uint32_t v = 0;
     for (uint32_t b = 0; b < count; ++b) {
-      const uint64_t byte = (bitPos + b) >> 3;
+      const size_t byte = static_cast<size_t>((bitPos + b) >> 3);
       if (byte >= bytes->size()) return false;
       v |= uint32_t{((*bytes)[byte] >> ((bitPos + b) & 7)) & 1u} << b;
     }
@@ -111,7 +111,7 @@ StreamCheck CheckStream(const std::vector<uint8_t>& stream) {
       c.symbolBits = r.bitPos - 16;
       const uint64_t usedBytes = (r.bitPos + 7) / 8;
       for (uint64_t b = r.bitPos; b < usedBytes * 8; ++b) {
-        if ((stream[b >> 3] >> (b & 7)) & 1) {
+        if ((stream[static_cast<size_t>(b >> 3)] >> (b & 7)) & 1) {
           c.problem = "nonzero padding bits behind the end symbol";
           return c;
         }
