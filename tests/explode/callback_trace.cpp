@@ -31,7 +31,7 @@ uint32_t TraceRead(uint8_t* buffer, uint32_t* size, void* userData) {
   }
   if (want > asked) want = asked;
   const uint32_t n = static_cast<uint32_t>(left < want ? left : want);
-  std::memcpy(buffer, s.stream->data() + s.pos, n);
+  if (n > 0) std::memcpy(buffer, s.stream->data() + s.pos, n);
   s.pos += n;
   s.reads += 1;
   if (n == 0) s.ended = true;

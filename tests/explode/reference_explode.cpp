@@ -197,7 +197,7 @@ uint32_t ExpandStream(ExplodeState& st) {
   uint32_t v;
   for (;;) {
     v = DecodeSymbol(st);
-    if (v >= 0x305) break;
+    if (v >= kEndOfStream) break;
     if (v < 0x100) {
       st.window[st.outPos] = static_cast<uint8_t>(v);
       st.outPos += 1;
