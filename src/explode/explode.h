@@ -4,12 +4,15 @@
 // pushes decoded bytes through writeFn in blocks of kExplodeWriteSize bytes, followed by exactly
 // one final write of the rest (0 to 4095 bytes; also when empty, also after a failure, but not
 // when the header is refused). readFn is never called again once it has returned 0. All state
-// lives in the caller's work block of kExplodeWorkSize bytes; nothing is allocated.
+// lives in the caller's work block of kExplodeWorkSize bytes; nothing is allocated. Each call
+// starts its stream with a history of zeros, so a stream that refers back before its first
+// byte reads zeros, never bytes of an earlier stream.
 #pragma once
 #include <cstdint>
 
 // Read callback: place up to *size bytes (kExplodeReadSize on entry) at buffer and return how
-// many were placed; 0 means the input is exhausted. Changes to *size are ignored.
+// many were placed; 0 means the input is exhausted. Changes to *size are ignored, and a count
+// above kExplodeReadSize is taken as kExplodeReadSize.
 using ExplodeReadFn = uint32_t (*)(uint8_t* buffer, uint32_t* size, void* userData);
 // Write callback: take *size bytes from buffer; they are valid only during the call.
 using ExplodeWriteFn = void (*)(uint8_t* buffer, uint32_t* size, void* userData);
