@@ -2,12 +2,14 @@
 //
 //   1     greedy: the nearest candidate of the 3-byte hash and the nearest 2-byte match,
 //         taken when it costs fewer bits than the literals it replaces
-//   2..4  lazy: as greedy, but a match is put off by one byte when the match at the next
-//         byte saves more bits; longer hash chains
-//   5..8  optimal parse: a shortest path in bits over every position of a block, with
-//         chains of growing depth
+//   2     lazy: as greedy over 8 candidates, but a match is put off by one byte when the
+//         match at the next byte saves more bits
+//   3..8  optimal parse: a shortest path in bits over every position of a region, with
+//         chains of growing depth; a match of niceLength bytes or more is taken as found
+//         (3 takes matches of 8 bytes as found: the fastest one that still beats a lazy
+//         parse clearly)
 //   9     optimal parse over every candidate of the window: the smallest stream the format
-//         allows, up to the 64 KiB block boundaries and matches of the full 518 bytes, which
+//         allows, up to the 64 KiB region boundaries and matches of the full 518 bytes, which
 //         are taken as found
 #pragma once
 #include <cstdint>
