@@ -7,7 +7,7 @@
 // which refuse streams shorter than 5 bytes still accept it (bytes behind the end symbol are
 // ignored by every decoder).
 //
-// Memory: the ImplodeEncoder record holds everything (about 1.2 MB) and allocates nothing; put
+// Memory: the ImplodeEncoder record holds everything (about 1 MB) and allocates nothing; put
 // it on the heap. The output depends only on the input bytes and the settings, not on how the
 // input is split into ImplodeFeed calls.
 #pragma once
@@ -52,10 +52,11 @@ struct ImplodeEncoder {
   bool started = false;      // ImplodeInit succeeded
   bool finished = false;     // ImplodeFinish ran
   uint8_t buffer[kImplodeBufferSize + 8];  // 8 zero bytes behind for word-wise comparison
-  // Scratch of the optimal parse, indexed by offset from the region's start.
-  uint32_t cost[kImplodeRegion + 1];       // bits of the cheapest parse reaching this offset
-  uint32_t arrival[kImplodeRegion + 1];    // its last symbol: length << 16 | distance (0: literal)
-  uint32_t path[kImplodeRegion];           // the chosen symbols, last one first
+  // Scratch of the optimal parse, indexed by offset from the region's start. The last region
+  // of a stream may take the whole buffer, lookahead included.
+  uint32_t cost[kImplodeBufferSize + 1];     // bits of the cheapest parse reaching this offset
+  uint32_t arrival[kImplodeBufferSize + 1];  // its last symbol: length << 16 | distance
+  uint32_t path[kImplodeBufferSize];         // the chosen symbols, last one first
   ImplodeMatch matches[kImplodeMaxMatches];
 };
 
