@@ -187,9 +187,24 @@ bool StubSession::Launch() {
   return true;
 }
 
-HWND StubSession::WaitBox(const char* caption) {
-  HWND box = robot::WaitWindow(stub_.handle(), robot::kDialogClass, caption, kWaitMs);
-  if (box != nullptr) return box;
+HWND StubSession::WaitBox(const char* caption, std::vector<std::string>* othersSeen) {
+  std::vector<HWND> seen;
+  DWORD start = GetTickCount();
+  for (;;) {
+    // The end is tested first: windows may still be listed for a moment after it.
+    bool ended = !stub_.Running();
+    for (const robot::WindowInfo& w : robot::ListWindows(stub_.id())) {
+      if (w.className != robot::kDialogClass) continue;
+      if (w.caption == caption && !ended) return w.window;
+      bool known = false;
+      for (HWND h : seen) known = known || h == w.window;
+      if (known) continue;
+      seen.push_back(w.window);
+      if (othersSeen != nullptr) othersSeen->push_back(w.caption);
+    }
+    if (ended || GetTickCount() - start >= kWaitMs) break;
+    Sleep(kPollMs);
+  }
   DWORD code = 0;
   if (stub_.WaitExit(0, &code)) {
     ADD_FAILURE() << "the stub ended (exit code " << code << ") without showing \"" << caption

@@ -62,9 +62,10 @@ class StubSession : public ::testing::Test {
   // Starts setup.exe with TMP and TEMP set to TempDir().
   bool Launch();
 
-  // Waits for the stub's message box with this caption; null (failure recorded) on timeout or
-  // when the stub ended first.
-  HWND WaitBox(const char* caption);
+  // Waits for the stub's dialog with this caption; null (failure recorded) on timeout or when
+  // the stub ended first. Meanwhile collects the captions of the stub's other dialogs (the
+  // splash has none; the progress window shares the question's caption).
+  HWND WaitBox(const char* caption, std::vector<std::string>* othersSeen = nullptr);
 
   // Checks the box's caption and exact text and that its buttons are exactly the given ones
   // among OK, Cancel, Yes and No.
