@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Builds everything and runs a demo installer under Wine: packs a sample product (a few
+# files, an install script with status lines, and our small setup program), starts the
+# installer, answers for the user, and prints what the user saw and what was left on disk.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$PWD
+bash scripts/build.sh >/dev/null
+
+export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+bash scripts/wine-prefix.sh up
+
+demo=build/demo
+rm -rf "$demo"
+mkdir -p "$demo/product" "$demo/tmp"
+rm -rf "$WINEPREFIX/drive_c/ZubrexDemo"
+
+# The sample product.
+cp build/win32/bin/demo-setup.exe "$demo/product/demo-setup.exe"
+cat > "$demo/product/readme.txt" <<'TEXT'
+Zubrex Demo
+===========
+This file was carried inside a self-extracting installer, imploded, and put back here
+by the demo's setup program.
+TEXT
+cp /usr/share/common-licenses/GPL-3 "$demo/product/license.txt"
+head -c 300000 /usr/bin/cmake > "$demo/product/engine.bin"
+printf '; Zubrex demo install script\r\n>Preparing the demo installation ...\r\n>Copying the demo files ...\r\ndemo-setup.exe readme.txt license.txt engine.bin\r\n>Finishing ...\r\n' \
+  > "$demo/product/install.txt"
+
+zbpack=build/host/bin/zbpack
+installer="$demo/ZubrexDemoSetup.exe"
+(cd "$demo/product" && "$repo/$zbpack" pack -o "$repo/$installer" \
+  --stub "$repo/build/win32/bin/zubrex-stub.exe" --product "Zubrex Demo" --script install.txt \
+  install.txt demo-setup.exe readme.txt license.txt engine.bin)
+echo
+"$zbpack" list "$installer"
+echo
+
+robot() { wine build/win32/bin/zbrobot.exe "$@"; }
+tmp_win=$(winepath -w "$demo/tmp")
+
+echo "== running $installer under Wine (TEMP=$tmp_win)"
+# The installer inherits the robot's output: into a file, so that nothing waits for it to end.
+robot run-stub "$(winepath -w "$installer")" "$tmp_win" > "$demo/stub.pid"
+pid=$(tr -d '\r' < "$demo/stub.pid")
+echo "question box:"
+robot answer "Zubrex Self-Extracting Archive" yes 30000 | sed 's/^/    /'
+echo "    -> Yes"
+
+status=$(robot wait-window "#32770" "Zubrex Self-Extracting Archive Status" 60000 | tr -d '\r')
+echo "status window:"
+last=""
+for _ in $(seq 1 600); do
+  text=$(robot text "$status" 1004 2>/dev/null | tr -d '\r' || true)
+  if [ -n "$text" ] && [ "$text" != "$last" ]; then echo "    \"$text\""; last=$text; fi
+  [ "$(robot enabled "$status" 1005 2>/dev/null | tr -d '\r')" = "1" ] && break
+  sleep 0.1
+done
+echo "    OK enabled: $(robot enabled "$status" 1005 | tr -d '\r')"
+robot press "$status" 1005
+echo "    -> OK"
+echo "exit code: $(robot wait-exit "$pid" 30000 | tr -d '\r')"
+echo
+
+echo "== left on disk"
+if [ -d "$demo/tmp/ZubrexInstall" ]; then
+  echo "work directory: still there ($tmp_win\\ZubrexInstall)"
+else
+  echo "work directory: removed"
+fi
+echo "installed by the setup program (C:\\ZubrexDemo):"
+ls -l "$WINEPREFIX/drive_c/ZubrexDemo" | sed 's/^/    /'
+echo "install.log:"
+sed 's/^/    /' "$WINEPREFIX/drive_c/ZubrexDemo/install.log"
+for f in readme.txt license.txt engine.bin; do
+  cmp -s "$demo/product/$f" "$WINEPREFIX/drive_c/ZubrexDemo/$f" \
+    && echo "    $f: identical to the packed file" || echo "    $f: DIFFERS from the packed file"
+done
