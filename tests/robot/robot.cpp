@@ -284,6 +284,11 @@ Process Start(const std::string& program, const std::string& arguments,
     startup.hStdInput = nullptr;
     startup.hStdOutput = output;
     startup.hStdError = output;
+  } else if (options.noStdHandles) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = INVALID_HANDLE_VALUE;
+    startup.hStdOutput = INVALID_HANDLE_VALUE;
+    startup.hStdError = INVALID_HANDLE_VALUE;
   }
 
   PROCESS_INFORMATION info = {};

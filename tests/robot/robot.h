@@ -111,6 +111,9 @@ struct StartOptions {
   // Redirect the child's stdout and stderr into this file (created anew). Empty: none.
   std::string outputFile;
   bool newConsole = false;
+  // Give the child no standard handles. Under Wine it then holds none of the caller's Unix
+  // stdin and stdout either, so a script's $(zbrobot run ...) does not wait for it to end.
+  bool noStdHandles = false;
 };
 
 // Starts program with the given command line (the program's own quoted path is put in front).

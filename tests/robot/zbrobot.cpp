@@ -31,8 +31,11 @@ const char kUsage[] =
     "  run [--env NAME=VALUE]... [--wait MS] PROGRAM [ARG]...\n"
     "                                         start a program with a changed environment;\n"
     "                                         print its PID, or with --wait its exit code\n"
-    "  run-stub INSTALLER TMPDIR              run with TMP and TEMP set to TMPDIR; print PID\n"
-    "  wait-exit PID MS                       wait for a process's end; print its exit code\n";
+    "  run-stub INSTALLER TMPDIR [MS]         run with TMP and TEMP set to TMPDIR; print its\n"
+    "                                         PID, or with MS wait and print its exit code\n"
+    "  wait-exit PID MS                       wait for a process's end; print its exit code.\n"
+    "                                         Start it while the process still runs: an ended\n"
+    "                                         process is gone with its exit code.\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -71,7 +74,8 @@ int PrintExit(const robot::Process& process, DWORD timeoutMs) {
 
 // Starts the program; prints its PID and leaves it running, or waits and prints its exit code.
 int StartAndReport(const char* program, const std::string& arguments,
-                   const robot::StartOptions& options, bool wait, DWORD waitMs) {
+                   robot::StartOptions options, bool wait, DWORD waitMs) {
+  options.noStdHandles = !wait;
   DWORD error = 0;
   robot::Process process = robot::Start(program, arguments, options, &error);
   if (!process.started()) {
@@ -200,10 +204,11 @@ int Run(int argc, char** argv) {
 }
 
 int RunStub(int argc, char** argv) {
-  if (argc != 2) return Usage();
+  unsigned long waitMs = 0;
+  if (argc != 2 && (argc != 3 || !ParseNumber(argv[2], &waitMs))) return Usage();
   robot::StartOptions options;
   options.environment = {{"TMP", argv[1]}, {"TEMP", argv[1]}};
-  return StartAndReport(argv[0], std::string(), options, false, 0);
+  return StartAndReport(argv[0], std::string(), options, argc == 3, waitMs);
 }
 
 int WaitExit(int argc, char** argv) {
