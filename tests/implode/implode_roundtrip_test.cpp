@@ -57,8 +57,8 @@ TEST_P(ModeAndDictionary, SizesAroundBlockAndRegionEdgesRoundTrip) {
   const uint8_t dictBits = static_cast<uint8_t>(std::get<1>(GetParam()));
   const size_t kSizes[] = {0,    1,    2,    3,    5,    2047, 2048, 2049,  4095,  4096,
                            4097, 8191, 8192, 8193, 12288, 65535, 65536, 65537, 65544, 65545,
-                           126976, 126984, 140000};
-  const uint8_t kLevels[] = {1, 3, 9};
+                           66061, 66062, 66063, 126976, 126984, 127502, 140000};
+  const uint8_t kLevels[] = {1, 2, 4, 9};
   for (int kind = 0; kind < 3; ++kind) {
     for (size_t size : kSizes) {
       const std::vector<uint8_t> input = MakeInput(kind, size, 1000 + size);

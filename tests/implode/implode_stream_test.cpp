@@ -207,6 +207,26 @@ TEST(ImplodeLevels, BestLevelNeverLargerThanAnyOther) {
   }
 }
 
+// The fast optimal parse (level 2) searches a superset of the greedy level's candidates and
+// chooses by shortest path: on every sample it must not lose to greedy, and on compressible
+// data it must win clearly.
+TEST(ImplodeLevels, FastParseNeverLargerThanGreedy) {
+  const std::vector<std::vector<uint8_t>> samples = {TextLike(200000, 34),
+                                                     StructuredBinary(200000, 35),
+                                                     RandomBytes(50000, 36)};
+  for (size_t k = 0; k < samples.size(); ++k) {
+    for (uint8_t mode = 0; mode <= 1; ++mode) {
+      SCOPED_TRACE("sample " + std::to_string(k) + " mode " + std::to_string(mode));
+      const uint64_t greedy = Encode(samples[k], mode, 6, 1).stream.size();
+      const uint64_t fast = Encode(samples[k], mode, 6, 2).stream.size();
+      EXPECT_LE(fast, greedy);
+      if (k < 2) {
+        EXPECT_LT(fast * 100, greedy * 98);
+      }
+    }
+  }
+}
+
 TEST(ImplodeSettingsCheck, OutOfRangeSettingsAreRefused) {
   auto sink = [](const uint8_t*, uint32_t, void*) { return true; };
   ImplodeEncoder* e = new ImplodeEncoder;

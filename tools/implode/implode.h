@@ -7,7 +7,7 @@
 // which refuse streams shorter than 5 bytes still accept it (bytes behind the end symbol are
 // ignored by every decoder).
 //
-// Memory: the ImplodeEncoder record holds everything (about 1 MB) and allocates nothing; put
+// Memory: the ImplodeEncoder record holds everything (about 1.5 MB) and allocates nothing; put
 // it on the heap. The output depends only on the input bytes and the settings, not on how the
 // input is split into ImplodeFeed calls.
 #pragma once
@@ -35,7 +35,9 @@ struct ImplodeStats {
 
 constexpr uint32_t kImplodeWindow = 4096;     // history kept: the largest dictionary
 constexpr uint32_t kImplodeRegion = 65536;    // buffer bytes up to which one step parses
-constexpr uint32_t kImplodeLookahead = 8;     // bytes held beyond a region to hash its tail
+// Bytes held beyond a region: its last positions hash real bytes, and the best levels'
+// trees compare the full 518 bytes there, which keeps them exact across regions.
+constexpr uint32_t kImplodeLookahead = 518 + 8;
 constexpr uint32_t kImplodeBufferSize = kImplodeRegion + kImplodeLookahead;
 constexpr uint32_t kImplodeMaxMatches = 520;  // improving matches of one position (3..518)
 
@@ -54,8 +56,9 @@ struct ImplodeEncoder {
   uint8_t buffer[kImplodeBufferSize + 8];  // 8 zero bytes behind for word-wise comparison
   // Scratch of the optimal parse, indexed by offset from the region's start. The last region
   // of a stream may take the whole buffer, lookahead included.
-  uint32_t cost[kImplodeBufferSize + 1];     // bits of the cheapest parse reaching this offset
-  uint32_t arrival[kImplodeBufferSize + 1];  // its last symbol: length << 16 | distance
+  // node: the cheapest parse reaching this offset, its bits << 32 | its last symbol (length
+  // << 16 | distance), so that one unsigned minimum keeps the cheaper arrival.
+  uint64_t node[kImplodeBufferSize + 1];
   uint32_t path[kImplodeBufferSize];         // the chosen symbols, last one first
   ImplodeMatch matches[kImplodeMaxMatches];
 };

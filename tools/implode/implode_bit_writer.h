@@ -2,6 +2,7 @@
 // whenever the block fills and once more at the end.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 // Takes `size` bytes at data (valid during the call only). Returns false when the bytes could
 // not be stored; the writer then stops calling it and the encoder reports failure.
@@ -13,7 +14,6 @@ struct ImplodeBitWriter {
   uint64_t pending = 0;       // bits not yet stored in out, next one in bit 0
   uint32_t pendingCount = 0;  // valid bits in pending; below 32 between calls
   uint32_t outLength = 0;     // bytes of out filled
-  uint64_t bitsWritten = 0;   // every bit put so far, header included
   uint64_t bytesDelivered = 0;// bytes accepted by the write callback
   ImplodeWriteFn writeFn = nullptr;
   void* userData = nullptr;
@@ -25,7 +25,6 @@ inline void ResetBitWriter(ImplodeBitWriter& w, ImplodeWriteFn writeFn, void* us
   w.pending = 0;
   w.pendingCount = 0;
   w.outLength = 0;
-  w.bitsWritten = 0;
   w.bytesDelivered = 0;
   w.writeFn = writeFn;
   w.userData = userData;
@@ -48,13 +47,16 @@ inline void FlushOutBlock(ImplodeBitWriter& w) {
 inline void PutBits(ImplodeBitWriter& w, uint32_t value, uint32_t count) {
   w.pending |= uint64_t{value} << w.pendingCount;
   w.pendingCount += count;
-  w.bitsWritten += count;
   if (w.pendingCount >= 32) {
     const uint32_t word = static_cast<uint32_t>(w.pending);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::memcpy(w.out + w.outLength, &word, 4);
+#else
     w.out[w.outLength + 0] = static_cast<uint8_t>(word);
     w.out[w.outLength + 1] = static_cast<uint8_t>(word >> 8);
     w.out[w.outLength + 2] = static_cast<uint8_t>(word >> 16);
     w.out[w.outLength + 3] = static_cast<uint8_t>(word >> 24);
+#endif
     w.outLength += 4;
     w.pending >>= 32;
     w.pendingCount -= 32;

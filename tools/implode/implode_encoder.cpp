@@ -36,8 +36,8 @@ bool ImplodeInit(ImplodeEncoder& e, const ImplodeSettings& settings, ImplodeWrit
 // Codes buffer bytes [parseStart, end) with the level's parser.
 static void CodeRegion(ImplodeEncoder& e, uint32_t end) {
   switch (e.level.parser) {
-    case ImplodeParser::kGreedy: ParseGreedy(e, e.parseStart, end, false); break;
-    case ImplodeParser::kLazy: ParseGreedy(e, e.parseStart, end, true); break;
+    case ImplodeParser::kGreedy: ParseGreedy(e, e.parseStart, end); break;
+    case ImplodeParser::kFast: ParseFast(e, e.parseStart, end); break;
     case ImplodeParser::kOptimal: ParseOptimal(e, e.parseStart, end); break;
   }
   e.parseStart = end;

@@ -3,6 +3,10 @@
 // Far enough before stream position 0 that no search accepts it before the positions wrap.
 static constexpr uint16_t kEmptyPosition = 0x8000;
 
+// Out of reach of every position below 2^31; beyond that, the strictly growing distances
+// along a search path still stop at it.
+static constexpr uint32_t kEmptyNode = 0x80000000u;
+
 static uint32_t Distance(uint32_t pos, uint16_t entry) {
   return static_cast<uint16_t>(pos - entry);
 }
@@ -11,6 +15,14 @@ void ResetMatchFinder(ImplodeMatchFinder& f) {
   for (uint16_t& v : f.head3) v = kEmptyPosition;
   for (uint16_t& v : f.head2) v = kEmptyPosition;
   for (uint16_t& v : f.previous) v = kEmptyPosition;
+  constexpr uint64_t kEmptyBucket = 0x8000800080008000ull;
+  for (uint64_t& v : f.bucket3) v = kEmptyBucket;
+  for (uint64_t& v : f.bucket4) v = kEmptyBucket;
+  for (uint32_t& v : f.treeRoot) v = kEmptyNode;
+  for (uint32_t& v : f.tree) v = kEmptyNode;
+  f.equalPos = 0;
+  f.equalDistance = 0;
+  f.equalLength = 0;
 }
 
 uint32_t FindMatches(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos,
@@ -49,5 +61,80 @@ uint32_t FindMatches(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos,
     }
   }
   InsertPosition(f, p, pos);
+  return count;
+}
+
+uint32_t FindMatchesInTree(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos,
+                           const ImplodeSearchLimits& limits, ImplodeMatch* matches,
+                           uint32_t* distance2) {
+  const uint32_t maxLength = limits.maxLength;
+  *distance2 = 0;
+  const uint32_t key2 = Key2(p);
+  if (maxLength >= 2) {
+    const uint32_t d2 = Distance(pos, f.head2[key2]);
+    if (d2 >= 1 && d2 <= limits.maxDistance2 && Key2(p - d2) == key2) *distance2 = d2;
+  }
+  f.head2[key2] = static_cast<uint16_t>(pos);
+
+  // Insertion splits the tree along the search path: nodes smaller than p hang, in order, at
+  // `smaller`, larger ones at `larger`, and the new node becomes the root.
+  const uint32_t scanLength = limits.scanLength;
+  const uint32_t h = Hash3(p);
+  uint32_t candidate = f.treeRoot[h];
+  f.treeRoot[h] = pos;
+  uint32_t* smaller = &f.tree[2 * (pos & (kImplodeTreeRing - 1))];
+  uint32_t* larger = smaller + 1;
+  uint32_t smallerLength = 0;  // bytes shared with every node between the two sides
+  uint32_t largerLength = 0;
+  uint32_t best = 2;
+  uint32_t count = 0;
+  uint32_t lastDistance = 0;
+  const bool follows = f.equalPos == pos - 1 && f.equalLength > 0;
+  const uint32_t knownDistance = follows ? f.equalDistance : 0;
+  const uint32_t knownLength = follows ? f.equalLength - 1 : 0;
+  f.equalLength = 0;
+  for (uint32_t depth = limits.maxChain;; --depth) {
+    const uint32_t distance = pos - candidate;
+    if (depth == 0 || distance <= lastDistance || distance > limits.maxDistance) {
+      *smaller = kEmptyNode;
+      *larger = kEmptyNode;
+      break;
+    }
+    lastDistance = distance;
+    const uint8_t* q = p - distance;
+    uint32_t length = smallerLength < largerLength ? smallerLength : largerLength;
+    if (distance == knownDistance && length < knownLength) {
+      length = knownLength < scanLength ? knownLength : scanLength;
+    }
+    length += CommonLength(p + length, q + length, scanLength - length);
+    const uint32_t reported = length < maxLength ? length : maxLength;
+    if (reported > best) {
+      best = reported;
+      matches[count].length = static_cast<uint16_t>(reported);
+      matches[count].distance = static_cast<uint16_t>(distance);
+      ++count;
+    }
+    uint32_t* links = &f.tree[2 * (candidate & (kImplodeTreeRing - 1))];
+    if (length == scanLength) {
+      // Equal as far as any search can look: the new node takes the old one's place.
+      *smaller = links[0];
+      *larger = links[1];
+      f.equalPos = pos;
+      f.equalDistance = distance;
+      f.equalLength = length;
+      break;
+    }
+    if (q[length] < p[length]) {
+      *smaller = candidate;
+      smaller = &links[1];
+      candidate = links[1];
+      smallerLength = length;
+    } else {
+      *larger = candidate;
+      larger = &links[0];
+      candidate = links[0];
+      largerLength = length;
+    }
+  }
   return count;
 }

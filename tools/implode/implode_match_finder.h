@@ -18,10 +18,34 @@ struct ImplodeMatch {
   uint16_t distance;  // bytes back
 };
 
+constexpr uint32_t kImplodeBucketBits = 14;
+constexpr uint32_t kImplodeBucketSlots = 4;
+// Twice the largest window: a node within reach is never overwritten by the one being added.
+constexpr uint32_t kImplodeTreeRing = 8192;
+
 struct ImplodeMatchFinder {
   uint16_t head3[1u << kImplodeHashBits];  // latest position by hash of its next 3 bytes
   uint16_t head2[1u << 16];                // latest position by its next 2 bytes exactly
   uint16_t previous[kImplodeChainSize];    // older position of the same 3-byte hash
+  // The fast parse's own tables, 4 positions of 16 bits each, newest in the low bits: the
+  // latest positions by hash of their next 3 bytes, and by hash of their next 4 bytes (which
+  // reach further back for the longer matches). One shift inserts; no chain is walked.
+  uint64_t bucket3[1u << kImplodeBucketBits];
+  uint64_t bucket4[1u << kImplodeBucketBits];
+  // The best levels' binary trees, one per 3-byte hash: every position of the window is a
+  // node, ordered by the bytes that follow it, each node newer than the nodes below it. The
+  // search path of a position passes, for every length, the nearest earlier position sharing
+  // that many bytes, so the tree yields the complete list of improving matches without
+  // visiting the whole window. Positions are full 32-bit stream offsets; a node's two links
+  // (smaller, larger) sit at 2 * (position mod kImplodeTreeRing).
+  uint32_t treeRoot[1u << kImplodeHashBits];
+  uint32_t tree[2 * kImplodeTreeRing];
+  // The last tree search that met a node equal over its whole scan: the position searched, the
+  // distance and the bytes equal. The next position shares all but one of them at that
+  // distance, so runs and long repeats cost one comparison per position, not 518.
+  uint32_t equalPos;
+  uint32_t equalDistance;
+  uint32_t equalLength;
 };
 
 // What one search may do.
@@ -31,6 +55,9 @@ struct ImplodeSearchLimits {
   uint32_t maxDistance2; // farthest distance for 2 bytes, bounded by the history held
   uint32_t maxChain;     // candidates of the 3-byte chain to examine
   uint32_t niceLength;   // stop searching once a match this long is found
+  // FindMatchesInTree only: bytes that may be compared to keep the tree in order (maxLength
+  // up to 518 and the bytes held); matches are still reported up to maxLength only.
+  uint32_t scanLength;
 };
 
 void ResetMatchFinder(ImplodeMatchFinder& finder);
@@ -38,6 +65,11 @@ void ResetMatchFinder(ImplodeMatchFinder& finder);
 inline uint32_t Hash3(const uint8_t* p) {
   const uint32_t v = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16;
   return (v * 2654435761u) >> (32 - kImplodeHashBits);
+}
+
+// key: the next 3 or 4 bytes, little-endian.
+inline uint32_t BucketHash(uint32_t key) {
+  return (key * 2654435761u) >> (32 - kImplodeBucketBits);
 }
 
 inline uint32_t Key2(const uint8_t* p) { return uint32_t{p[0]} | uint32_t{p[1]} << 8; }
@@ -77,3 +109,10 @@ inline uint32_t CommonLength(const uint8_t* a, const uint8_t* b, uint32_t maxLen
 uint32_t FindMatches(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos,
                      const ImplodeSearchLimits& limits, ImplodeMatch* matches,
                      uint32_t* distance2);
+
+// FindMatches over the binary trees: the same answer with the full chain, and maxChain
+// bounds the nodes visited. Positions searched this way must all be searched this way (the
+// trees know nothing of InsertPosition); scanLength + 8 bytes readable at p.
+uint32_t FindMatchesInTree(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos,
+                           const ImplodeSearchLimits& limits, ImplodeMatch* matches,
+                           uint32_t* distance2);

@@ -1,4 +1,4 @@
-// Greedy and lazy parsing: one decision per position, priced with the exact bit costs.
+// Greedy parsing: one decision per position, priced with the exact bit costs.
 #include "implode/implode.h"
 #include "implode/implode_codes.h"
 #include "implode/implode_parse.h"
@@ -25,6 +25,7 @@ Choice Evaluate(ImplodeEncoder& e, uint32_t i, uint32_t end) {
   limits.maxDistance2 = Min(implode::kMaxDistance2, i);
   limits.maxChain = e.level.maxChain;
   limits.niceLength = e.level.niceLength;
+  limits.scanLength = limits.maxLength;
   uint32_t distance2 = 0;
   const uint32_t count = FindMatches(e.finder, p, e.bufferPos + i, limits, e.matches, &distance2);
   Choice best = {0, 0, 0};
@@ -57,7 +58,7 @@ void PutLiteral(ImplodeEncoder& e, uint32_t i) {
 
 }  // namespace
 
-void ParseGreedy(ImplodeEncoder& e, uint32_t begin, uint32_t end, bool lazy) {
+void ParseGreedy(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   uint32_t i = begin;
   if (i >= end) return;
   Choice current = Evaluate(e, i, end);
@@ -68,22 +69,11 @@ void ParseGreedy(ImplodeEncoder& e, uint32_t begin, uint32_t end, bool lazy) {
       current = Evaluate(e, i, end);
       continue;
     }
-    uint32_t notInserted = i + 1;
-    if (lazy && current.length < e.level.niceLength && i + 1 < end) {
-      const Choice next = Evaluate(e, i + 1, end);
-      notInserted = i + 2;
-      if (next.saving > current.saving) {
-        PutLiteral(e, i);
-        ++i;
-        current = next;
-        continue;
-      }
-    }
     WriteRepetition(e.writer, e.coding, current.length, current.distance);
     e.stats.symbolBits += RepetitionBits(e.coding, current.length, current.distance);
     ++e.stats.repetitions;
     const uint32_t next = i + current.length;
-    for (uint32_t j = notInserted; j < next; ++j) {
+    for (uint32_t j = i + 1; j < next; ++j) {
       InsertPosition(e.finder, e.buffer + j, e.bufferPos + j);
     }
     i = next;

@@ -9,16 +9,14 @@
 
 namespace {
 
-constexpr uint32_t kUnreached = 0xFFFFFFFFu;
+constexpr uint64_t kUnreached = ~uint64_t{0};
 constexpr uint32_t kLiteralStep = 1u << 16;  // arrival of a literal: length 1, distance 0
 
 uint32_t Min(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
-inline void Relax(ImplodeEncoder& e, uint32_t to, uint32_t bits, uint32_t step) {
-  if (bits < e.cost[to]) {
-    e.cost[to] = bits;
-    e.arrival[to] = step;
-  }
+inline void Relax(ImplodeEncoder& e, uint32_t to, uint64_t bits, uint32_t step) {
+  const uint64_t candidate = bits << 32 | step;
+  if (candidate < e.node[to]) e.node[to] = candidate;
 }
 
 }  // namespace
@@ -26,8 +24,8 @@ inline void Relax(ImplodeEncoder& e, uint32_t to, uint32_t bits, uint32_t step) 
 void ParseOptimal(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   const uint32_t n = end - begin;
   if (n == 0) return;
-  e.cost[0] = 0;
-  for (uint32_t j = 1; j <= n; ++j) e.cost[j] = kUnreached;
+  e.node[0] = 0;
+  for (uint32_t j = 1; j <= n; ++j) e.node[j] = kUnreached;
 
   ImplodeSearchLimits limits;
   limits.maxChain = e.level.maxChain;
@@ -39,18 +37,31 @@ void ParseOptimal(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
     const uint8_t* p = e.buffer + i;
     const uint32_t pos = e.bufferPos + i;
     if (i < skipUntil) {
-      InsertPosition(e.finder, p, pos);
+      if (e.level.tree) {
+        // Searched only to keep the tree whole; the answer is not needed.
+        limits.maxLength = 0;
+        limits.scanLength = Min(implode::kMaxRepetition, e.fill - i);
+        limits.maxDistance = Min(e.coding.maxDistance, i);
+        limits.maxDistance2 = 0;
+        uint32_t unused;
+        FindMatchesInTree(e.finder, p, pos, limits, e.matches, &unused);
+      } else {
+        InsertPosition(e.finder, p, pos);
+      }
       continue;
     }
     const uint32_t j = i - begin;
-    const uint32_t base = e.cost[j];
+    const uint64_t base = e.node[j] >> 32;
     Relax(e, j + 1, base + e.coding.literalBits[*p], kLiteralStep);
 
     limits.maxLength = Min(implode::kMaxRepetition, end - i);
     limits.maxDistance = Min(e.coding.maxDistance, i);
     limits.maxDistance2 = Min(implode::kMaxDistance2, i);
     uint32_t distance2 = 0;
-    const uint32_t count = FindMatches(e.finder, p, pos, limits, e.matches, &distance2);
+    limits.scanLength = Min(implode::kMaxRepetition, e.fill - i);
+    const uint32_t count =
+        e.level.tree ? FindMatchesInTree(e.finder, p, pos, limits, e.matches, &distance2)
+                     : FindMatches(e.finder, p, pos, limits, e.matches, &distance2);
     if (distance2 != 0) {
       Relax(e, j + 2, base + RepetitionBits(e.coding, 2, distance2), 2u << 16 | distance2);
     }
@@ -60,7 +71,7 @@ void ParseOptimal(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
     for (uint32_t k = 0; k < count; ++k) {
       const uint32_t distance = e.matches[k].distance;
       const uint32_t top = e.matches[k].length;
-      const uint32_t withDistance = base + e.coding.distanceBits[distance];
+      const uint64_t withDistance = base + e.coding.distanceBits[distance];
       for (; length <= top; ++length) {
         Relax(e, j + length, withDistance + e.coding.lengthBits[length], length << 16 | distance);
       }
@@ -70,8 +81,15 @@ void ParseOptimal(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
     }
   }
 
+  WritePath(e, begin, end);
+}
+
+void WritePath(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
+  const uint32_t n = end - begin;
   uint32_t steps = 0;
-  for (uint32_t j = n; j > 0; j -= e.arrival[j] >> 16) e.path[steps++] = e.arrival[j];
+  for (uint32_t j = n; j > 0; j -= static_cast<uint32_t>(e.node[j]) >> 16) {
+    e.path[steps++] = static_cast<uint32_t>(e.node[j]);
+  }
   uint32_t i = begin;
   while (steps > 0) {
     const uint32_t step = e.path[--steps];
@@ -85,5 +103,5 @@ void ParseOptimal(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
     }
     i += length;
   }
-  e.stats.symbolBits += e.cost[n];
+  e.stats.symbolBits += e.node[n] >> 32;
 }
