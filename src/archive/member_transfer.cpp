@@ -30,7 +30,7 @@ uint32_t ReadMemberData(uint8_t* buffer, uint32_t* requested, void* userData) {
     state.streamError = std::ferror(state.input) != 0 ? 1 : 0;
   }
   if (state.crcMode == 0 && got > 0) state.crc = Crc32Update(buffer, &got, &state.crc);
-  PumpMessages();
+  PumpMessagesPaced();
   return got;
 }
 
@@ -46,7 +46,7 @@ void WriteMemberData(uint8_t* buffer, uint32_t* count, void* userData) {
     state.streamError = std::ferror(state.output) != 0 ? 1 : 0;
   }
   if (state.crcMode == 1 && got > 0) state.crc = Crc32Update(buffer, &got, &state.crc);
-  PumpMessages();
+  PumpMessagesPaced();
 }
 
 uint32_t CopyStored(ExplodeReadFn readFn, ExplodeWriteFn writeFn, void* buffer, void* userData) {

@@ -33,10 +33,11 @@ extern int32_t extractedBytes;
 TransferState StartTransfer(FILE* input, FILE* output, uint32_t storedSize);
 
 // The read callback (ExplodeReadFn shape): at most the member's remaining stored bytes.
-// Dispatches at most one pending window message per call.
+// Dispatches at most one pending window message per call (paced: see PumpMessagesPaced).
 uint32_t ReadMemberData(uint8_t* buffer, uint32_t* requested, void* state);
 
-// The write callback (ExplodeWriteFn shape). Dispatches at most one pending window message.
+// The write callback (ExplodeWriteFn shape). Dispatches at most one pending window message
+// (paced).
 void WriteMemberData(uint8_t* buffer, uint32_t* count, void* state);
 
 // The stored copy, in the calling shape of Explode: 0, or 5 after a stream error. buffer holds

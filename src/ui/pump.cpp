@@ -10,6 +10,14 @@ void PumpMessages() {
   }
 }
 
+void PumpMessagesPaced() {
+  static DWORD lastLook = 0;
+  const DWORD now = GetTickCount();
+  if (now - lastLook < kPacedPumpIntervalMs) return;
+  lastLook = now;
+  PumpMessages();
+}
+
 void WaitPumping(uint32_t ms) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < ms) {

@@ -7,6 +7,15 @@
 // queue is empty. Does not treat WM_QUIT apart. A no-op in builds without windows.
 void PumpMessages();
 
+// PumpMessages for callers that run tens of thousands of times a second (the extraction's
+// read and write callbacks): looks at the queue only when at least kPacedPumpIntervalMs have
+// passed since its last look, and then dispatches at most one message. Every look costs a
+// system round trip (under Wine a call to the server), which would otherwise cost more than
+// decoding the data; windows still get their messages within the interval, far inside the
+// progress window's 100 ms timer.
+constexpr uint32_t kPacedPumpIntervalMs = 10;
+void PumpMessagesPaced();
+
 // Dispatches messages until ms milliseconds have passed, measured as elapsed ticks so that a
 // wrap of the tick count neither ends the wait early nor makes it endless. Spins; never sleeps.
 void WaitPumping(uint32_t ms);

@@ -2,4 +2,5 @@
 #include "ui/pump.h"
 
 void PumpMessages() {}
+void PumpMessagesPaced() {}
 void WaitPumping(uint32_t) {}

@@ -448,4 +448,17 @@ TEST_F(SplashTest, WaitPumpingZeroDispatchesNothingAndPumpMessagesOnlyOne) {
   EXPECT_EQ(ownerLog.pings, 2);
 }
 
+TEST_F(SplashTest, PacedPumpingLooksAtTheQueueOncePerIntervalAndStillDrainsIt) {
+  constexpr int kMessages = 20;
+  for (int i = 0; i < kMessages; ++i) PostMessageA(mainWindow, kOwnerPing, 0, 0);
+  // Back-to-back calls take far less than the interval; the tick count may step once in
+  // between (it is coarse under Wine), so at most two looks, one message each.
+  for (int i = 0; i < kMessages; ++i) PumpMessagesPaced();
+  EXPECT_LE(ownerLog.pings, 2);
+  // Over time every message is dispatched, one per look.
+  const DWORD start = GetTickCount();
+  while (ownerLog.pings < kMessages && GetTickCount() - start < 5000) PumpMessagesPaced();
+  EXPECT_EQ(ownerLog.pings, kMessages);
+}
+
 }  // namespace
