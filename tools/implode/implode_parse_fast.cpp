@@ -13,6 +13,13 @@
 
 namespace {
 
+// Offer runs several times per position; a call per candidate costs more than its work.
+#if defined(__GNUC__)
+#define ZB_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define ZB_ALWAYS_INLINE inline
+#endif
+
 constexpr uint64_t kUnreached = ~uint64_t{0};
 constexpr uint32_t kLiteralStep = 1u << 16;
 
@@ -64,7 +71,7 @@ struct Search {
 
 // Measures the candidate `distance` back and relaxes the lengths by which it beats the
 // nearer candidates; the caller offers candidates nearest first.
-inline void Offer(Search& s, const ImplodeCoding& c, uint32_t distance) {
+ZB_ALWAYS_INLINE void Offer(Search& s, const ImplodeCoding& c, uint32_t distance) {
   const uint8_t* q = s.p - distance;
   if (((Load32(q) ^ s.next4) & 0xFFFFFF) != 0) return;
   const uint32_t length = MatchLength(s.p, q, s.maxLength);
@@ -89,19 +96,20 @@ void ParseFast(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   ImplodeMatchFinder& f = e.finder;
   const uint32_t niceLength = e.level.niceLength;
   uint32_t skipUntil = begin;
+  uint32_t next4 = Load32(e.buffer + begin);
+  uint32_t h3 = BucketHash(next4 & 0xFFFFFF);
+  uint32_t h4 = BucketHash(next4);
   for (uint32_t i = begin; i < end; ++i) {
     const uint8_t* p = e.buffer + i;
     const uint32_t pos = e.bufferPos + i;
-    const uint32_t next4 = Load32(p);
-    const uint32_t h3 = BucketHash(next4 & 0xFFFFFF);
-    const uint32_t h4 = BucketHash(next4);
-    {
-      // The tables outgrow the first-level cache: ask for the next position's lines now.
-      const uint32_t ahead = Load32(p + 1);
-      __builtin_prefetch(&f.bucket3[BucketHash(ahead & 0xFFFFFF)]);
-      __builtin_prefetch(&f.bucket4[BucketHash(ahead)]);
-      __builtin_prefetch(&f.head2[ahead & 0xFFFF]);
-    }
+    // The tables outgrow the first-level cache: the next position's keys are computed one
+    // step ahead and their lines asked for now.
+    const uint32_t ahead4 = Load32(p + 1);
+    const uint32_t ahead3 = BucketHash(ahead4 & 0xFFFFFF);
+    const uint32_t aheadH4 = BucketHash(ahead4);
+    __builtin_prefetch(&f.bucket3[ahead3]);
+    __builtin_prefetch(&f.bucket4[aheadH4]);
+    __builtin_prefetch(&f.head2[ahead4 & 0xFFFF]);
     const uint64_t slots3 = f.bucket3[h3];
     const uint64_t slots4 = f.bucket4[h4];
     f.bucket3[h3] = slots3 << 16 | (pos & 0xFFFF);
@@ -109,6 +117,10 @@ void ParseFast(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
     const uint32_t key2 = next4 & 0xFFFF;
     const uint32_t distance2 = static_cast<uint16_t>(pos - f.head2[key2]);
     f.head2[key2] = static_cast<uint16_t>(pos);
+    const uint32_t here4 = next4;
+    next4 = ahead4;
+    h3 = ahead3;
+    h4 = aheadH4;
     if (i < skipUntil) continue;
 
     const uint64_t base = node[i] >> 32;
@@ -129,7 +141,7 @@ void ParseFast(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
 
     // Stale slots (older than the window, or wrapped) stop each scan: distances must grow.
     const uint32_t maxDistance = Min(c.maxDistance, i);
-    Search s{p, node + i, base, next4, maxLength, 2};
+    Search s{p, node + i, base, here4, maxLength, 2};
     uint32_t farthest = 0;
     uint32_t inReach = 0;
     for (; inReach < kImplodeBucketSlots; ++inReach) {
