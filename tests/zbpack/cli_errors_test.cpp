@@ -132,6 +132,15 @@ TEST_F(ZbpackErrorsTest, VerifyFailsOnABadCrcAndGoesOnWithTheNextMember) {
   EXPECT_NE(result.out.find("OK      b.bin"), std::string::npos) << result.out;
 }
 
+TEST_F(ZbpackErrorsTest, VerifyFailsOnANameTheStubWouldRefuse) {
+  ASSERT_EQ(PackBoth({"--set", "member.1.name=..\\evil.txt"}).exitCode, 0);
+  const RunResult result = RunZbpack({"verify", scratch_.Path("out.exe")}, scratch_);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "zbpack: " + scratch_.Path("out.exe") +
+                            ": member 1 (..\\evil.txt): unsafe name (kCannotCreateFile, 0x3000b)\n");
+  EXPECT_NE(result.out.find("OK      b.bin"), std::string::npos) << result.out;
+}
+
 TEST_F(ZbpackErrorsTest, VerifyFailsOnAnOverstatedFileCount) {
   ASSERT_EQ(PackBoth({"--set", "trailer.fileCount=3"}).exitCode, 0);
   const RunResult result = RunZbpack({"verify", scratch_.Path("out.exe")}, scratch_);

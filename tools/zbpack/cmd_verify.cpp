@@ -6,6 +6,7 @@
 #include <string>
 
 #include "archive/extract_member.h"
+#include "archive/member_name.h"
 #include "zbpack/archive_reading.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
@@ -27,7 +28,8 @@ void CountFailure(VerifyTally& tally, const std::string& label, ResultCode code)
   }
 }
 
-// Verifies the members in archive order. A member whose data fail is reported and skipped by
+// Verifies the members in archive order: names the stub would refuse, and data whose CRC-32
+// does not match. A member whose data fail is reported and skipped by
 // its storedSize, so that one bad member does not hide the state of the others; a header that
 // cannot be read ends the walk, since nothing after it can be located.
 void VerifyMembers(ArchiveContext& context, VerifyTally& tally) {
@@ -46,6 +48,16 @@ void VerifyMembers(ArchiveContext& context, VerifyTally& tally) {
     const bool haveDataStart = std::fgetpos(context.archiveFile, &dataStart) == 0;
 
     code = TransferMember(context);
+    // The stub refuses to create a member that would leave its work directory or name no
+    // plain file: an installer holding one cannot install, whatever its data.
+    const bool safeName = IsSafeMemberName(context.memberName);
+    if (code == kNoError && !safeName) {
+      std::printf("%5lu  FAILED  %s unsafe name %s\n", static_cast<unsigned long>(index),
+                  name.c_str(), DescribeResult(kCannotCreateFile).c_str());
+      CountFailure(tally, MemberLabel(index, context.memberName) + ": unsafe name",
+                   kCannotCreateFile);
+      continue;
+    }
     if (code == kNoError) {
       std::printf("%5lu  OK      %s\n", static_cast<unsigned long>(index), name.c_str());
       continue;
