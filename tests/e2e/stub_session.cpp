@@ -175,9 +175,12 @@ bool StubSession::CopyStubAsInstaller() {
   return true;
 }
 
-bool StubSession::Launch() {
+bool StubSession::Launch() { return LaunchWith({}); }
+
+bool StubSession::LaunchWith(const robot::Environment& changes) {
   robot::StartOptions options;
   options.environment = {{"TMP", TempDir()}, {"TEMP", TempDir()}};
+  options.environment.insert(options.environment.end(), changes.begin(), changes.end());
   DWORD error = 0;
   stub_ = robot::Start(InstallerPath(), std::string(), options, &error);
   if (!stub_.started()) {

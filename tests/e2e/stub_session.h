@@ -61,6 +61,9 @@ class StubSession : public ::testing::Test {
 
   // Starts setup.exe with TMP and TEMP set to TempDir().
   bool Launch();
+  // The same with further changes to the stub's environment, applied after TMP and TEMP (so
+  // they may also replace those two).
+  bool LaunchWith(const robot::Environment& changes);
 
   // Waits for the stub's dialog with this caption; null (failure recorded) on timeout or when
   // the stub ended first. Meanwhile collects the captions of the stub's other dialogs (the
