@@ -9,9 +9,6 @@
 namespace e2e {
 namespace run {
 
-const char* const kStatusCaption = "Zubrex Self-Extracting Archive Status";
-const char* const kFinalText = "Files extracted and run successfully!  Press OK to exit.";
-
 namespace {
 
 constexpr DWORD kPollMs = 5;

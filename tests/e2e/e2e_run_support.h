@@ -21,8 +21,6 @@
 namespace e2e {
 namespace run {
 
-extern const char* const kStatusCaption;  // "Zubrex Self-Extracting Archive Status"
-extern const char* const kFinalText;      // string 3, two blanks after the exclamation mark
 constexpr int kStatusTextId = 1004;
 constexpr int kStatusOkId = 1005;
 

@@ -6,9 +6,6 @@
 namespace e2e {
 namespace seq {
 
-const char* const kStatusCaption = "Zubrex Self-Extracting Archive Status";
-const char* const kFinalText = "Files extracted and run successfully!  Press OK to exit.";
-
 namespace {
 
 const char kSplashTitle[] = "Zubrex Self-Extracting Archive";

@@ -13,8 +13,6 @@ namespace e2e {
 namespace seq {
 
 // The stub's own texts and control ids.
-extern const char* const kStatusCaption;  // "Zubrex Self-Extracting Archive Status"
-extern const char* const kFinalText;      // string 3
 std::string ProgressTextFor(const std::string& product);
 constexpr int kProgressBarId = 1000;      // IDC_PROGRESS
 constexpr int kProgressTextId = 1001;     // IDC_PROGRESS_TEXT

@@ -8,6 +8,8 @@ namespace e2e {
 
 const char* const kQuestionCaption = "Zubrex Self-Extracting Archive";
 const char* const kErrorCaption = "Zubrex Self-Extracting Archive Error";
+const char* const kStatusCaption = "Zubrex Self-Extracting Archive Status";
+const char* const kFinalText = "Files extracted and run successfully!  Press OK to exit.";
 
 namespace {
 

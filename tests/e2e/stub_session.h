@@ -27,6 +27,8 @@ namespace e2e {
 // What the user reads, exactly as the stub shows it.
 extern const char* const kQuestionCaption;  // "Zubrex Self-Extracting Archive"
 extern const char* const kErrorCaption;     // "Zubrex Self-Extracting Archive Error"
+extern const char* const kStatusCaption;    // "Zubrex Self-Extracting Archive Status"
+extern const char* const kFinalText;        // string 3, two blanks after the exclamation mark
 
 // The question for a product name.
 std::string QuestionFor(const std::string& product);
