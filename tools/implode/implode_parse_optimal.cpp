@@ -2,6 +2,8 @@
 // each step is a literal or a repetition from the match list of its start. With the complete
 // candidate list (level 9) the result is the smallest coding of the region the format allows,
 // since a symbol's cost depends only on itself.
+#include <cstring>
+
 #include "implode/implode.h"
 #include "implode/implode_codes.h"
 #include "implode/implode_parse.h"
@@ -90,18 +92,49 @@ void WritePath(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   for (uint32_t j = n; j > 0; j -= static_cast<uint32_t>(e.node[j]) >> 16) {
     e.path[steps++] = static_cast<uint32_t>(e.node[j]);
   }
-  uint32_t i = begin;
+  e.stats.symbolBits += e.node[n] >> 32;
+  e.stats.repetitions += steps;
+  // The writer's state lives in locals while the symbols go out: its fields sit beside the
+  // output bytes, so a store of those would otherwise force every field back to memory.
+  const ImplodeCoding& c = e.coding;
+  ImplodeBitWriter& w = e.writer;
+  uint64_t pending = w.pending;
+  uint32_t pendingCount = w.pendingCount;
+  uint32_t outLength = w.outLength;
+  const uint8_t* p = e.buffer + begin;
+  uint64_t literals = 0;
   while (steps > 0) {
     const uint32_t step = e.path[--steps];
     const uint32_t length = step >> 16;
-    if (length == 1) {
-      WriteLiteral(e.writer, e.coding, e.buffer[i]);
-      ++e.stats.literals;
-    } else {
-      WriteRepetition(e.writer, e.coding, length, step & 0xFFFF);
-      ++e.stats.repetitions;
+    // Literal or repetition without a branch: the tables code length 1 at distance 0 as
+    // nothing, and a literal's fields are masked out behind a repetition.
+    const uint32_t literal = 0u - static_cast<uint32_t>(length == 1);
+    const uint32_t code = (c.literalCode[*p] & literal) | RepetitionCode(c, length, step & 0xFFFF);
+    const uint32_t bits = (c.literalBits[*p] & literal) + RepetitionBits(c, length, step & 0xFFFF);
+    literals += literal & 1;
+    p += length;
+    pending |= uint64_t{code} << pendingCount;
+    pendingCount += bits;
+    if (pendingCount >= 32) {
+      const uint32_t word = static_cast<uint32_t>(pending);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+      std::memcpy(w.out + outLength, &word, 4);
+#else
+      for (uint32_t k = 0; k < 4; ++k) w.out[outLength + k] = static_cast<uint8_t>(word >> (8 * k));
+#endif
+      outLength += 4;
+      pending >>= 32;
+      pendingCount -= 32;
+      if (outLength >= kImplodeOutBlock) {
+        w.outLength = outLength;
+        FlushOutBlock(w);
+        outLength = w.outLength;
+      }
     }
-    i += length;
   }
-  e.stats.symbolBits += e.node[n] >> 32;
+  w.pending = pending;
+  w.pendingCount = pendingCount;
+  w.outLength = outLength;
+  e.stats.literals += literals;
+  e.stats.repetitions -= literals;
 }

@@ -18,18 +18,7 @@ inline void WriteRepetition(ImplodeBitWriter& w, const ImplodeCoding& c, uint32_
                             uint32_t distance) {
   assert(length >= implode::kMinRepetition && length <= implode::kMaxRepetition);
   assert(distance >= 1 && distance <= (length == 2 ? implode::kMaxDistance2 : c.maxDistance));
-  const uint32_t code = c.lengthCode[length];
-  const uint32_t extra = length - 2 - implode::kLengthBase[code];
-  const uint32_t codeBits = implode::kLengthCodeBits[code];
-  uint32_t bits = 1u | uint32_t{implode::kLengthCodes[code]} << 1 | extra << (1 + codeBits);
-  uint32_t count = 1 + codeBits + implode::kLengthExtraBits[code];
-  const uint32_t lowBits = length == 2 ? 2u : c.dictBits;
-  const uint32_t high = (distance - 1) >> lowBits;
-  bits |= uint32_t{implode::kDistanceCodes[high]} << count;
-  count += implode::kDistanceCodeBits[high];
-  bits |= ((distance - 1) & ((1u << lowBits) - 1)) << count;
-  count += lowBits;
-  PutBits(w, bits, count);
+  PutBits(w, RepetitionCode(c, length, distance), RepetitionBits(c, length, distance));
 }
 
 // Flag 1, length code 15 (7 zero bits), extra bits 255: 16 bits.
