@@ -59,9 +59,15 @@ for _ in $(seq 1 600); do
   sleep 0.1
 done
 echo "    OK enabled: $(robot enabled "$status" 1005 | tr -d '\r')"
+# Watch for the end before pressing OK: a process that has already ended can no longer be
+# opened to read its exit code.
+robot wait-exit "$pid" 60000 > "$demo/stub.exit" &
+watcher=$!
+sleep 0.5
 robot press "$status" 1005
 echo "    -> OK"
-echo "exit code: $(robot wait-exit "$pid" 30000 | tr -d '\r')"
+wait "$watcher" || true
+echo "exit code: $(tr -d '\r' < "$demo/stub.exit")"
 echo
 
 echo "== left on disk"
