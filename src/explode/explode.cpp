@@ -31,6 +31,7 @@ constexpr uint32_t kEndLengthValue = 517;  // length code 15 with extra bits 255
 constexpr uint32_t kMaxSymbolBits = 30;
 // The fast loop starts a symbol only with this many bits, so at least 8 remain after it.
 constexpr uint32_t kFastSymbolBits = kMaxSymbolBits + 8;
+static_assert(kAsciiDirectBits + 1 <= kMaxSymbolBits, "a direct ASCII lookup reads valid bits");
 
 inline uint64_t Load64(const uint8_t* p) {
   uint64_t v;
@@ -190,16 +191,15 @@ uint32_t RunFast(ExplodeState& s) {
         uint32_t literal;
         uint32_t used;
         if (kAscii) {
-          uint32_t e = kDecodeTables.ascii[static_cast<uint32_t>(bits >> 1) & 0xFF];
-          used = 1;
-          if ((e & kAsciiLongFlag) != 0) {
-            const uint32_t drop = (e >> kAsciiBitsShift) & 0xF;
-            used += drop;
-            e = kDecodeTables.asciiLong[((e >> kAsciiPartShift) & 3) * 256 +
-                                        (static_cast<uint32_t>(bits >> used) & 0xFF)];
-          }
-          literal = e & 0xFF;
-          used += (e >> kAsciiBitsShift) & 0xF;
+          // The bits behind the flag, kept in place, are the byte offset of their 2-byte
+          // entry: no shift on the bit buffer's dependency chain before the load.
+          uint16_t e;
+          std::memcpy(&e,
+                      reinterpret_cast<const uint8_t*>(kAsciiDirect.entry) +
+                          (static_cast<uint32_t>(bits) & ((2u << kAsciiDirectBits) - 2)),
+                      sizeof e);
+          literal = static_cast<uint32_t>(e) >> kAsciiDirectByteShift;
+          used = e & 0xFFu;
         } else {
           literal = static_cast<uint32_t>(bits >> 1) & 0xFF;
           used = 9;

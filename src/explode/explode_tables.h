@@ -1,6 +1,7 @@
 // Lookup tables of the explode decoder, indexed by the next 8 bits of the stream (the
-// lookahead, next bit in bit 0). They depend only on the fixed codes, so they are built once
-// by the compiler and shared read-only by every decode; a stream rebuilds nothing.
+// lookahead, next bit in bit 0), save the one-lookup ASCII table at the end. They depend only
+// on the fixed codes, so they are built once by the compiler and shared read-only by every
+// decode; a stream rebuilds nothing.
 #pragma once
 #include <cstdint>
 
@@ -87,5 +88,42 @@ constexpr DecodeTables BuildDecodeTables() {
 }
 
 inline constexpr DecodeTables kDecodeTables = BuildDecodeTables();
+
+// One-lookup ASCII table for decoders that always hold at least kAsciiDirectBits + 1 bits:
+// indexed by the 13 bits behind a literal's flag bit (as many as the longest code), so no
+// code needs a second lookup. Entry: bits 0-7 the code length plus 1 (the bits the whole
+// literal takes with its flag bit), bits 8-15 the byte; the bit count sits lowest so that it
+// serves as a shift count as it is. 16 KiB of constant data, built by the compiler like the
+// tables above.
+constexpr uint32_t kAsciiDirectBits = 13;
+constexpr uint32_t kAsciiDirectByteShift = 8;
+
+struct AsciiDirectTable {
+  uint16_t entry[1u << kAsciiDirectBits];
+};
+
+constexpr AsciiDirectTable BuildAsciiDirectTable() {
+  using namespace zb_explode_codes;
+  AsciiDirectTable t{};
+  for (uint32_t s = 0; s < 256; ++s) {
+    const uint32_t n = kAsciiCodeBits[s];
+    for (uint32_t i = kAsciiCodes[s]; i < (1u << kAsciiDirectBits); i += 1u << n) {
+      t.entry[i] = static_cast<uint16_t>((s << kAsciiDirectByteShift) | (n + 1));
+    }
+  }
+  return t;
+}
+
+constexpr uint32_t LongestAsciiCode() {
+  uint32_t longest = 0;
+  for (uint32_t s = 0; s < 256; ++s) {
+    const uint32_t n = zb_explode_codes::kAsciiCodeBits[s];
+    if (n > longest) longest = n;
+  }
+  return longest;
+}
+static_assert(LongestAsciiCode() == kAsciiDirectBits, "every code fits one direct lookup");
+
+inline constexpr AsciiDirectTable kAsciiDirect = BuildAsciiDirectTable();
 
 }  // namespace zb_explode_tables

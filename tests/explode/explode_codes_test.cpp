@@ -107,6 +107,10 @@ TEST(ExplodeCodes, LookupTablesResolveEveryBitSequence) {
     }
     ASSERT_EQ(a & 0xFF, static_cast<uint32_t>(s)) << v;
     ASSERT_EQ(used + ((a >> t::kAsciiBitsShift) & 0xF), bits) << v;
+    // ASCII literal, one lookup of the longest code's width; the count includes the flag bit.
+    const uint32_t direct = t::kAsciiDirect.entry[v & ((1u << t::kAsciiDirectBits) - 1)];
+    ASSERT_EQ(direct >> t::kAsciiDirectByteShift, static_cast<uint32_t>(s)) << v;
+    ASSERT_EQ(direct & 0xFF, bits + 1) << v;
   }
 }
 
