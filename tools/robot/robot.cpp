@@ -146,16 +146,24 @@ std::string ControlText(HWND dialog, int id, bool* ok) {
   if (ok != nullptr) *ok = false;
   HWND control = Control(dialog, id);
   if (control == nullptr) return std::string();
-  DWORD_PTR length = 0;
-  if (!Send(control, WM_GETTEXTLENGTH, 0, 0, &length)) return std::string();
-  std::string text(length + 1, '\0');
-  DWORD_PTR copied = 0;
-  if (!Send(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), &copied)) {
-    return std::string();
+  // Length and text are two messages: the program may change the text in between. A read
+  // counts only when the length was the same before and after it.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    DWORD_PTR length = 0;
+    if (!Send(control, WM_GETTEXTLENGTH, 0, 0, &length)) return std::string();
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!Send(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), &copied)) {
+      return std::string();
+    }
+    DWORD_PTR lengthAfter = 0;
+    if (!Send(control, WM_GETTEXTLENGTH, 0, 0, &lengthAfter)) return std::string();
+    if (lengthAfter != length || copied != length) continue;
+    text.resize(length);
+    if (ok != nullptr) *ok = true;
+    return text;
   }
-  text.resize(std::min<size_t>(copied, length));
-  if (ok != nullptr) *ok = true;
-  return text;
+  return std::string();
 }
 
 std::string MessageBoxText(HWND box, bool* ok) { return ControlText(box, kMessageBoxTextId, ok); }
