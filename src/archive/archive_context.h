@@ -36,6 +36,9 @@ ResultCode ReadSeaTrailer(ArchiveContext& context);
 // stream stands on member 1's FileHeader.
 ResultCode ReadArchiveTag(ArchiveContext& context);
 
+// Moves stream forward by count bytes, in steps that fit a 32-bit long. False when a seek fails.
+bool SkipArchiveBytes(FILE* stream, uint32_t count);
+
 // Reads one FileHeader and its name from the stream's position. A name longer than
 // memberName, or without its NUL inside nameLength, is refused with kArchiveCorrupted before
 // anything is read into memberName. On success the stream stands on the member's data.

@@ -17,14 +17,21 @@ ResultCode ReadSeaTrailer(ArchiveContext& context) {
   return TestSeaTrailerTag(context.trailer.seaTag);
 }
 
+bool SkipArchiveBytes(FILE* stream, uint32_t count) {
+  constexpr uint32_t kStep = 0x40000000;  // fits a 32-bit long
+  while (count > 0) {
+    const uint32_t step = count < kStep ? count : kStep;
+    if (std::fseek(stream, long(step), SEEK_CUR) != 0) return false;
+    count -= step;
+  }
+  return true;
+}
+
 ResultCode ReadArchiveTag(ArchiveContext& context) {
-  // archiveOffset is unsigned 32-bit; a long may be 32-bit, so offsets of 2 GiB and more go
-  // through a relative seek instead of turning negative.
-  const uint32_t offset = context.trailer.archiveOffset;
-  const uint32_t firstPart = offset > 0x7FFFFFFFu ? 0x7FFFFFFFu : offset;
-  if (std::fseek(context.archiveFile, long(firstPart), SEEK_SET) != 0) return kIOError;
-  if (offset != firstPart &&
-      std::fseek(context.archiveFile, long(offset - firstPart), SEEK_CUR) != 0) {
+  // archiveOffset is unsigned 32-bit and a long may be 32-bit: offsets of 2 GiB and more must
+  // not turn negative, so the stream is moved there from the start in steps.
+  if (std::fseek(context.archiveFile, 0, SEEK_SET) != 0 ||
+      !SkipArchiveBytes(context.archiveFile, context.trailer.archiveOffset)) {
     return kIOError;
   }
   uint8_t bytes[4];

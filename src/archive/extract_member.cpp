@@ -22,15 +22,6 @@ bool ComposeMemberPath(const ArchiveContext& context, char (&path)[kPathSize]) {
   return true;
 }
 
-// Moves the stream forward by count bytes; long may be 32-bit, so in steps.
-void SkipBytes(FILE* stream, uint32_t count) {
-  while (count > 0) {
-    const uint32_t step = count > 0x40000000u ? 0x40000000u : count;
-    if (std::fseek(stream, long(step), SEEK_CUR) != 0) return;
-    count -= step;
-  }
-}
-
 }  // namespace
 
 ResultCode OpenMemberOutput(ArchiveContext& context) {
@@ -60,7 +51,9 @@ ResultCode TransferMember(ArchiveContext& context) {
   if (transfer != 0) return MapExplodeResult(transfer);
   // The next header begins right after this member's stored bytes, however many of them an
   // implode stream needed before its end symbol.
-  if (state.bytesRead < state.storedSize) SkipBytes(context.archiveFile, state.storedSize - state.bytesRead);
+  if (state.bytesRead < state.storedSize) {
+    SkipArchiveBytes(context.archiveFile, state.storedSize - state.bytesRead);
+  }
   return (state.crc ^ 0xFFFFFFFFu) == context.header.crc ? kNoError : kArchiveCorrupted;
 }
 

@@ -49,16 +49,6 @@ void CloseArchive(ArchiveContext& context) {
   context.archiveFile = nullptr;
 }
 
-bool SkipForward(FILE* stream, uint32_t count) {
-  constexpr uint32_t kStep = 0x40000000;  // fits a 32-bit long
-  while (count > 0) {
-    const uint32_t step = count < kStep ? count : kStep;
-    if (std::fseek(stream, static_cast<long>(step), SEEK_CUR) != 0) return false;
-    count -= step;
-  }
-  return true;
-}
-
 std::string MemberNameText(const char (&memberName)[kMemberNameSize]) {
   size_t length = 0;
   while (length < kMemberNameSize && memberName[length] != '\0') ++length;

@@ -21,10 +21,6 @@ bool AllocateWork(const std::string& path, ArchiveContext& context);
 
 void CloseArchive(ArchiveContext& context);
 
-// Moves the stream count bytes forward from where it stands. Seeks in steps a 32-bit long can
-// hold, so that members above 2 GiB are skipped correctly on every host.
-bool SkipForward(FILE* stream, uint32_t count);
-
 // "member 3 (a.txt)", or "member 3" while no name has been read. The name is taken up to its
 // NUL or the end of the buffer, whichever comes first.
 std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize]);

@@ -64,7 +64,7 @@ int RunListCommand(int argc, char** argv) {
       break;
     }
     members.push_back(ListedMember{context.header, MemberNameText(context.memberName)});
-    if (!SkipForward(context.archiveFile, context.header.storedSize)) {
+    if (!SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
       ok = false;
       PrintListing(context, members);
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": cannot seek over its data",

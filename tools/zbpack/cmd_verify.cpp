@@ -66,7 +66,7 @@ void VerifyMembers(ArchiveContext& context, VerifyTally& tally) {
                 DescribeResult(code).c_str());
     CountFailure(tally, MemberLabel(index, context.memberName) + ": bad data", code);
     if (!haveDataStart || std::fsetpos(context.archiveFile, &dataStart) != 0 ||
-        !SkipForward(context.archiveFile, context.header.storedSize)) {
+        !SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
       return;
     }
   }
