@@ -98,7 +98,7 @@ bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& con
     return false;
   }
   if (code != kNoError) {
-    ReportResultFailure(path, NoClosingRecordMessage(context.archiveFile, extent->fileSize), code);
+    ReportFailure(path, NoClosingRecordMessage(context.archiveFile, extent->fileSize));
     return false;
   }
   extent->trailerOffset = extent->fileSize - kSeaTrailerSize;
