@@ -88,7 +88,8 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
        "fileCount says 1, but more members follow (the installer would leave them out)"},
       {{"--append-bytes", "00112233"}, 0, "4 bytes of unknown data stand before the closing record"},
       {{"--set", "member.1.storedSize=4000"}, 0,
-       "member 1 (a.txt): its 4000 data bytes run past the closing record"},
+       "member 1 (a.txt): its 4000 data bytes run past the closing record "
+       "(kArchiveCorrupted, 0x3000a)"},
       {{"--set", "trailer.scriptIndex=3"}, 0, "scriptIndex 3 names no member (there are 2)"},
       {{"--set", "trailer.totalBytes=5004"}, 0,
        "totalBytes says 5004, but the members' sizes add up to 5005"},

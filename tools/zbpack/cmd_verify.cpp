@@ -98,15 +98,19 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
     uint64_t dataStart = 0;
     if (!TellStream(context.archiveFile, &dataStart)) return;
     const uint64_t dataEnd = dataStart + header.storedSize;
+    uint32_t written = 0;
     if (dataEnd > extent.trailerOffset) {
-      Fail(state, index, label, "its " + std::to_string(header.storedSize) +
-                                    " data bytes run past the closing record");
+      // The stub would take in the closing record as data; its result names the failure.
+      code = TransferMember(context, &written);
+      Fail(state, index, label,
+           WithCode("its " + std::to_string(header.storedSize) +
+                        " data bytes run past the closing record",
+                    code != kNoError ? code : kArchiveCorrupted));
       return;
     }
     state.originalSum += header.originalSize;
     bool ok = CheckName(state, index, label, name);
 
-    uint32_t written = 0;
     code = TransferMember(context, &written);
     if (code != kNoError) {
       Fail(state, index, label, TransferProblem(code));
