@@ -71,12 +71,24 @@ std::string NoClosingRecordMessage(FILE* file, uint64_t fileSize) {
          " bytes early (truncated download?)";
 }
 
+// Reads the closing record into context.trailer and finds where it stands: the one place that
+// knows where an archive's closing record lies in its file.
+ResultCode LocateClosingRecord(ArchiveContext& context, uint64_t fileSize, uint64_t* trailerOffset) {
+  if (fileSize < kSeaTrailerSize) return kIOError;
+  const ResultCode code = ReadSeaTrailer(context);
+  if (code == kNoError) *trailerOffset = fileSize - kSeaTrailerSize;
+  return code;
+}
+
 }  // namespace
 
 bool EndsInClosingRecord(FILE* file) {
   ArchiveContext probe;
   probe.archiveFile = file;
-  return ReadSeaTrailer(probe) == kNoError;
+  uint64_t fileSize = 0;
+  uint64_t trailerOffset = 0;
+  return std::fseek(file, 0, SEEK_END) == 0 && TellStream(file, &fileSize) &&
+         LocateClosingRecord(probe, fileSize, &trailerOffset) == kNoError;
 }
 
 bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context,
@@ -92,7 +104,7 @@ bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& con
     ReportFailure(path, "cannot read: not a regular file");
     return false;
   }
-  const ResultCode code = extent->fileSize < kSeaTrailerSize ? kIOError : ReadSeaTrailer(context);
+  const ResultCode code = LocateClosingRecord(context, extent->fileSize, &extent->trailerOffset);
   if (code == kBadSeaVersion) {
     ReportResultFailure(path, "closing record of another format version", code);
     return false;
@@ -101,7 +113,6 @@ bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& con
     ReportFailure(path, NoClosingRecordMessage(context.archiveFile, extent->fileSize));
     return false;
   }
-  extent->trailerOffset = extent->fileSize - kSeaTrailerSize;
   if (requireTotal && context.trailer.totalBytes == 0) {
     ReportResultFailure(path, "the closing record's total byte count is 0", kEmptyArchive);
     return false;
