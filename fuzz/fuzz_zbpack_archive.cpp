@@ -21,6 +21,8 @@ namespace {
 constexpr char kCanaryText[] = "canary";
 
 std::string workDir;
+int savedErr = -1;  // the real stderr
+int nullFd = -1;
 
 void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
   FILE* file = std::fopen(path.c_str(), "wb");
@@ -63,12 +65,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
       mkfifo((out + "/b.txt").c_str(), 0666) != 0) {
     std::abort();
   }
-  // The commands' output is noise here; sanitizer reports still reach the real stderr.
-  const int savedErr = dup(2);
+  // The commands' output is noise here: stdout goes to the null device for good, stderr while
+  // they run. Sanitizer reports still reach the real stderr.
+  savedErr = dup(2);
+  nullFd = open("/dev/null", O_WRONLY);
+  if (savedErr < 0 || nullFd < 0) std::abort();
   __sanitizer_set_report_fd(reinterpret_cast<void*>(static_cast<intptr_t>(savedErr)));
-  const int null = open("/dev/null", O_WRONLY);
-  dup2(null, 1);
-  dup2(null, 2);
+  dup2(nullFd, 1);
   return 0;
 }
 
@@ -76,9 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string installer = workDir + "/in.exe";
   const std::string out = workDir + "/out";
   WriteFile(installer, data, size);
+  std::fflush(stderr);
+  dup2(nullFd, 2);
   Run({"list", installer.c_str()});
   Run({"verify", installer.c_str()});
   Run({"extract", "--force", "-C", out.c_str(), installer.c_str()});
+  std::fflush(stderr);
+  dup2(savedErr, 2);
   EmptyOutput(out);
   struct stat canary;
   if (stat((workDir + "/canary").c_str(), &canary) != 0 ||
