@@ -9,7 +9,7 @@ packages=(
   wine wine32:i386
   clang libclang-rt-14-dev
   xvfb imagemagick
-  python3
+  python3 time
 )
 
 # A kernel without IA-32 emulation cannot run 32-bit Wine: the Win32 tests then run as an

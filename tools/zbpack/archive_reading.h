@@ -1,5 +1,6 @@
 // What list, verify and extract share around the archive reading code that the stub runs
-// (ReadSeaTrailer, ReadArchiveTag, ReadFileHeader, TransferMember, ExtractMember).
+// (ReadSeaTrailer, ReadArchiveTag, ReadFileHeader, TransferMember). OpenArchive is the one
+// place where zbpack opens an archive and finds its closing record.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -7,13 +8,25 @@
 
 #include "archive/archive_context.h"
 
+// Where the archive lies in its file, as OpenArchive found it.
+struct ArchiveExtent {
+  uint64_t fileSize = 0;       // bytes
+  uint64_t trailerOffset = 0;  // file offset of the closing record: the last member ends here
+};
+
 // Opens path "rb" into context.archiveFile and reads the closing record, as the stub does
 // first. Also refuses a totalBytes of 0 when requireTotal is set (the stub refuses such an
-// archive before extracting). On failure prints the error line and returns false; the caller
-// closes archiveFile in every case (CloseArchive).
-bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context);
+// archive before extracting). A file without a closing record is told apart from an installer
+// cut short (then the missing byte count is given). On failure prints the error line and
+// returns false; the caller closes archiveFile in every case (CloseArchive).
+bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context,
+                 ArchiveExtent* extent);
 
-// Reads the archive tag; on failure prints the error line and returns false.
+// Whether the open file ends in a closing record, that is whether it is an installer already.
+bool EndsInClosingRecord(FILE* file);
+
+// Reads the archive tag; on failure prints the error line and returns false. On success the
+// stream stands on member 1's header.
 bool EnterMembers(const std::string& path, ArchiveContext& context);
 
 // Allocates the decoder's work block into context.work (freed when the context ends).
@@ -22,8 +35,8 @@ bool AllocateWork(const std::string& path, ArchiveContext& context);
 void CloseArchive(ArchiveContext& context);
 
 // "member 3 (a.txt)", or "member 3" while no name has been read. The name is taken up to its
-// NUL or the end of the buffer, whichever comes first.
+// NUL or the end of the buffer, whichever comes first, and printable (control bytes escaped).
 std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize]);
 
-// The name in the buffer, up to its NUL or the end of the buffer.
+// The name in the buffer, up to its NUL or the end of the buffer, as stored (not escaped).
 std::string MemberNameText(const char (&memberName)[kMemberNameSize]);

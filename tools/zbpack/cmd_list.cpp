@@ -17,14 +17,14 @@ struct ListedMember {
 
 void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>& members) {
   const SeaTrailer& trailer = context.trailer;
-  std::printf("Product: %s\n", trailer.productName);
+  std::printf("Product: %s\n", Printable(trailer.productName).c_str());
   std::printf("Total bytes: %lu\n", static_cast<unsigned long>(trailer.totalBytes));
   std::printf("Members: %lu\n", static_cast<unsigned long>(trailer.fileCount));
   if (trailer.scriptIndex == 0) {
     std::printf("Script: none\n");
   } else if (trailer.scriptIndex <= members.size()) {
     std::printf("Script: %lu %s\n", static_cast<unsigned long>(trailer.scriptIndex),
-                members[trailer.scriptIndex - 1].name.c_str());
+                Printable(members[trailer.scriptIndex - 1].name).c_str());
   } else {
     std::printf("Script: %lu (no such member)\n", static_cast<unsigned long>(trailer.scriptIndex));
   }
@@ -37,7 +37,7 @@ void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>
                 static_cast<unsigned long>(header.storedSize),
                 static_cast<unsigned long>(header.originalSize),
                 static_cast<unsigned long>(header.crc),
-                FormatFileTimeUtc(header.lastWriteTime).c_str(), members[i].name.c_str());
+                FormatFileTimeUtc(header.lastWriteTime).c_str(), Printable(members[i].name).c_str());
   }
 }
 
@@ -48,7 +48,8 @@ int RunListCommand(int argc, char** argv) {
   const std::string path = argv[1];
 
   ArchiveContext context;
-  bool ok = OpenArchive(path, false, context) && EnterMembers(path, context);
+  ArchiveExtent extent;
+  bool ok = OpenArchive(path, false, context, &extent) && EnterMembers(path, context);
 
   // The members are gathered first so that the script member's name heads the listing; a
   // failure part-way still lists the members read before it.
