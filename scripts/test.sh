@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: host unit tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Win32 unit and end-to-end tests under Wine, and a short
-# fuzzing run. Ends with one line "N passed, N failed".
+# UndefinedBehaviorSanitizer, the Win32 unit and end-to-end tests under Wine, a second build
+# of the stub compared byte for byte, and a short fuzzing run. Ends with one line
+# "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
@@ -39,6 +40,12 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 source scripts/wine-env.sh
 bash scripts/wine-prefix.sh init
 run_ctest "Win32 tests under Wine ($ZB_WIN_TREE, $WINEARCH)" --test-dir "$ZB_WIN_TREE"
+echo "== reproducible stub"
+if bash scripts/stub-reproducible.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 echo "== fuzzing"
 if bash scripts/fuzz.sh "${ZB_FUZZ_SECONDS:-20}"; then
   passed=$((passed + 1))

@@ -2,6 +2,7 @@
 // --append-bytes and --truncate changing exactly the bytes it names.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,25 @@ TEST_F(ZbpackLayoutTest, NoScriptGivesScriptIndexZeroAndNameArgumentNamesTheMemb
   EXPECT_EQ(std::string(file.begin() + kMember1 + 32, file.begin() + kMember1 + 42),
             std::string("renamed.b\0", 10));
   EXPECT_EQ(Le32At(file, file.size() - kTrailerFromEnd + 12), 0u);
+}
+
+TEST_F(ZbpackLayoutTest, SourceDateEpochClampsLaterTimesSoTouchingChangesNothing) {
+  setenv("SOURCE_DATE_EPOCH", "1500000000", 1);  // 2017: after setup.txt, before a.txt
+  const Bytes first = Pack({}, "first.exe");
+  SetModificationTime(scratch_.Path("a.txt"), kTimeA + 86400, 0);
+  const Bytes second = Pack({}, "second.exe");
+  setenv("SOURCE_DATE_EPOCH", "17e8", 1);
+  const RunResult bad = RunZbpack({"pack", "-o", scratch_.Path("bad.exe"), "--stub",
+                                   scratch_.Path("stub.exe"), "--product", "P",
+                                   scratch_.Path("a.txt")}, scratch_);
+  unsetenv("SOURCE_DATE_EPOCH");
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(Le64At(first, kMember1 + 24), (1500000000ULL + 11644473600ULL) * 10000000ULL);
+  EXPECT_EQ(Le64At(first, kMember2 + 24), kFileTimeB);
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.err.find("SOURCE_DATE_EPOCH must be Unix seconds, not '17e8'"), std::string::npos)
+      << bad.err;
 }
 
 struct FieldCase {

@@ -4,12 +4,14 @@
 // only when complete.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <vector>
 
 #include "zbpack/archive_writer.h"
 #include "zbpack/cli_report.h"
+#include "zbpack/file_time.h"
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
 #include "zbpack/member_builder.h"
@@ -78,6 +80,9 @@ bool CheckInputs(const PackOptions& options, PackInputs* inputs) {
     if (info.size > kMax32) {
       ReportFailure(member.path, "too large for an archive member (4 GiB and more)");
       return false;
+    }
+    if (options.latestTime && info.lastWriteTime > *options.latestTime) {
+      info.lastWriteTime = *options.latestTime;
     }
     inputs->members.push_back(info);
     inputs->totalBytes += info.size;
@@ -185,6 +190,17 @@ int RunPackCommand(int argc, char** argv) {
   PackOptions options;
   const std::string problem = ParsePackOptions(argc, argv, &options);
   if (!problem.empty()) return ReportUsage("pack", problem);
+  // Reproducible builds: the same inputs give the same installer, whenever the files were
+  // last touched after the release's own time.
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  if (epoch != nullptr && epoch[0] != '\0') {
+    uint64_t latest = 0;
+    if (!ParseSourceDateEpoch(epoch, &latest)) {
+      return ReportUsage("pack", std::string("SOURCE_DATE_EPOCH must be Unix seconds, not '") +
+                                     epoch + "'");
+    }
+    options.latestTime = latest;
+  }
 
   PackInputs inputs;
   if (!CheckMemberNames(options) || !CheckInputs(options, &inputs)) return kExitFailure;

@@ -1,6 +1,7 @@
 #include "zbpack/file_time.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -50,4 +51,13 @@ std::string FormatFileTimeUtc(uint64_t fileTime) {
                 static_cast<long long>(secondOfDay / 60 % 60),
                 static_cast<long long>(secondOfDay % 60));
   return text;
+}
+
+bool ParseSourceDateEpoch(const std::string& text, uint64_t* fileTime) {
+  // 12 digits reach past the year 30000; more would overflow the FILETIME.
+  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  *fileTime = FileTimeFromUnix(std::strtoll(text.c_str(), nullptr, 10), 0);
+  return true;
 }

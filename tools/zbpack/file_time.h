@@ -13,3 +13,7 @@ uint64_t FileTimeFromUnix(int64_t seconds, uint32_t nanoseconds);
 // The time as UTC text "YYYY-MM-DD HH:MM:SS"; the part below a second is dropped. Valid for
 // every 64-bit value (the year then runs past 9999 and takes more digits).
 std::string FormatFileTimeUtc(uint64_t fileTime);
+
+// The time SOURCE_DATE_EPOCH gives (decimal Unix seconds, 0 or more) as a FILETIME. False for
+// any other text.
+bool ParseSourceDateEpoch(const std::string& text, uint64_t* fileTime);

@@ -38,6 +38,8 @@ struct PackOptions {
   std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
   std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
   std::vector<MemberSource> members;    // in archive order
+  // FILETIME that no member's time may exceed (SOURCE_DATE_EPOCH): later times become it.
+  std::optional<uint64_t> latestTime;
 };
 
 // argv[0] is "pack". Returns an empty string, or the usage error. Checks the command line
