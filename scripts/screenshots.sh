@@ -85,7 +85,7 @@ printf '; demo install script\r\n>Installing the Demo Product ...\r\n' >"$work/p
 "$zbpack" pack -o "$work/demo.exe" --stub "$stub" --product "Demo Product 2.1" \
   --script setup.zbs "${members[@]}" "$work/payload/readme.txt" \
   "$work/payload/setup.zbs" >/dev/null
-"$zbpack" pack -o "$work/broken.exe" --stub "$stub" --product "Demo Product 2.1" \
+"$zbpack" fixture -o "$work/broken.exe" --stub "$stub" --product "Demo Product 2.1" \
   --method stored --set member.1.crc=0x12345678 "$work/payload/setup.zbs" >/dev/null
 
 caption="Zubrex Self-Extracting Archive"

@@ -135,7 +135,12 @@ std::string StubSession::WriteInput(const std::string& name, const std::string& 
 
 bool StubSession::Pack(const std::string& product, const std::vector<std::string>& options,
                        const std::vector<std::string>& files) {
-  std::vector<std::string> args = {"pack",    "-o",     InstallerPath(), "--stub",
+  // Damaging options belong to the hidden fixture command; it packs like pack otherwise.
+  bool fixture = false;
+  for (const std::string& option : options) {
+    fixture = fixture || option == "--set" || option == "--append-bytes" || option == "--truncate";
+  }
+  std::vector<std::string> args = {fixture ? "fixture" : "pack", "-o", InstallerPath(), "--stub",
                                    BinPath("zubrex-stub.exe"), "--product", product};
   args.insert(args.end(), options.begin(), options.end());
   args.insert(args.end(), files.begin(), files.end());

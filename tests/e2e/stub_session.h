@@ -52,7 +52,7 @@ class StubSession : public ::testing::Test {
   // Writes in\<name> and returns its full path.
   std::string WriteInput(const std::string& name, const std::string& contents);
 
-  // Builds setup.exe: zbpack pack -o setup.exe --stub <bin>\zubrex-stub.exe --product PRODUCT
+  // Builds setup.exe: zbpack pack (or fixture, for --set and the like) -o setup.exe --stub <bin>\zubrex-stub.exe --product PRODUCT
   // OPTIONS... FILES... False (and a recorded failure with the packer's output) unless the
   // packer exits 0.
   bool Pack(const std::string& product, const std::vector<std::string>& options,

@@ -25,7 +25,7 @@ class ZbpackErrorsTest : public ::testing::Test {
 
   std::vector<std::string> PackArgs(const std::vector<std::string>& extra,
                                     const std::string& out = "out.exe") {
-    std::vector<std::string> args = {"pack", "-o", scratch_.Path(out), "--stub",
+    std::vector<std::string> args = {PackCommandFor(extra), "-o", scratch_.Path(out), "--stub",
                                      scratch_.Path("stub.exe"), "--product", "P"};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
@@ -141,20 +141,20 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
   ASSERT_EQ(PackBoth({}, "installer.exe").exitCode, 0);
   const std::string name161(161, 'n');
   const PackRefusal cases[] = {
-      {{"CON.txt=" + a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
-      {{"c:evil=" + a}, a, "member name 'c:evil' contains ':' (a drive or a data stream)"},
-      {{"..\\x.txt=" + a}, a, "member name '..\\x.txt' has a part of dots and blanks only (such as ..)"},
-      {{"sub\\x.txt=" + a}, a, "member name 'sub\\x.txt' has a directory part (the installer creates no folders)"},
-      {{"what?=" + a}, a, "member name 'what?' contains one of * ? \" < > |"},
-      {{"\x1b[2J=" + a}, a, "member name '\\x1b[2J' contains a control character"},
-      {{name161 + "=" + a}, a, "member name '" + name161 + "' is longer than 160 bytes (too long below a typical temporary folder)"},
-      {{a, "A.TXT.=" + b}, b, "member name 'A.TXT.' names the same file on Windows as member 1 'a.txt' (from " + a + ")"},
+      {{"--as", "CON.txt", a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
+      {{"--as", "c:evil", a}, a, "member name 'c:evil' contains ':' (a drive or a data stream)"},
+      {{"--as", "..\\x.txt", a}, a, "member name '..\\x.txt' has a part of dots and blanks only (such as ..)"},
+      {{"--as", "sub\\x.txt", a}, a, "member name 'sub\\x.txt' has a directory part (the installer creates no folders)"},
+      {{"--as", "what?", a}, a, "member name 'what?' contains one of * ? \" < > |"},
+      {{"--as", "\x1b[2J", a}, a, "member name '\\x1b[2J' contains a control character"},
+      {{"--as", name161, a}, a, "member name '" + name161 + "' is longer than 160 bytes (too long below a typical temporary folder)"},
+      {{a, "--as", "A.TXT.", b}, b, "member name 'A.TXT.' names the same file on Windows as member 1 'a.txt' (from " + a + ")"},
       {{"--stub", a, a}, a, "not usable as --stub: not a Windows program"},
       {{"--stub", scratch_.Path("console.exe"), a}, scratch_.Path("console.exe"),
        "not usable as --stub: a Windows console or driver program, not the stub"},
       {{"--stub", scratch_.Path("installer.exe"), a}, scratch_.Path("installer.exe"),
        "not usable as --stub: already an installer (an archive follows the stub)"},
-      {{"empty=" + scratch_.Path("missing")}, scratch_.Path("missing"), "cannot open: No such file or directory"},
+      {{"--as", "empty", scratch_.Path("missing")}, scratch_.Path("missing"), "cannot open: No such file or directory"},
   };
   for (const PackRefusal& c : cases) {
     SCOPED_TRACE(c.message);
@@ -192,7 +192,7 @@ TEST_F(ZbpackErrorsTest, NoCommandDamagesItsInputsOrWritesThroughLinks) {
   // An installer inside the folder it is extracted into, holding a member of its own name.
   ASSERT_EQ(mkdir(scratch_.Path("in").c_str(), 0777), 0);
   const std::string inside = scratch_.Path("in/inst.exe");
-  ASSERT_EQ(RunZbpack(PackArgs({"inst.exe=" + a}, "in/inst.exe"), scratch_).exitCode, 0);
+  ASSERT_EQ(RunZbpack(PackArgs({"--as", "inst.exe", a}, "in/inst.exe"), scratch_).exitCode, 0);
   const Bytes insideBytes = ReadFileBytes(inside);
 
   auto unchanged = [](const std::string& path, const Bytes& bytes) {
@@ -276,6 +276,11 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
       PackArgs({"--set", "member.2.crc=1", scratch_.Path("a.txt")}),
       PackArgs({"--dict", "8192", scratch_.Path("a.txt")}),
       PackArgs({"--method", "zip", scratch_.Path("a.txt")}),
+      PackArgs({"--ascii=1", scratch_.Path("a.txt")}),
+      PackArgs({scratch_.Path("a.txt"), "--level"}),
+      PackArgs({"--as", "a.txt"}),
+      {"pack", "--set", "trailer.fileCount=3", "-o", scratch_.Path("out.exe"), "--product", "P",
+       scratch_.Path("a.txt")},  // damaging options belong to the hidden fixture command
       {"pack", "-o", scratch_.Path("out.exe"), "--stub", scratch_.Path("stub.exe"), "--product",
        std::string(256, 'p'), scratch_.Path("a.txt")},
       {"list"},
@@ -290,6 +295,30 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
   }
   EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
+}
+
+TEST_F(ZbpackErrorsTest, HelpAndVersionPrintToStdout) {
+  struct HelpCase {
+    std::vector<std::string> args;
+    std::string starts;  // the output's beginning
+    std::string absent;  // text the output must not hold
+  };
+  const HelpCase cases[] = {
+      {{"--version"}, "zbpack " ZBPACK_VERSION "\n", ""},
+      {{"--help"}, "usage: zbpack COMMAND", "fixture"},
+      {{"pack", "--help"}, "usage: zbpack pack -o OUT.exe", "--set"},
+      {{"extract", "-C", "x", "-h"}, "usage: zbpack extract", ""},
+      {{"fixture", "--help"}, "usage: zbpack fixture", ""},
+  };
+  for (const HelpCase& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    const RunResult result = RunZbpack(c.args, scratch_);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out.compare(0, c.starts.size(), c.starts), 0) << result.out;
+    if (!c.absent.empty()) {
+      EXPECT_EQ(result.out.find(c.absent), std::string::npos) << result.out;
+    }
+  }
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ ScratchDir::~ScratchDir() {
 RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch) {
   const std::string outPath = scratch.Path(".stdout");
   const std::string errPath = scratch.Path(".stderr");
-  std::string command = ShellQuote(ZBPACK_PATH);
+  std::string command = "cd " + ShellQuote(scratch.root()) + " && " + ShellQuote(ZBPACK_PATH);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " >" + ShellQuote(outPath) + " 2>" + ShellQuote(errPath);
   const int status = std::system(command.c_str());
@@ -60,6 +60,13 @@ RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scra
   result.out = ReadText(outPath);
   result.err = ReadText(errPath);
   return result;
+}
+
+std::string PackCommandFor(const std::vector<std::string>& options) {
+  for (const std::string& option : options) {
+    if (option == "--set" || option == "--append-bytes" || option == "--truncate") return "fixture";
+  }
+  return "pack";
 }
 
 void WriteFileBytes(const std::string& path, const Bytes& bytes) {

@@ -27,8 +27,13 @@ class ScratchDir {
   std::string root_;
 };
 
-// Runs the zbpack under test with args (no shell interpretation of their contents).
+// Runs the zbpack under test with args (no shell interpretation of their contents), in the
+// scratch directory.
 RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch);
+
+// "fixture" when the options hold one that damages the output on purpose (--set,
+// --append-bytes, --truncate: only the hidden fixture subcommand takes them), else "pack".
+std::string PackCommandFor(const std::vector<std::string>& options);
 
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 void WriteFileText(const std::string& path, const std::string& text);

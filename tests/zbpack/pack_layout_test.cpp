@@ -1,5 +1,5 @@
-// The bytes `zbpack pack` writes: every field of a small archive at its offset, and each --set,
-// --append-bytes and --truncate changing exactly the bytes it names.
+// The bytes `zbpack pack` writes: every field of a small archive at its offset, and each of
+// fixture's --set, --append-bytes and --truncate changing exactly the bytes it names.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -36,7 +36,7 @@ class ZbpackLayoutTest : public ::testing::Test {
   // Packs the two files stored, with extra options in front of the FILE arguments; returns
   // the packed file's bytes (empty when zbpack failed, with the failure recorded).
   Bytes Pack(const std::vector<std::string>& extra, const std::string& name = "out.exe") {
-    std::vector<std::string> args = {"pack", "-o", scratch_.Path(name), "--stub",
+    std::vector<std::string> args = {PackCommandFor(extra), "-o", scratch_.Path(name), "--stub",
                                      scratch_.Path("stub.exe"), "--product", "Demo Product",
                                      "--script", "setup.txt", "--method", "stored"};
     args.insert(args.end(), extra.begin(), extra.end());
@@ -92,10 +92,10 @@ TEST_F(ZbpackLayoutTest, EveryFieldStandsAtItsOffset) {
   EXPECT_EQ(std::string(file.begin() + static_cast<long>(trailer) + 24, file.end()), expectedName);
 }
 
-TEST_F(ZbpackLayoutTest, NoScriptGivesScriptIndexZeroAndNameArgumentNamesTheMember) {
+TEST_F(ZbpackLayoutTest, NoScriptGivesScriptIndexZeroAndAsNamesTheMember) {
   const RunResult result = RunZbpack(
       {"pack", "-o", scratch_.Path("out.exe"), "--stub", scratch_.Path("stub.exe"), "--product",
-       "P", "--method", "stored", "renamed.b=" + scratch_.Path("a.txt")},
+       "P", "--method", "stored", "--as", "renamed.b", scratch_.Path("a.txt")},
       scratch_);
   ASSERT_EQ(result.exitCode, 0) << result.err;
   const Bytes file = ReadFileBytes(scratch_.Path("out.exe"));

@@ -52,19 +52,27 @@ TEST(ZbpackOverridesTest, MemberIndexesMustExist) {
   EXPECT_NE(CheckOverrideIndexes(overrides, 1), "");
 }
 
-TEST(ZbpackOptionsTest, MemberNamesComeFromTheLastComponentOrNameEquals) {
+TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {
   EXPECT_EQ(MemberNameOfPath("/a/b/c.txt"), "c.txt");
   EXPECT_EQ(MemberNameOfPath("C:\\dir\\d.exe"), "d.exe");
-  EXPECT_EQ(MemberNameOfPath("plain"), "plain");
 
-  const char* argv[] = {"pack", "-o", "o.exe", "--stub", "s.exe", "--product", "P",
-                        "sub\\x.txt=/tmp/x=y.txt", "/tmp/setup.txt", "--script", "setup.txt"};
+  const char* argv[] = {"pack", "--output=o.exe", "--stub", "s.exe", "--product=A=B",
+                        "--as=sub\\x.txt", "/tmp/x=y.txt", "/tmp/setup.txt", "--script",
+                        "setup.txt", "--level=3", "--", "--ascii", "-"};
   PackOptions options;
-  ASSERT_EQ(ParsePackOptions(11, const_cast<char**>(argv), &options), "");
-  ASSERT_EQ(options.members.size(), 2u);
-  EXPECT_EQ(options.members[0].name, "sub\\x.txt");
-  EXPECT_EQ(options.members[0].path, "/tmp/x=y.txt");
-  EXPECT_EQ(options.members[1].name, "setup.txt");
+  ASSERT_EQ(ParsePackOptions(14, const_cast<char**>(argv), false, &options), "");
+  EXPECT_EQ(options.outputPath, "o.exe");
+  EXPECT_EQ(options.productName, "A=B");
+  EXPECT_EQ(options.implode.level, 3);
+  EXPECT_FALSE(options.implode.asciiLiterals);
+  const std::pair<std::string, std::string> expected[] = {
+      {"sub\\x.txt", "/tmp/x=y.txt"}, {"setup.txt", "/tmp/setup.txt"}, {"--ascii", "--ascii"},
+      {"-", "-"}};
+  ASSERT_EQ(options.members.size(), 4u);
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(options.members[i].name, expected[i].first);
+    EXPECT_EQ(options.members[i].path, expected[i].second);
+  }
   EXPECT_EQ(ScriptIndexOf(options), 2u);
 }
 

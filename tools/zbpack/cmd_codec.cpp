@@ -15,6 +15,7 @@
 
 #include "explode/explode.h"
 #include "implode/implode.h"
+#include "zbpack/cli_args.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/output_file.h"
@@ -105,35 +106,35 @@ struct ImplodeArguments {
 int ParseImplodeArguments(int argc, char** argv, ImplodeArguments* args) {
   const char* files[2] = {nullptr, nullptr};
   int fileCount = 0;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (std::strcmp(arg, "--binary") == 0) {
-      args->settings.mode = 0;
-    } else if (std::strcmp(arg, "--ascii") == 0) {
-      args->settings.mode = 1;
-    } else if (std::strcmp(arg, "--dict") == 0 || std::strcmp(arg, "--level") == 0) {
-      if (i + 1 >= argc) return ReportUsage("implode", std::string(arg) + " needs a value");
-      const char* value = argv[++i];
+  ArgReader reader(argc, argv);
+  while (reader.Next()) {
+    const std::string& option = reader.option();
+    if (option == "--binary" || option == "--ascii") {
+      if (!reader.Flag()) return ReportUsage("implode", reader.error());
+      args->settings.mode = option == "--ascii" ? 1 : 0;
+    } else if (option == "--dict" || option == "--level") {
+      std::string text;
+      if (!reader.Value(&text)) return ReportUsage("implode", reader.error());
+      const char* value = text.c_str();
       char* end = nullptr;
       const unsigned long number = std::strtoul(value, &end, 10);
       const bool numeric = end != value && *end == '\0';
-      if (std::strcmp(arg, "--dict") == 0) {
+      if (option == "--dict") {
         if (!numeric || (number != 1024 && number != 2048 && number != 4096)) {
-          return ReportUsage("implode", std::string("--dict must be 1024, 2048 or 4096, not '") +
-                                            value + "'");
+          return ReportUsage("implode", "--dict must be 1024, 2048 or 4096, not '" + text + "'");
         }
         args->settings.dictBits = number == 1024 ? 4 : number == 2048 ? 5 : 6;
       } else {
         if (!numeric || number < kImplodeMinLevel || number > kImplodeMaxLevel) {
-          return ReportUsage("implode",
-                             std::string("--level must be 1 to 9, not '") + value + "'");
+          return ReportUsage("implode", "--level must be 1 to 9, not '" + text + "'");
         }
         args->settings.level = static_cast<uint8_t>(number);
       }
-    } else if (arg[0] == '-' && arg[1] != '\0') {
-      return ReportUsage("implode", std::string("unknown option '") + arg + "'");
+    } else if (!option.empty()) {
+      return ReportUsage("implode", "unknown option '" + option + "'");
     } else if (fileCount < 2) {
-      files[fileCount++] = arg;
+      // Points into argv, which outlives the command.
+      files[fileCount++] = argv[reader.index()];
     } else {
       return ReportUsage("implode", "too many arguments");
     }
@@ -217,13 +218,13 @@ int RunImplodeCommand(int argc, char** argv) {
 int RunExplodeCommand(int argc, char** argv) {
   const char* files[2] = {nullptr, nullptr};
   int fileCount = 0;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (arg[0] == '-' && arg[1] != '\0') {
-      return ReportUsage("explode", std::string("unknown option '") + arg + "'");
+  ArgReader reader(argc, argv);
+  while (reader.Next()) {
+    if (!reader.option().empty()) {
+      return ReportUsage("explode", "unknown option '" + reader.option() + "'");
     }
     if (fileCount == 2) return ReportUsage("explode", "too many arguments");
-    files[fileCount++] = arg;
+    files[fileCount++] = argv[reader.index()];
   }
   if (fileCount != 2) return ReportUsage("explode", "needs IN and OUT");
 

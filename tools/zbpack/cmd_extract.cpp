@@ -8,6 +8,7 @@
 #include "archive/extract_member.h"
 #include "archive/file_time.h"
 #include "zbpack/archive_reading.h"
+#include "zbpack/cli_args.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
@@ -24,19 +25,20 @@ struct ExtractOptions {
 
 // Returns an empty string, or the usage error.
 std::string ParseExtractOptions(int argc, char** argv, ExtractOptions* options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "-C") {
-      if (i + 1 >= argc) return "-C needs a directory";
-      options->directory = argv[++i];
-    } else if (argument == "--force") {
+  ArgReader args(argc, argv);
+  while (args.Next()) {
+    const std::string& option = args.option();
+    if (option == "-C" || option == "--directory") {
+      if (!args.Value(&options->directory)) return args.error();
+    } else if (option == "--force") {
+      if (!args.Flag()) return args.error();
       options->force = true;
-    } else if (!argument.empty() && argument[0] == '-') {
-      return "unknown option '" + argument + "'";
+    } else if (!option.empty()) {
+      return "unknown option '" + option + "'";
     } else if (options->path.empty()) {
-      options->path = argument;
+      options->path = args.operand();
     } else {
-      return "expected one archive, got '" + options->path + "' and '" + argument + "'";
+      return "expected one archive, got '" + options->path + "' and '" + args.operand() + "'";
     }
   }
   if (options->directory.empty() || options->path.empty()) return "expected: extract -C DIR [--force] FILE";

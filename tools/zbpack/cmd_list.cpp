@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "zbpack/archive_reading.h"
+#include "zbpack/cli_args.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/file_time.h"
@@ -44,8 +45,14 @@ void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>
 }  // namespace
 
 int RunListCommand(int argc, char** argv) {
-  if (argc != 2) return ReportUsage("list", "expected: list FILE");
-  const std::string path = argv[1];
+  std::string path;
+  ArgReader args(argc, argv);
+  while (args.Next()) {
+    if (!args.option().empty()) return ReportUsage("list", "unknown option '" + args.option() + "'");
+    if (!path.empty()) return ReportUsage("list", "expected one installer");
+    path = args.operand();
+  }
+  if (path.empty()) return ReportUsage("list", "expected: list FILE");
 
   ArchiveContext context;
   ArchiveExtent extent;

@@ -184,19 +184,17 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
   return true;
 }
 
-}  // namespace
-
-int RunPackCommand(int argc, char** argv) {
+int RunPack(int argc, char** argv, bool fixture) {
   PackOptions options;
-  const std::string problem = ParsePackOptions(argc, argv, &options);
-  if (!problem.empty()) return ReportUsage("pack", problem);
+  const std::string problem = ParsePackOptions(argc, argv, fixture, &options);
+  if (!problem.empty()) return ReportUsage(argv[0], problem);
   // Reproducible builds: the same inputs give the same installer, whenever the files were
   // last touched after the release's own time.
   const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
   if (epoch != nullptr && epoch[0] != '\0') {
     uint64_t latest = 0;
     if (!ParseSourceDateEpoch(epoch, &latest)) {
-      return ReportUsage("pack", std::string("SOURCE_DATE_EPOCH must be Unix seconds, not '") +
+      return ReportUsage(argv[0], std::string("SOURCE_DATE_EPOCH must be Unix seconds, not '") +
                                      epoch + "'");
     }
     options.latestTime = latest;
@@ -218,3 +216,8 @@ int RunPackCommand(int argc, char** argv) {
   if (!FinishOutput(output, &reason)) return ReportFailure(options.outputPath, reason);
   return kExitSuccess;
 }
+
+}  // namespace
+
+int RunPackCommand(int argc, char** argv) { return RunPack(argc, argv, false); }
+int RunFixtureCommand(int argc, char** argv) { return RunPack(argc, argv, true); }

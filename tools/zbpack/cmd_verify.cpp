@@ -13,6 +13,7 @@
 
 #include "archive/extract_member.h"
 #include "zbpack/archive_reading.h"
+#include "zbpack/cli_args.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
@@ -159,8 +160,14 @@ void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
 }  // namespace
 
 int RunVerifyCommand(int argc, char** argv) {
-  if (argc != 2) return ReportUsage("verify", "expected: verify FILE");
-  const std::string path = argv[1];
+  std::string path;
+  ArgReader args(argc, argv);
+  while (args.Next()) {
+    if (!args.option().empty()) return ReportUsage("verify", "unknown option '" + args.option() + "'");
+    if (!path.empty()) return ReportUsage("verify", "expected one installer");
+    path = args.operand();
+  }
+  if (path.empty()) return ReportUsage("verify", "expected: verify FILE");
 
   ArchiveContext context;
   ArchiveExtent extent;

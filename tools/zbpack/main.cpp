@@ -1,70 +1,113 @@
 // zbpack: builds, lists, verifies and extracts Zubrex self-extracting archives, and runs the
-// implode codec on plain files. Dispatches on the subcommand named by the first argument.
+// implode codec on plain files. Dispatches on the subcommand named by the first argument; each
+// subcommand's help is kept here, beside the list of subcommands.
 #include <cstdio>
 #include <cstring>
 
+#include "zbpack/cli_args.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage:\n"
-    "  zbpack pack -o OUT.exe [--stub STUB.exe] --product NAME [options] FILE...\n"
-    "      Writes STUB.exe followed by an archive of the FILEs. STUB.exe must be a Zubrex\n"
-    "      stub; without --stub, zubrex-stub.exe beside zbpack is used. A FILE may be given\n"
-    "      as NAME=PATH to store PATH under the member name NAME; otherwise the member is\n"
-    "      named after the file's last path component. Names must be plain file names (no\n"
-    "      folder part, no device names such as CON), at most 160 bytes, and differ in more\n"
-    "      than case. OUT.exe is written beside itself and renamed into place when complete;\n"
-    "      it may not be the stub or a FILE.\n"
-    "      --script MEMBER            the member that is the install script\n"
-    "      --method auto|stored|implode\n"
-    "                                 auto (default) implodes and keeps whichever is smaller\n"
-    "      --ascii | --binary         implode literal coding (default --binary)\n"
-    "      --dict 1024|2048|4096      implode dictionary size in bytes (default 4096)\n"
-    "      --level N                  implode effort, 1 fastest to 9 smallest (default 9)\n"
-    "    Test archives (written after everything else was computed):\n"
-    "      --set FIELD=VALUE          write VALUE into one field; repeatable. FIELD is\n"
-    "                                 archiveTag, trailer.recordTag, trailer.archiveOffset,\n"
-    "                                 trailer.fileCount, trailer.scriptIndex, trailer.seaTag,\n"
-    "                                 trailer.totalBytes, trailer.productName (raw text, up to\n"
-    "                                 256 bytes), member.K.tag, member.K.nameLength,\n"
-    "                                 member.K.storedSize, member.K.compressed,\n"
-    "                                 member.K.originalSize, member.K.crc,\n"
-    "                                 member.K.lastWriteTime (64-bit), member.K.name (raw\n"
-    "                                 text, written with its NUL). K counts from 1; numbers\n"
-    "                                 are decimal or 0x-hex. Only the field changes, never how\n"
-    "                                 many bytes are written (except for member.K.name).\n"
-    "      --append-bytes HEX         raw bytes between the last member and the trailer\n"
-    "      --truncate N               cut the output to N bytes\n"
-    "  zbpack list FILE.exe           product, members, script member, one line per member\n"
-    "  zbpack verify FILE.exe         check that the installer will install what it claims:\n"
-    "                                 the records, names, sizes and CRC-32 of every member\n"
-    "  zbpack extract -C DIR [--force] FILE.exe\n"
-    "                                 write the members into DIR (made if missing) with their\n"
-    "                                 times; existing files are refused, or with --force\n"
-    "                                 replaced if they are regular files (links never followed)\n"
-    "  zbpack implode [--binary|--ascii] [--dict 1024|2048|4096] [--level N] IN OUT\n"
-    "                                 implode a plain file\n"
-    "  zbpack explode IN OUT          explode a plain implode stream\n"
-    "  zbpack --help                  this text\n"
-    "Errors are one line 'zbpack: FILE: message' on stderr; the exit code is 1 on failure\n"
-    "and 2 on bad usage.\n";
+    "usage: zbpack COMMAND [options] [--] ARGUMENTS\n"
+    "Builds Zubrex installers (self-extracting programs for Windows) and lists, verifies and\n"
+    "extracts them.\n"
+    "commands:\n"
+    "  pack      build an installer from files\n"
+    "  list      show an installer's product, script and members\n"
+    "  verify    check that an installer will install what it claims\n"
+    "  extract   write an installer's members into a folder\n"
+#ifdef ZBPACK_HAVE_CODEC_COMMANDS
+    "  implode   implode a plain file\n"
+    "  explode   explode a plain implode stream\n"
+#endif
+    "'zbpack COMMAND --help' describes a command; 'zbpack --version' prints the version.\n"
+    "An option's value follows it or is joined to it by '=' (--level=5); '--' ends the\n"
+    "options. Errors are one line 'zbpack: FILE: message' on stderr; the exit code is 1 on\n"
+    "failure and 2 on bad usage.\n";
+
+constexpr char kPackHelp[] =
+    "usage: zbpack pack -o OUT.exe --product NAME [options] [--] FILE...\n"
+    "Writes the stub followed by an archive of the FILEs, each member named after its file's\n"
+    "last path component. Names must be plain file names (no folder part, no device names\n"
+    "such as CON), at most 160 bytes, and differ in more than case. OUT.exe is written beside\n"
+    "itself and renamed into place when complete; it may not be the stub or a FILE.\n"
+    "  -o, --output OUT.exe       the installer to write\n"
+    "  --product NAME             the product name the installer shows (below 256 bytes)\n"
+    "  --as NAME PATH             pack the file PATH as the member NAME (repeatable, in order\n"
+    "                             with the FILEs)\n"
+    "  --script MEMBER            the member that is the install script\n"
+    "  --stub STUB.exe            the Zubrex stub (default: zubrex-stub.exe beside zbpack)\n"
+    "  --method auto|stored|implode\n"
+    "                             auto (default) implodes and keeps whichever is smaller\n"
+    "  --ascii | --binary         implode literal coding (default --binary)\n"
+    "  --dict 1024|2048|4096      implode dictionary size in bytes (default 4096)\n"
+    "  --level N                  implode effort, 1 fastest to 9 smallest (default 9)\n"
+    "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
+    "the same files give the same installer (reproducible builds).\n";
+
+constexpr char kFixtureHelp[] =
+    "usage: zbpack fixture [pack's arguments] [--set FIELD=VALUE]... [--append-bytes HEX]\n"
+    "                      [--truncate N]\n"
+    "Test archives: pack, then damage the output on purpose (after everything else was\n"
+    "computed).\n"
+    "  --set FIELD=VALUE          write VALUE into one field; repeatable. FIELD is\n"
+    "                             archiveTag, trailer.recordTag, trailer.archiveOffset,\n"
+    "                             trailer.fileCount, trailer.scriptIndex, trailer.seaTag,\n"
+    "                             trailer.totalBytes, trailer.productName (raw text, up to\n"
+    "                             256 bytes), member.K.tag, member.K.nameLength,\n"
+    "                             member.K.storedSize, member.K.compressed,\n"
+    "                             member.K.originalSize, member.K.crc,\n"
+    "                             member.K.lastWriteTime (64-bit), member.K.name (raw\n"
+    "                             text, written with its NUL). K counts from 1; numbers\n"
+    "                             are decimal or 0x-hex. Only the field changes, never how\n"
+    "                             many bytes are written (except for member.K.name).\n"
+    "  --append-bytes HEX         raw bytes between the last member and the trailer\n"
+    "  --truncate N               cut the output to N bytes\n";
+
+constexpr char kListHelp[] =
+    "usage: zbpack list FILE.exe\n"
+    "Shows the product, the total size, the script member and one line per member (method,\n"
+    "sizes, CRC-32, time, name).\n";
+
+constexpr char kVerifyHelp[] =
+    "usage: zbpack verify FILE.exe\n"
+    "Checks that the installer will install what it claims: the records, names, sizes and\n"
+    "CRC-32 of every member, each member decoded as the installer decodes it. Exit 0 means\n"
+    "it will.\n";
+
+constexpr char kExtractHelp[] =
+    "usage: zbpack extract -C DIR [--force] FILE.exe\n"
+    "Writes the members into DIR (made if missing) with their times.\n"
+    "  -C, --directory DIR        where the members go\n"
+    "  --force                    replace existing regular files (links are never followed,\n"
+    "                             other files never replaced); without it they are refused\n";
+
+constexpr char kImplodeHelp[] =
+    "usage: zbpack implode [--binary|--ascii] [--dict 1024|2048|4096] [--level N] IN OUT\n"
+    "Implodes the plain file IN into OUT.\n";
+
+constexpr char kExplodeHelp[] =
+    "usage: zbpack explode IN OUT\n"
+    "Explodes the plain implode stream IN into OUT.\n";
 
 struct Subcommand {
   const char* name;
   int (*run)(int argc, char** argv);
+  const char* help;
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"pack", RunPackCommand},
-    {"list", RunListCommand},
-    {"verify", RunVerifyCommand},
-    {"extract", RunExtractCommand},
+    {"pack", RunPackCommand, kPackHelp},
+    {"fixture", RunFixtureCommand, kFixtureHelp},
+    {"list", RunListCommand, kListHelp},
+    {"verify", RunVerifyCommand, kVerifyHelp},
+    {"extract", RunExtractCommand, kExtractHelp},
 #ifdef ZBPACK_HAVE_CODEC_COMMANDS
-    {"implode", RunImplodeCommand},
-    {"explode", RunExplodeCommand},
+    {"implode", RunImplodeCommand, kImplodeHelp},
+    {"explode", RunExplodeCommand, kExplodeHelp},
 #endif
 };
 
@@ -76,8 +119,17 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return argc < 2 ? kExitUsage : kExitSuccess;
   }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::puts("zbpack " ZBPACK_VERSION);
+    return kExitSuccess;
+  }
   for (const Subcommand& subcommand : kSubcommands) {
-    if (std::strcmp(argv[1], subcommand.name) == 0) return subcommand.run(argc - 1, argv + 1);
+    if (std::strcmp(argv[1], subcommand.name) != 0) continue;
+    if (AsksForHelp(argc - 1, argv + 1)) {
+      std::fputs(subcommand.help, stdout);
+      return kExitSuccess;
+    }
+    return subcommand.run(argc - 1, argv + 1);
   }
   return ReportUsage(argv[1], "unknown subcommand");
 }

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "zbpack/cli_args.h"
+
 namespace {
 
 bool ParseDecimal(const std::string& text, uint64_t* value) {
@@ -30,14 +32,6 @@ bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
   return true;
 }
 
-MemberSource SourceOfArgument(const std::string& argument) {
-  const size_t equals = argument.find('=');
-  if (equals != std::string::npos && equals > 0) {
-    return MemberSource{argument.substr(0, equals), argument.substr(equals + 1)};
-  }
-  return MemberSource{MemberNameOfPath(argument), argument};
-}
-
 }  // namespace
 
 std::string MemberNameOfPath(const std::string& path) {
@@ -53,40 +47,45 @@ uint32_t ScriptIndexOf(const PackOptions& options) {
   return 0;
 }
 
-std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
-  bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (optionsEnded || argument.empty() || argument[0] != '-') {
-      options->members.push_back(SourceOfArgument(argument));
+std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* options) {
+  ArgReader args(argc, argv);
+  while (args.Next()) {
+    const std::string& option = args.option();
+    if (option.empty()) {
+      options->members.push_back(MemberSource{MemberNameOfPath(args.operand()), args.operand()});
       continue;
     }
-    if (argument == "--") {
-      optionsEnded = true;
+    if (option == "--ascii" || option == "--binary") {
+      if (!args.Flag()) return args.error();
+      options->implode.asciiLiterals = option == "--ascii";
       continue;
     }
-    if (argument == "--ascii") {
-      options->implode.asciiLiterals = true;
-      continue;
-    }
-    if (argument == "--binary") {
-      options->implode.asciiLiterals = false;
+    if (option == "--as") {
+      MemberSource member;
+      if (!args.Value(&member.name) || !args.Value(&member.path)) return "--as needs NAME and PATH";
+      options->members.push_back(member);
       continue;
     }
 
     // Every other option takes one value.
-    if (i + 1 >= argc) return argument + " needs a value";
-    const std::string value = argv[++i];
+    std::string value;
+    const bool known = option == "-o" || option == "--output" || option == "--stub" ||
+                       option == "--product" || option == "--script" || option == "--method" ||
+                       option == "--dict" || option == "--level" ||
+                       (fixture && (option == "--set" || option == "--append-bytes" ||
+                                    option == "--truncate"));
+    if (!known) return "unknown option '" + option + "'";
+    if (!args.Value(&value)) return args.error();
     uint64_t number = 0;
-    if (argument == "-o") {
+    if (option == "-o" || option == "--output") {
       options->outputPath = value;
-    } else if (argument == "--stub") {
+    } else if (option == "--stub") {
       options->stubPath = value;
-    } else if (argument == "--product") {
+    } else if (option == "--product") {
       options->productName = value;
-    } else if (argument == "--script") {
+    } else if (option == "--script") {
       options->scriptMember = value;
-    } else if (argument == "--method") {
+    } else if (option == "--method") {
       if (value == "auto") {
         options->method = PackMethod::kAuto;
       } else if (value == "stored") {
@@ -96,28 +95,26 @@ std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
       } else {
         return "--method must be auto, stored or implode, not '" + value + "'";
       }
-    } else if (argument == "--dict") {
+    } else if (option == "--dict") {
       if (value != "1024" && value != "2048" && value != "4096") {
         return "--dict must be 1024, 2048 or 4096, not '" + value + "'";
       }
       options->implode.dictionarySize = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
-    } else if (argument == "--level") {
+    } else if (option == "--level") {
       if (!ParseDecimal(value, &number) || number < 1 || number > 9) {
         return "--level must be 1 (fastest) to 9 (smallest), not '" + value + "'";
       }
       options->implode.level = static_cast<int>(number);
-    } else if (argument == "--set") {
+    } else if (option == "--set") {
       const std::string problem = ParseOverride(value, &options->overrides);
       if (!problem.empty()) return problem;
-    } else if (argument == "--append-bytes") {
+    } else if (option == "--append-bytes") {
       if (!ParseHexBytes(value, &options->appendBytes)) {
         return "--append-bytes needs pairs of hex digits, not '" + value + "'";
       }
-    } else if (argument == "--truncate") {
+    } else {  // --truncate
       if (!ParseDecimal(value, &number)) return "--truncate needs a byte count, not '" + value + "'";
       options->truncateSize = number;
-    } else {
-      return "unknown option '" + argument + "'";
     }
   }
 
@@ -128,7 +125,7 @@ std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
     return "--product: the name must be shorter than " + std::to_string(kProductNameSize) + " bytes";
   }
   for (const MemberSource& member : options->members) {
-    if (member.path.empty()) return "'" + member.name + "=' names no file";
+    if (member.path.empty()) return "--as " + member.name + ": names no file";
     if (member.name.empty()) return "'" + member.path + "' gives an empty member name";
   }
   if (options->scriptMember && ScriptIndexOf(*options) == 0) {

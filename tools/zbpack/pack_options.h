@@ -20,8 +20,8 @@ struct ImplodeChoice {
   std::optional<int> level;        // --level 1..9; the encoder's default when absent
 };
 
-// One FILE argument: the file at path becomes the member called name ("NAME=PATH", or else the
-// path's last component).
+// One file to pack: the file at path becomes the member called name (given by --as NAME PATH,
+// or else the path's last component).
 struct MemberSource {
   std::string name;
   std::string path;
@@ -42,13 +42,14 @@ struct PackOptions {
   std::optional<uint64_t> latestTime;
 };
 
-// argv[0] is "pack". Returns an empty string, or the usage error. Checks the command line
-// only; the files, and whether the member names suit the installer, are checked by the
+// argv[0] is the subcommand. Returns an empty string, or the usage error. The options that
+// damage the output on purpose (--set, --append-bytes, --truncate) are taken only when fixture
+// is set (the hidden subcommand that makes test archives). Checks the command line only; the files, and whether the member names suit the installer, are checked by the
 // pack command before anything is written.
-std::string ParsePackOptions(int argc, char** argv, PackOptions* options);
+std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* options);
 
 // The 1-based index of the first member named like --script; 0 without --script or a match.
 uint32_t ScriptIndexOf(const PackOptions& options);
 
-// The member name a path gets without "NAME=": its part after the last '/' or '\'.
+// The member name a path gets without --as: its part after the last '/' or '\'.
 std::string MemberNameOfPath(const std::string& path);
