@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ libgtest-dev
+  cmake ninja-build g++ libgtest-dev nlohmann-json3-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386
   clang libclang-rt-14-dev

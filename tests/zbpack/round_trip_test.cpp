@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "cli_harness.h"
 
 namespace {
@@ -125,6 +127,59 @@ TEST_F(ZbpackRoundTripTest, ListShowsTheTrailerAndOneLinePerMember) {
       << list.out;
   EXPECT_NE(list.out.find("imploded  "), std::string::npos) << list.out;
   EXPECT_NE(list.out.find("2023-11-14 22:13:20  readme.txt\n"), std::string::npos) << list.out;
+}
+
+TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
+  ASSERT_EQ(Pack({}).exitCode, 0);
+  const RunResult list = RunZbpack({"list", "--json", scratch_.Path("out.exe")}, scratch_);
+  const RunResult verify = RunZbpack({"verify", "--json", scratch_.Path("out.exe")}, scratch_);
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  ASSERT_EQ(verify.exitCode, 0) << verify.err;
+  const nlohmann::json listed = nlohmann::json::parse(list.out);
+  const nlohmann::json verified = nlohmann::json::parse(verify.out);
+  EXPECT_EQ(listed["product"], "Round Trip");
+  EXPECT_EQ(listed["totalBytes"], 23300);
+  EXPECT_EQ(listed["fileCount"], 4);
+  EXPECT_EQ(listed["script"], (nlohmann::json{{"index", 4}, {"name", "setup.txt"}}));
+  EXPECT_EQ(verified["outcome"], "ok");
+  EXPECT_EQ(verified["problems"], nlohmann::json::array());
+  EXPECT_EQ(verified["script"], listed["script"]);
+  const std::vector<uint32_t> flags = CompressedFlags();
+  ASSERT_EQ(listed["members"].size(), files_.size());
+  ASSERT_EQ(verified["members"].size(), files_.size());
+  for (size_t i = 0; i < files_.size(); ++i) {
+    const SourceFile& file = files_[i];
+    const nlohmann::json& member = listed["members"][i];
+    SCOPED_TRACE(member.dump());
+    EXPECT_EQ(member["index"], i + 1);
+    EXPECT_EQ(member["name"], file.name);
+    EXPECT_EQ(member["method"], flags[i] != 0 ? "imploded" : "stored");
+    EXPECT_EQ(member["originalSize"], file.contents.size());
+    EXPECT_EQ(member["fileTime"], (static_cast<uint64_t>(file.seconds) + 11644473600ULL) * 10000000ULL +
+                                      file.nanoseconds / 100);
+    nlohmann::json withOutcome = member;
+    withOutcome["outcome"] = "ok";
+    EXPECT_EQ(verified["members"][i], withOutcome);
+  }
+  EXPECT_EQ(listed["members"][2]["crc32"], "00000000");
+  EXPECT_EQ(listed["members"][2]["modified"], "2001-09-09T01:46:40Z");
+
+  // A damaged member: its outcome and reason, and the archive's.
+  std::vector<std::string> args = {"fixture", "-o", scratch_.Path("bad.exe"), "--stub",
+                                   scratch_.Path("stub.exe"), "--product", "P", "--set",
+                                   "member.2.crc=1"};
+  for (const SourceFile& f : files_) args.push_back(scratch_.Path(f.name));
+  ASSERT_EQ(RunZbpack(args, scratch_).exitCode, 0);
+  const RunResult bad = RunZbpack({"verify", "--json", scratch_.Path("bad.exe")}, scratch_);
+  EXPECT_EQ(bad.exitCode, 1);
+  const nlohmann::json failed = nlohmann::json::parse(bad.out);
+  EXPECT_EQ(failed["outcome"], "failed");
+  EXPECT_EQ(failed["members"][0]["outcome"], "ok");
+  EXPECT_EQ(failed["members"][1]["outcome"], "failed");
+  EXPECT_EQ(failed["members"][1]["crc32"], "00000001");
+  EXPECT_EQ(failed["members"][1]["reason"],
+            "contents do not match its CRC-32 (kArchiveCorrupted, 0x3000a)");
+  EXPECT_EQ(failed["problems"].size(), 1u);
 }
 
 TEST_F(ZbpackRoundTripTest, ListNamesNoScriptWhenThereIsNone) {

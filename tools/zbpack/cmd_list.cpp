@@ -1,4 +1,5 @@
-// zbpack list: the closing record and every member header, read with the stub's own reading code.
+// zbpack list: the closing record and every member header, read with the stub's own reading code,
+// as a table or (--json) as one JSON document.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/file_time.h"
+#include "zbpack/json_listing.h"
 
 namespace {
 
@@ -42,12 +44,29 @@ void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>
   }
 }
 
+void PrintJsonListing(const ArchiveContext& context, const std::vector<ListedMember>& members) {
+  const uint32_t script = context.trailer.scriptIndex;
+  nlohmann::json document = ArchiveJson(
+      context.trailer, script >= 1 && script <= members.size() ? members[script - 1].name : "");
+  for (size_t i = 0; i < members.size(); ++i) {
+    document["members"].push_back(
+        MemberJson(static_cast<uint32_t>(i + 1), members[i].header, members[i].name));
+  }
+  PrintJson(document);
+}
+
 }  // namespace
 
 int RunListCommand(int argc, char** argv) {
   std::string path;
+  bool json = false;
   ArgReader args(argc, argv);
   while (args.Next()) {
+    if (args.option() == "--json") {
+      if (!args.Flag()) return ReportUsage("list", args.error());
+      json = true;
+      continue;
+    }
     if (!args.option().empty()) return ReportUsage("list", "unknown option '" + args.option() + "'");
     if (!path.empty()) return ReportUsage("list", "expected one installer");
     path = args.operand();
@@ -56,6 +75,7 @@ int RunListCommand(int argc, char** argv) {
 
   ArchiveContext context;
   ArchiveExtent extent;
+  const auto print = json ? PrintJsonListing : PrintListing;
   bool ok = OpenArchive(path, false, context, &extent) && EnterMembers(path, context);
 
   // The members are gathered first so that the script member's name heads the listing; a
@@ -67,20 +87,20 @@ int RunListCommand(int argc, char** argv) {
     failure = ReadFileHeader(context.header, context.memberName, context.archiveFile);
     if (failure != kNoError) {
       ok = false;
-      PrintListing(context, members);
+      print(context, members);
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": bad header", failure);
       break;
     }
     members.push_back(ListedMember{context.header, MemberNameText(context.memberName)});
     if (!SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
       ok = false;
-      PrintListing(context, members);
+      print(context, members);
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": cannot seek over its data",
                           kIOError);
       break;
     }
   }
-  if (ok) PrintListing(context, members);
+  if (ok) print(context, members);
   CloseArchive(context);
   return ok ? kExitSuccess : kExitFailure;
 }

@@ -3,12 +3,15 @@
 // the stub relies on is checked: the walk from the archive tag through fileCount members
 // ending exactly at the closing record, each name (the stub's rules, no directory part, the
 // length bound, no two names for one Windows file), each member's CRC-32 and decoded size
-// against originalSize, totalBytes against their sum, scriptIndex naming a member.
+// against originalSize, totalBytes against their sum, scriptIndex naming a member. --json
+// prints one document instead of the lines: the archive, each member with its outcome and
+// reason, and the problems found.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/extract_member.h"
@@ -17,12 +20,15 @@
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
+#include "zbpack/json_listing.h"
 #include "zbpack/member_rules.h"
 #include "zbpack/result_names.h"
 
 namespace {
 
 struct VerifyState {
+  bool json = false;                         // --json: one document at the end, no lines
+  nlohmann::json members = nlohmann::json::array();  // each member's fields and outcome
   std::vector<std::string> problems;         // in the order found
   std::map<std::string, uint32_t> names;     // folded name -> member index
   uint64_t originalSum = 0;                  // sum of the members' originalSize
@@ -30,13 +36,24 @@ struct VerifyState {
 };
 
 // One member's outcome on its own line; problems are also kept for the closing error line.
+// The member's JSON entry: its fields once its header was read, then its outcome.
+nlohmann::json& MemberEntry(VerifyState& state, uint32_t index) {
+  if (state.members.empty() || state.members.back()["index"] != index) {
+    state.members.push_back({{"index", index}});
+  }
+  return state.members.back();
+}
+
 void Fail(VerifyState& state, uint32_t index, const std::string& label, const std::string& problem) {
-  std::printf("%5lu  FAILED  %s\n", static_cast<unsigned long>(index), problem.c_str());
+  if (!state.json) std::printf("%5lu  FAILED  %s\n", static_cast<unsigned long>(index), problem.c_str());
+  nlohmann::json& entry = MemberEntry(state, index);
+  entry["outcome"] = "failed";
+  if (!entry.contains("reason")) entry["reason"] = problem;
   state.problems.push_back(label + ": " + problem);
 }
 
 void FailArchive(VerifyState& state, const std::string& problem) {
-  std::printf("archive FAILED  %s\n", problem.c_str());
+  if (!state.json) std::printf("archive FAILED  %s\n", problem.c_str());
   state.problems.push_back(problem);
 }
 
@@ -96,6 +113,7 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
     const std::string label = MemberLabel(index, context.memberName);
     const std::string name = MemberNameText(context.memberName);
     const FileHeader header = context.header;
+    MemberEntry(state, index).update(MemberJson(index, header, name));
     uint64_t dataStart = 0;
     if (!TellStream(context.archiveFile, &dataStart)) return;
     const uint64_t dataEnd = dataStart + header.storedSize;
@@ -122,7 +140,12 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
                                     std::to_string(header.originalSize));
       ok = false;
     }
-    if (ok) std::printf("%5lu  OK      %s\n", static_cast<unsigned long>(index), Printable(name).c_str());
+    if (ok) {
+      MemberEntry(state, index)["outcome"] = "ok";
+      if (!state.json) {
+        std::printf("%5lu  OK      %s\n", static_cast<unsigned long>(index), Printable(name).c_str());
+      }
+    }
     // Whatever the transfer consumed, the next header begins behind this member's data.
     if (!SeekStream(context.archiveFile, dataEnd)) return;
   }
@@ -157,12 +180,33 @@ void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
   }
 }
 
+// The archive's fields, each member's entry, every problem found and the outcome.
+void PrintVerifyJson(const ArchiveContext& context, VerifyState& state) {
+  std::string scriptName;
+  for (const nlohmann::json& member : state.members) {
+    if (member["index"] == context.trailer.scriptIndex && member.contains("name")) {
+      scriptName = member["name"].get<std::string>();
+    }
+  }
+  nlohmann::json document = ArchiveJson(context.trailer, scriptName);
+  document["members"] = std::move(state.members);
+  document["problems"] = state.problems;
+  document["outcome"] = state.problems.empty() ? "ok" : "failed";
+  PrintJson(document);
+}
+
 }  // namespace
 
 int RunVerifyCommand(int argc, char** argv) {
   std::string path;
+  VerifyState state;
   ArgReader args(argc, argv);
   while (args.Next()) {
+    if (args.option() == "--json") {
+      if (!args.Flag()) return ReportUsage("verify", args.error());
+      state.json = true;
+      continue;
+    }
     if (!args.option().empty()) return ReportUsage("verify", "unknown option '" + args.option() + "'");
     if (!path.empty()) return ReportUsage("verify", "expected one installer");
     path = args.operand();
@@ -182,9 +226,9 @@ int RunVerifyCommand(int argc, char** argv) {
     return ReportFailure(NullDevicePath(), std::string("cannot open: ") + std::strerror(errno));
   }
 
-  VerifyState state;
   VerifyMembers(context, extent, state);
   VerifyArchive(context, extent, state);
+  if (state.json) PrintVerifyJson(context, state);
   std::fclose(context.outFile);
   context.outFile = nullptr;
   CloseArchive(context);
@@ -194,6 +238,8 @@ int RunVerifyCommand(int argc, char** argv) {
         state.problems.size() > 1 ? std::to_string(state.problems.size()) + " problems, the first: " : "";
     return ReportFailure(path, count + state.problems.front());
   }
-  std::printf("all %lu members OK\n", static_cast<unsigned long>(context.trailer.fileCount));
+  if (!state.json) {
+    std::printf("all %lu members OK\n", static_cast<unsigned long>(context.trailer.fileCount));
+  }
   return kExitSuccess;
 }

@@ -68,15 +68,18 @@ constexpr char kFixtureHelp[] =
     "  --truncate N               cut the output to N bytes\n";
 
 constexpr char kListHelp[] =
-    "usage: zbpack list FILE.exe\n"
+    "usage: zbpack list [--json] FILE.exe\n"
     "Shows the product, the total size, the script member and one line per member (method,\n"
-    "sizes, CRC-32, time, name).\n";
+    "sizes, CRC-32, time, name).\n"
+    "  --json                     the same as one JSON document\n";
 
 constexpr char kVerifyHelp[] =
-    "usage: zbpack verify FILE.exe\n"
+    "usage: zbpack verify [--json] FILE.exe\n"
     "Checks that the installer will install what it claims: the records, names, sizes and\n"
     "CRC-32 of every member, each member decoded as the installer decodes it. Exit 0 means\n"
-    "it will.\n";
+    "it will.\n"
+    "  --json                     one JSON document: the archive, each member with its\n"
+    "                             outcome and reason, the problems found\n";
 
 constexpr char kExtractHelp[] =
     "usage: zbpack extract -C DIR [--force] FILE.exe\n"

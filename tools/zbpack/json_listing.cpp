@@ -1,0 +1,40 @@
+#include "zbpack/json_listing.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "zbpack/file_time.h"
+
+nlohmann::json MemberJson(uint32_t index, const FileHeader& header, const std::string& name) {
+  char crc[16];
+  std::snprintf(crc, sizeof crc, "%08lx", static_cast<unsigned long>(header.crc));
+  std::string modified = FormatFileTimeUtc(header.lastWriteTime);
+  modified[10] = 'T';
+  modified += 'Z';
+  return {{"index", index},
+          {"name", name},
+          {"method", header.compressed != 0 ? "imploded" : "stored"},
+          {"storedSize", header.storedSize},
+          {"originalSize", header.originalSize},
+          {"crc32", crc},
+          {"modified", modified},
+          {"fileTime", header.lastWriteTime}};
+}
+
+nlohmann::json ArchiveJson(const SeaTrailer& trailer, const std::string& scriptName) {
+  nlohmann::json script = nullptr;
+  if (trailer.scriptIndex != 0) script = {{"index", trailer.scriptIndex}, {"name", scriptName}};
+  const std::string product(trailer.productName,
+                            strnlen(trailer.productName, sizeof trailer.productName));
+  return {{"product", product},
+          {"totalBytes", trailer.totalBytes},
+          {"fileCount", trailer.fileCount},
+          {"script", script},
+          {"members", nlohmann::json::array()}};
+}
+
+void PrintJson(const nlohmann::json& document) {
+  const std::string text = document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+}

@@ -1,0 +1,22 @@
+// The JSON documents of `list --json` and `verify --json`: one object per member and one for
+// the archive as a whole, the same fields in both. Texts read from the archive go in as they
+// are; bytes that are not UTF-8 are replaced (U+FFFD) when the document is printed.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "archive/archive_format.h"
+
+// {"index", "name", "method" ("stored"|"imploded"), "storedSize", "originalSize" (bytes),
+//  "crc32" (8 lowercase hex digits), "modified" (UTC, "YYYY-MM-DDTHH:MM:SSZ"), "fileTime"
+//  (the stored FILETIME: 100 ns ticks since 1601)}
+nlohmann::json MemberJson(uint32_t index, const FileHeader& header, const std::string& name);
+
+// {"product", "totalBytes", "fileCount", "script": {"index", "name"} or null, "members": []}.
+// scriptName is empty when scriptIndex names no member read.
+nlohmann::json ArchiveJson(const SeaTrailer& trailer, const std::string& scriptName);
+
+// The document on stdout, indented, with a closing newline.
+void PrintJson(const nlohmann::json& document);
