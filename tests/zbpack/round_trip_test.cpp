@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -180,6 +181,34 @@ TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
   EXPECT_EQ(failed["members"][1]["reason"],
             "contents do not match its CRC-32 (kArchiveCorrupted, 0x3000a)");
   EXPECT_EQ(failed["problems"].size(), 1u);
+}
+
+TEST_F(ZbpackRoundTripTest, QuietPrintsNothingButOtherwiseOneLinePerMember) {
+  ASSERT_EQ(Pack({}).exitCode, 0);
+  const std::string out = scratch_.Path("out.exe");
+  struct QuietCase {
+    std::vector<std::string> args;
+    size_t lines;  // on stdout without --quiet: one per member, and verify's summary
+  };
+  const QuietCase cases[] = {
+      {{"pack", "-o", scratch_.Path("two.exe"), "--stub", scratch_.Path("stub.exe"), "--product",
+        "P", scratch_.Path("readme.txt"), scratch_.Path("random.bin")}, 2},
+      {{"verify", out}, 5},
+      {{"extract", "--force", "-C", scratch_.Path("x"), out}, 4},
+  };
+  for (const QuietCase& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const RunResult loud = RunZbpack(c.args, scratch_);
+    std::vector<std::string> quietArgs = c.args;
+    quietArgs.insert(quietArgs.begin() + 1, "--quiet");
+    const RunResult quiet = RunZbpack(quietArgs, scratch_);
+    EXPECT_EQ(loud.exitCode, 0);
+    EXPECT_EQ(static_cast<size_t>(std::count(loud.out.begin(), loud.out.end(), '\n')), c.lines)
+        << loud.out;
+    EXPECT_EQ(loud.err, "");
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.out + quiet.err, "");
+  }
 }
 
 TEST_F(ZbpackRoundTripTest, ListNamesNoScriptWhenThereIsNone) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "zbpack/progress.h"
 #include "zbpack/result_names.h"
 
 namespace {
@@ -10,6 +11,7 @@ void PrintErrorLine(const std::string& what, const std::string& message) {
   // Whatever the command printed before the failure comes first, also when both streams go to
   // one pipe.
   std::fflush(stdout);
+  ClearProgressLine();
   std::fprintf(stderr, "zbpack: %s: %s\n", what.c_str(), message.c_str());
 }
 

@@ -13,6 +13,7 @@
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
 #include "zbpack/member_rules.h"
+#include "zbpack/progress.h"
 #include "zbpack/result_names.h"
 
 namespace {
@@ -21,6 +22,7 @@ struct ExtractOptions {
   std::string directory;
   std::string path;
   bool force = false;  // replace existing regular files (never links, folders or devices)
+  bool quiet = false;  // errors only: no member lines, no progress
 };
 
 // Returns an empty string, or the usage error.
@@ -30,9 +32,9 @@ std::string ParseExtractOptions(int argc, char** argv, ExtractOptions* options) 
     const std::string& option = args.option();
     if (option == "-C" || option == "--directory") {
       if (!args.Value(&options->directory)) return args.error();
-    } else if (option == "--force") {
+    } else if (option == "--force" || option == "--quiet" || option == "-q") {
       if (!args.Flag()) return args.error();
-      options->force = true;
+      (option == "--force" ? options->force : options->quiet) = true;
     } else if (!option.empty()) {
       return "unknown option '" + option + "'";
     } else if (options->path.empty()) {
@@ -80,7 +82,7 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
   if (code != kNoError) return label + ": cannot extract " + DescribeResult(code);
   if (!closed) return label + ": write error";
   if (!timed) return label + ": cannot set its time";
-  std::printf("%s\n", Printable(name).c_str());
+  FinishMember(context.header.originalSize, Printable(name));
   return "";
 }
 
@@ -109,6 +111,7 @@ int RunExtractCommand(int argc, char** argv) {
     return ReportFailure(options.directory, "cannot create directory: " + reason);
   }
 
+  StartProgress("extracting", context.trailer.fileCount, context.trailer.totalBytes, options.quiet);
   int exitCode = kExitSuccess;
   std::map<std::string, uint32_t> names;  // folded name -> member index
   for (uint32_t index = 1; index <= context.trailer.fileCount; ++index) {
@@ -120,6 +123,7 @@ int RunExtractCommand(int argc, char** argv) {
       break;
     }
   }
+  ClearProgressLine();
   CloseArchive(context);
   return exitCode;
 }

@@ -18,6 +18,7 @@
 #include "zbpack/member_rules.h"
 #include "zbpack/output_file.h"
 #include "zbpack/pack_options.h"
+#include "zbpack/progress.h"
 #include "zbpack/stub_check.h"
 
 namespace {
@@ -156,9 +157,9 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
                              overrides, options.outputPath, &header, failure)) {
       return false;
     }
-    std::printf("%s: %llu -> %lu bytes, %s\n", Printable(source.name).c_str(),
-                static_cast<unsigned long long>(inputs.members[i].size),
-                static_cast<unsigned long>(header.storedSize), MethodName(header));
+    FinishMember(inputs.members[i].size,
+                 Printable(source.name) + ": " + std::to_string(inputs.members[i].size) + " -> " +
+                     std::to_string(header.storedSize) + " bytes, " + MethodName(header));
   }
   if (!WriteBytes(output, options.appendBytes.data(), options.appendBytes.size())) {
     *failure = writeError;
@@ -208,8 +209,12 @@ int RunPack(int argc, char** argv, bool fixture) {
   if (!BeginOutput(options.outputPath, &output, &reason)) {
     return ReportFailure(options.outputPath, "cannot create: " + reason);
   }
+  StartProgress("packing", static_cast<uint32_t>(options.members.size()), inputs.totalBytes,
+                options.quiet);
   PackFailure failure;
-  if (!WritePackedFile(options, inputs, output.file, &failure)) {
+  const bool written = WritePackedFile(options, inputs, output.file, &failure);
+  ClearProgressLine();
+  if (!written) {
     AbandonOutput(output);
     return ReportFailure(failure.what, failure.message);
   }

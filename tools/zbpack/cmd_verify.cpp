@@ -22,6 +22,7 @@
 #include "zbpack/host_files.h"
 #include "zbpack/json_listing.h"
 #include "zbpack/member_rules.h"
+#include "zbpack/progress.h"
 #include "zbpack/result_names.h"
 
 namespace {
@@ -45,7 +46,11 @@ nlohmann::json& MemberEntry(VerifyState& state, uint32_t index) {
 }
 
 void Fail(VerifyState& state, uint32_t index, const std::string& label, const std::string& problem) {
-  if (!state.json) std::printf("%5lu  FAILED  %s\n", static_cast<unsigned long>(index), problem.c_str());
+  if (!state.json) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%5lu", static_cast<unsigned long>(index));
+    PrintResultLine(std::string(number) + "  FAILED  " + problem);
+  }
   nlohmann::json& entry = MemberEntry(state, index);
   entry["outcome"] = "failed";
   if (!entry.contains("reason")) entry["reason"] = problem;
@@ -53,7 +58,7 @@ void Fail(VerifyState& state, uint32_t index, const std::string& label, const st
 }
 
 void FailArchive(VerifyState& state, const std::string& problem) {
-  if (!state.json) std::printf("archive FAILED  %s\n", problem.c_str());
+  if (!state.json) PrintResultLine("archive FAILED  " + problem);
   state.problems.push_back(problem);
 }
 
@@ -140,12 +145,14 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
                                     std::to_string(header.originalSize));
       ok = false;
     }
+    std::string line;
     if (ok) {
       MemberEntry(state, index)["outcome"] = "ok";
-      if (!state.json) {
-        std::printf("%5lu  OK      %s\n", static_cast<unsigned long>(index), Printable(name).c_str());
-      }
+      char number[16];
+      std::snprintf(number, sizeof number, "%5lu", static_cast<unsigned long>(index));
+      if (!state.json) line = std::string(number) + "  OK      " + Printable(name);
     }
+    FinishMember(header.originalSize, line);
     // Whatever the transfer consumed, the next header begins behind this member's data.
     if (!SeekStream(context.archiveFile, dataEnd)) return;
   }
@@ -200,11 +207,12 @@ void PrintVerifyJson(const ArchiveContext& context, VerifyState& state) {
 int RunVerifyCommand(int argc, char** argv) {
   std::string path;
   VerifyState state;
+  bool quiet = false;
   ArgReader args(argc, argv);
   while (args.Next()) {
-    if (args.option() == "--json") {
+    if (args.option() == "--json" || args.option() == "--quiet" || args.option() == "-q") {
       if (!args.Flag()) return ReportUsage("verify", args.error());
-      state.json = true;
+      (args.option() == "--json" ? state.json : quiet) = true;
       continue;
     }
     if (!args.option().empty()) return ReportUsage("verify", "unknown option '" + args.option() + "'");
@@ -226,7 +234,9 @@ int RunVerifyCommand(int argc, char** argv) {
     return ReportFailure(NullDevicePath(), std::string("cannot open: ") + std::strerror(errno));
   }
 
+  StartProgress("verifying", context.trailer.fileCount, context.trailer.totalBytes, quiet);
   VerifyMembers(context, extent, state);
+  ClearProgressLine();
   VerifyArchive(context, extent, state);
   if (state.json) PrintVerifyJson(context, state);
   std::fclose(context.outFile);
@@ -239,7 +249,7 @@ int RunVerifyCommand(int argc, char** argv) {
     return ReportFailure(path, count + state.problems.front());
   }
   if (!state.json) {
-    std::printf("all %lu members OK\n", static_cast<unsigned long>(context.trailer.fileCount));
+    PrintResultLine("all " + std::to_string(context.trailer.fileCount) + " members OK");
   }
   return kExitSuccess;
 }

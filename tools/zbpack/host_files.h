@@ -61,3 +61,6 @@ std::string ExecutableDirectory();
 
 // The device that swallows whatever is written to it ("/dev/null", "NUL").
 const char* NullDevicePath();
+
+// Whether the stream writes to a terminal (a console on Windows).
+bool StreamIsTerminal(FILE* stream);

@@ -174,3 +174,5 @@ std::string ExecutableDirectory() {
 }
 
 const char* NullDevicePath() { return "/dev/null"; }
+
+bool StreamIsTerminal(FILE* stream) { return isatty(fileno(stream)) != 0; }

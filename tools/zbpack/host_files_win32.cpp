@@ -199,3 +199,5 @@ std::string ExecutableDirectory() {
 }
 
 const char* NullDevicePath() { return "NUL"; }
+
+bool StreamIsTerminal(FILE* stream) { return _isatty(_fileno(stream)) != 0; }

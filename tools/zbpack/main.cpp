@@ -25,7 +25,8 @@ constexpr char kUsage[] =
 #endif
     "'zbpack COMMAND --help' describes a command; 'zbpack --version' prints the version.\n"
     "An option's value follows it or is joined to it by '=' (--level=5); '--' ends the\n"
-    "options. Errors are one line 'zbpack: FILE: message' on stderr; the exit code is 1 on\n"
+    "options. On a terminal, pack, verify and extract show their progress on stderr.\n"
+    "Errors are one line 'zbpack: FILE: message' on stderr; the exit code is 1 on\n"
     "failure and 2 on bad usage.\n";
 
 constexpr char kPackHelp[] =
@@ -45,6 +46,7 @@ constexpr char kPackHelp[] =
     "  --ascii | --binary         implode literal coding (default --binary)\n"
     "  --dict 1024|2048|4096      implode dictionary size in bytes (default 4096)\n"
     "  --level N                  implode effort, 1 fastest to 9 smallest (default 9)\n"
+    "  -q, --quiet                print errors only (no member lines, no progress)\n"
     "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
     "the same files give the same installer (reproducible builds).\n";
 
@@ -74,19 +76,21 @@ constexpr char kListHelp[] =
     "  --json                     the same as one JSON document\n";
 
 constexpr char kVerifyHelp[] =
-    "usage: zbpack verify [--json] FILE.exe\n"
+    "usage: zbpack verify [--json] [--quiet] FILE.exe\n"
     "Checks that the installer will install what it claims: the records, names, sizes and\n"
     "CRC-32 of every member, each member decoded as the installer decodes it. Exit 0 means\n"
     "it will.\n"
     "  --json                     one JSON document: the archive, each member with its\n"
-    "                             outcome and reason, the problems found\n";
+    "                             outcome and reason, the problems found\n"
+    "  -q, --quiet                print errors only\n";
 
 constexpr char kExtractHelp[] =
-    "usage: zbpack extract -C DIR [--force] FILE.exe\n"
+    "usage: zbpack extract -C DIR [--force] [--quiet] FILE.exe\n"
     "Writes the members into DIR (made if missing) with their times.\n"
     "  -C, --directory DIR        where the members go\n"
     "  --force                    replace existing regular files (links are never followed,\n"
-    "                             other files never replaced); without it they are refused\n";
+    "                             other files never replaced); without it they are refused\n"
+    "  -q, --quiet                print errors only\n";
 
 constexpr char kImplodeHelp[] =
     "usage: zbpack implode [--binary|--ascii] [--dict 1024|2048|4096] [--level N] IN OUT\n"

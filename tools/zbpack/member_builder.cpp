@@ -7,6 +7,7 @@
 #include "explode/crc32.h"
 #include "zbpack/archive_writer.h"
 #include "zbpack/member_implode.h"
+#include "zbpack/progress.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ bool ReadSource(SourceReader& reader, const MemberSource& source, uint64_t expec
       total += got;
       if (total > expectedSize) break;
       if (!consume(reader.buffer.data(), got)) return false;
+      ShowMemberProgress(total);
     }
     if (got < reader.buffer.size()) break;
   }

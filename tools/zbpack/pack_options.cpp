@@ -60,6 +60,11 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
       options->implode.asciiLiterals = option == "--ascii";
       continue;
     }
+    if (option == "--quiet" || option == "-q") {
+      if (!args.Flag()) return args.error();
+      options->quiet = true;
+      continue;
+    }
     if (option == "--as") {
       MemberSource member;
       if (!args.Value(&member.name) || !args.Value(&member.path)) return "--as needs NAME and PATH";

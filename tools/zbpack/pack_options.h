@@ -37,6 +37,7 @@ struct PackOptions {
   PackOverrides overrides;
   std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
   std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
+  bool quiet = false;                   // --quiet: errors only
   std::vector<MemberSource> members;    // in archive order
   // FILETIME that no member's time may exceed (SOURCE_DATE_EPOCH): later times become it.
   std::optional<uint64_t> latestTime;
