@@ -154,6 +154,8 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
        "not usable as --stub: a Windows console or driver program, not the stub"},
       {{"--stub", scratch_.Path("installer.exe"), a}, scratch_.Path("installer.exe"),
        "not usable as --stub: already an installer (an archive follows the stub)"},
+      {{"--codepage=437", "--as", "\u20acuro.txt", a}, a,
+       "member name '\u20acuro.txt': '\u20ac' (U+20AC) is not in code page 437"},
       {{"--as", "empty", scratch_.Path("missing")}, scratch_.Path("missing"), "cannot open: No such file or directory"},
   };
   for (const PackRefusal& c : cases) {

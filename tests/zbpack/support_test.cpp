@@ -1,7 +1,8 @@
 // The packer's own helpers where a slip would go unnoticed elsewhere: calendar arithmetic of
-// FILETIMEs, and the number and field parsing of --set.
+// FILETIMEs, code page conversion, the command line, and the number and field parsing of --set.
 #include <gtest/gtest.h>
 
+#include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
 #include "zbpack/pack_options.h"
 #include "zbpack/pack_overrides.h"
@@ -25,6 +26,40 @@ TEST(ZbpackFileTimeTest, ConvertsUnixTimesWithTheirTicks) {
   EXPECT_EQ(FileTimeFromUnix(-1, 0), kUnixEpochAsFileTime - 10000000);
   EXPECT_EQ(FileTimeFromUnix(-11644473600, 0), 0u);
   EXPECT_EQ(FileTimeFromUnix(-11644473601, 0), 0u);
+}
+
+TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
+  struct Case {
+    uint32_t codePage;
+    std::string utf8;
+    std::string stored;   // the bytes in the code page; empty when refused
+    std::string problem;  // "" when converted
+  };
+  const Case cases[] = {
+      {1252, "Caf\u00e9 \u20ac \u0178", "Caf\xe9 \x80 \x9f", ""},
+      {1252, "plain\r\n", "plain\r\n", ""},
+      {1250, "\u0141\u00f3d\u017a", "\xa3\xf3" "d\x9f", ""},
+      {1251, "\u041f\u0440\u0438", "\xcf\xf0\xe8", ""},
+      {437, "\u00e9\u2591", "\x82\xb0", ""},
+      {850, "\u00c6", "\x92", ""},
+      {437, "a\u20acb", "", "'\u20ac' (U+20AC) is not in code page 437"},
+      {1252, "\u0100", "", "'\u0100' (U+0100) is not in code page 1252"},  // no best fit to 'A'
+      {1252, "x\U0001F600", "", "'\U0001F600' (U+1F600) is not in code page 1252"},
+      {1252, "ab\xe9", "", "not UTF-8 text (byte 3)"},
+      {1252, "\xc0\xaf", "", "not UTF-8 text (byte 1)"},  // overlong '/'
+      {1252, "\xed\xa0\x80", "", "not UTF-8 text (byte 1)"},  // a surrogate
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    std::string stored;
+    EXPECT_EQ(Utf8ToCodePage(c.utf8, c.codePage, &stored), c.problem);
+    if (!c.problem.empty()) continue;
+    EXPECT_EQ(stored, c.stored);
+    EXPECT_EQ(CodePageToUtf8(stored, c.codePage), c.utf8);
+  }
+  EXPECT_EQ(CodePageToUtf8("\x81", 1252), "\ufffd");  // undefined in 1252
+  EXPECT_FALSE(CodePageUsable(65001));                  // UTF-8 is no single-byte code page
+  EXPECT_FALSE(CodePageUsable(932));
 }
 
 TEST(ZbpackOverridesTest, NumbersMustFitTheirFields) {

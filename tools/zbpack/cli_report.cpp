@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "zbpack/code_page.h"
 #include "zbpack/progress.h"
 #include "zbpack/result_names.h"
 
@@ -33,14 +34,21 @@ int ReportResultFailure(const std::string& what, const std::string& message, Res
 
 std::string Printable(const std::string& text) {
   std::string shown;
-  for (const char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || (byte >= 0x7F && byte <= 0x9F)) {
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t start = at;
+    uint32_t codePoint = 0;
+    const bool decoded = DecodeUtf8(text, &at, &codePoint);
+    if (decoded && codePoint >= 0x20 && (codePoint < 0x7F || codePoint > 0x9F)) {
+      shown.append(text, start, at - start);
+      continue;
+    }
+    // A control character, or a byte that is not UTF-8: each byte escaped.
+    if (!decoded) at = start + 1;
+    for (size_t i = start; i < at; ++i) {
       char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[i]));
       shown += escaped;
-    } else {
-      shown += c;
     }
   }
   return shown;

@@ -9,10 +9,12 @@
 #include "archive/file_time.h"
 #include "zbpack/archive_reading.h"
 #include "zbpack/cli_args.h"
+#include "zbpack/code_page.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
 #include "zbpack/member_rules.h"
+#include "zbpack/pack_options.h"
 #include "zbpack/progress.h"
 #include "zbpack/result_names.h"
 
@@ -23,6 +25,7 @@ struct ExtractOptions {
   std::string path;
   bool force = false;  // replace existing regular files (never links, folders or devices)
   bool quiet = false;  // errors only: no member lines, no progress
+  uint32_t codePage = kDefaultCodePage;  // the installer's texts are in it
 };
 
 // Returns an empty string, or the usage error.
@@ -35,6 +38,11 @@ std::string ParseExtractOptions(int argc, char** argv, ExtractOptions* options) 
     } else if (option == "--force" || option == "--quiet" || option == "-q") {
       if (!args.Flag()) return args.error();
       (option == "--force" ? options->force : options->quiet) = true;
+    } else if (option == "--codepage") {
+      std::string value;
+      if (!args.Value(&value)) return args.error();
+      const std::string problem = ParseCodePage(value, &options->codePage);
+      if (!problem.empty()) return problem;
     } else if (!option.empty()) {
       return "unknown option '" + option + "'";
     } else if (options->path.empty()) {
@@ -67,7 +75,13 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
   }
   std::string target = options.directory;
   if (target.back() != '/' && target.back() != kPathSeparator) target.push_back(kPathSeparator);
-  target += name;
+  // File names here are UTF-8; on Windows the stored name, in the system's own code page.
+#ifdef _WIN32
+  const std::string shown = name;
+#else
+  const std::string shown = CodePageToUtf8(name, options.codePage);
+#endif
+  target += shown;
   std::string reason;
   context.outFile = CreateNewHostFile(target, options.force, archiveId, &reason);
   if (context.outFile == nullptr) {
@@ -82,7 +96,7 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
   if (code != kNoError) return label + ": cannot extract " + DescribeResult(code);
   if (!closed) return label + ": write error";
   if (!timed) return label + ": cannot set its time";
-  FinishMember(context.header.originalSize, Printable(name));
+  FinishMember(context.header.originalSize, Printable(shown));
   return "";
 }
 

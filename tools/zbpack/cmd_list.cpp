@@ -7,9 +7,11 @@
 #include "zbpack/archive_reading.h"
 #include "zbpack/cli_args.h"
 #include "zbpack/cli_report.h"
+#include "zbpack/code_page.h"
 #include "zbpack/commands.h"
 #include "zbpack/file_time.h"
 #include "zbpack/json_listing.h"
+#include "zbpack/pack_options.h"
 
 namespace {
 
@@ -18,9 +20,11 @@ struct ListedMember {
   std::string name;
 };
 
+uint32_t codePage = kDefaultCodePage;  // --codepage: the installer's texts are in it
+
 void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>& members) {
   const SeaTrailer& trailer = context.trailer;
-  std::printf("Product: %s\n", Printable(trailer.productName).c_str());
+  std::printf("Product: %s\n", Printable(CodePageToUtf8(trailer.productName, codePage)).c_str());
   std::printf("Total bytes: %lu\n", static_cast<unsigned long>(trailer.totalBytes));
   std::printf("Members: %lu\n", static_cast<unsigned long>(trailer.fileCount));
   if (trailer.scriptIndex == 0) {
@@ -47,7 +51,8 @@ void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>
 void PrintJsonListing(const ArchiveContext& context, const std::vector<ListedMember>& members) {
   const uint32_t script = context.trailer.scriptIndex;
   nlohmann::json document = ArchiveJson(
-      context.trailer, script >= 1 && script <= members.size() ? members[script - 1].name : "");
+      context.trailer, script >= 1 && script <= members.size() ? members[script - 1].name : "",
+      codePage);
   for (size_t i = 0; i < members.size(); ++i) {
     document["members"].push_back(
         MemberJson(static_cast<uint32_t>(i + 1), members[i].header, members[i].name));
@@ -65,6 +70,12 @@ int RunListCommand(int argc, char** argv) {
     if (args.option() == "--json") {
       if (!args.Flag()) return ReportUsage("list", args.error());
       json = true;
+      continue;
+    }
+    if (args.option() == "--codepage") {
+      std::string value;
+      const std::string problem = args.Value(&value) ? ParseCodePage(value, &codePage) : args.error();
+      if (!problem.empty()) return ReportUsage("list", problem);
       continue;
     }
     if (!args.option().empty()) return ReportUsage("list", "unknown option '" + args.option() + "'");
@@ -91,7 +102,8 @@ int RunListCommand(int argc, char** argv) {
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": bad header", failure);
       break;
     }
-    members.push_back(ListedMember{context.header, MemberNameText(context.memberName)});
+    members.push_back(ListedMember{context.header,
+                                   CodePageToUtf8(MemberNameText(context.memberName), codePage)});
     if (!SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
       ok = false;
       print(context, members);

@@ -11,6 +11,7 @@
 
 #include "zbpack/archive_writer.h"
 #include "zbpack/cli_report.h"
+#include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
@@ -33,6 +34,65 @@ struct PackInputs {
   uint64_t totalBytes = 0;            // sum of the members' sizes
 };
 
+constexpr size_t kMaxScriptSize = 16u << 20;  // bytes; a script is read whole to convert it
+
+// The file's bytes, at most limit of them. False with the reason otherwise.
+bool ReadWholeFile(const std::string& path, size_t limit, std::string* bytes, std::string* reason) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *reason = std::string("cannot open: ") + std::strerror(errno);
+    return false;
+  }
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && bytes->size() <= limit) {
+    bytes->append(buffer, got);
+  }
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  *reason = failed ? "read error" : "larger than " + std::to_string(limit >> 20) + " MiB";
+  return !failed && bytes->size() <= limit;
+}
+
+// The texts given in UTF-8 (product, member names, the script) into the installer's code page.
+// Returns kExitSuccess, or the exit code after reporting the first text the code page cannot
+// hold.
+int ConvertTexts(PackOptions& options) {
+  std::string converted;
+  std::string problem = Utf8ToCodePage(*options.productName, options.codePage, &converted);
+  if (!problem.empty()) {
+    return ReportFailure("--product", problem);
+  }
+  if (converted.size() >= kProductNameSize) {
+    return ReportUsage("--product", "the name must be shorter than " +
+                                        std::to_string(kProductNameSize) + " bytes in code page " +
+                                        std::to_string(options.codePage));
+  }
+  options.productName = converted;
+  const uint32_t scriptIndex = ScriptIndexOf(options);
+  for (size_t i = 0; i < options.members.size(); ++i) {
+    MemberSource& member = options.members[i];
+    problem = Utf8ToCodePage(member.name, options.codePage, &member.storedName);
+    if (!problem.empty()) {
+      return ReportFailure(member.path, "member name '" + Printable(member.name) + "': " + problem);
+    }
+    if (i + 1 != scriptIndex) continue;
+    std::string text;
+    if (!ReadWholeFile(member.path, kMaxScriptSize, &text, &problem)) {
+      return ReportFailure(member.path, "the script: " + problem);
+    }
+    // Editors on Windows often begin UTF-8 with a byte order mark; the installer would read it
+    // as three characters of its code page.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    member.contents.emplace();
+    problem = Utf8ToCodePage(text, options.codePage, &*member.contents);
+    if (!problem.empty()) {
+      return ReportFailure(member.path, "the script: " + problem);
+    }
+  }
+  return kExitSuccess;
+}
+
 // Member names as the installer will see them: its own rules, then duplicates as Windows
 // compares names. Returns false after reporting the first refusal.
 bool CheckMemberNames(const PackOptions& options) {
@@ -40,12 +100,12 @@ bool CheckMemberNames(const PackOptions& options) {
   for (size_t i = 0; i < options.members.size(); ++i) {
     const MemberSource& member = options.members[i];
     const std::string shown = "member name '" + Printable(member.name) + "' ";
-    const std::string problem = MemberNameProblem(member.name);
+    const std::string problem = MemberNameProblem(member.storedName);
     if (!problem.empty()) {
       ReportFailure(member.path, shown + problem);
       return false;
     }
-    const auto inserted = seen.emplace(WindowsFoldedName(member.name), i);
+    const auto inserted = seen.emplace(WindowsFoldedName(member.storedName), i);
     if (!inserted.second) {
       const MemberSource& first = options.members[inserted.first->second];
       ReportFailure(member.path, shown + "names the same file on Windows as member " +
@@ -78,6 +138,7 @@ bool CheckInputs(const PackOptions& options, PackInputs* inputs) {
       ReportFailure(member.path, "not a regular file");
       return false;
     }
+    if (member.contents) info.size = member.contents->size();  // converted: its size now
     if (info.size > kMax32) {
       ReportFailure(member.path, "too large for an archive member (4 GiB and more)");
       return false;
@@ -202,6 +263,7 @@ int RunPack(int argc, char** argv, bool fixture) {
   }
 
   PackInputs inputs;
+  if (const int failed = ConvertTexts(options)) return failed;
   if (!CheckMemberNames(options) || !CheckInputs(options, &inputs)) return kExitFailure;
 
   OutputFile output;

@@ -18,10 +18,12 @@
 #include "zbpack/archive_reading.h"
 #include "zbpack/cli_args.h"
 #include "zbpack/cli_report.h"
+#include "zbpack/code_page.h"
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
 #include "zbpack/json_listing.h"
 #include "zbpack/member_rules.h"
+#include "zbpack/pack_options.h"
 #include "zbpack/progress.h"
 #include "zbpack/result_names.h"
 
@@ -29,6 +31,7 @@ namespace {
 
 struct VerifyState {
   bool json = false;                         // --json: one document at the end, no lines
+  uint32_t codePage = kDefaultCodePage;      // --codepage: names are shown converted from it
   nlohmann::json members = nlohmann::json::array();  // each member's fields and outcome
   std::vector<std::string> problems;         // in the order found
   std::map<std::string, uint32_t> names;     // folded name -> member index
@@ -116,9 +119,10 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
       return;
     }
     const std::string label = MemberLabel(index, context.memberName);
-    const std::string name = MemberNameText(context.memberName);
+    const std::string name = MemberNameText(context.memberName);  // as stored
+    const std::string shown = CodePageToUtf8(name, state.codePage);
     const FileHeader header = context.header;
-    MemberEntry(state, index).update(MemberJson(index, header, name));
+    MemberEntry(state, index).update(MemberJson(index, header, shown));
     uint64_t dataStart = 0;
     if (!TellStream(context.archiveFile, &dataStart)) return;
     const uint64_t dataEnd = dataStart + header.storedSize;
@@ -150,7 +154,7 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
       MemberEntry(state, index)["outcome"] = "ok";
       char number[16];
       std::snprintf(number, sizeof number, "%5lu", static_cast<unsigned long>(index));
-      if (!state.json) line = std::string(number) + "  OK      " + Printable(name);
+      if (!state.json) line = std::string(number) + "  OK      " + Printable(shown);
     }
     FinishMember(header.originalSize, line);
     // Whatever the transfer consumed, the next header begins behind this member's data.
@@ -195,7 +199,7 @@ void PrintVerifyJson(const ArchiveContext& context, VerifyState& state) {
       scriptName = member["name"].get<std::string>();
     }
   }
-  nlohmann::json document = ArchiveJson(context.trailer, scriptName);
+  nlohmann::json document = ArchiveJson(context.trailer, scriptName, state.codePage);
   document["members"] = std::move(state.members);
   document["problems"] = state.problems;
   document["outcome"] = state.problems.empty() ? "ok" : "failed";
@@ -213,6 +217,13 @@ int RunVerifyCommand(int argc, char** argv) {
     if (args.option() == "--json" || args.option() == "--quiet" || args.option() == "-q") {
       if (!args.Flag()) return ReportUsage("verify", args.error());
       (args.option() == "--json" ? state.json : quiet) = true;
+      continue;
+    }
+    if (args.option() == "--codepage") {
+      std::string value;
+      const std::string problem =
+          args.Value(&value) ? ParseCodePage(value, &state.codePage) : args.error();
+      if (!problem.empty()) return ReportUsage("verify", problem);
       continue;
     }
     if (!args.option().empty()) return ReportUsage("verify", "unknown option '" + args.option() + "'");

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
 
 nlohmann::json MemberJson(uint32_t index, const FileHeader& header, const std::string& name) {
@@ -21,12 +22,13 @@ nlohmann::json MemberJson(uint32_t index, const FileHeader& header, const std::s
           {"fileTime", header.lastWriteTime}};
 }
 
-nlohmann::json ArchiveJson(const SeaTrailer& trailer, const std::string& scriptName) {
+nlohmann::json ArchiveJson(const SeaTrailer& trailer, const std::string& scriptName,
+                           uint32_t codePage) {
   nlohmann::json script = nullptr;
   if (trailer.scriptIndex != 0) script = {{"index", trailer.scriptIndex}, {"name", scriptName}};
   const std::string product(trailer.productName,
                             strnlen(trailer.productName, sizeof trailer.productName));
-  return {{"product", product},
+  return {{"product", CodePageToUtf8(product, codePage)},
           {"totalBytes", trailer.totalBytes},
           {"fileCount", trailer.fileCount},
           {"script", script},

@@ -46,6 +46,11 @@ constexpr char kPackHelp[] =
     "  --ascii | --binary         implode literal coding (default --binary)\n"
     "  --dict 1024|2048|4096      implode dictionary size in bytes (default 4096)\n"
     "  --level N                  implode effort, 1 fastest to 9 smallest (default 9)\n"
+    "  --codepage N               the installer's code page (default 1252): names, the\n"
+    "                             product and the script are given in UTF-8 and stored in\n"
+    "                             it; a character it lacks is refused. Single-byte Windows\n"
+    "                             code pages: 437, 737, 775, 850, 852, 855, 857, 858,\n"
+    "                             860-866, 869, 874, 1250-1258\n"
     "  -q, --quiet                print errors only (no member lines, no progress)\n"
     "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
     "the same files give the same installer (reproducible builds).\n";
@@ -70,13 +75,15 @@ constexpr char kFixtureHelp[] =
     "  --truncate N               cut the output to N bytes\n";
 
 constexpr char kListHelp[] =
-    "usage: zbpack list [--json] FILE.exe\n"
+    "usage: zbpack list [--json] [--codepage N] FILE.exe\n"
     "Shows the product, the total size, the script member and one line per member (method,\n"
     "sizes, CRC-32, time, name).\n"
-    "  --json                     the same as one JSON document\n";
+    "  --json                     the same as one JSON document\n"
+    "  --codepage N               the installer's code page (default 1252); names and the\n"
+    "                             product are shown in UTF-8\n";
 
 constexpr char kVerifyHelp[] =
-    "usage: zbpack verify [--json] [--quiet] FILE.exe\n"
+    "usage: zbpack verify [--json] [--quiet] [--codepage N] FILE.exe\n"
     "Checks that the installer will install what it claims: the records, names, sizes and\n"
     "CRC-32 of every member, each member decoded as the installer decodes it. Exit 0 means\n"
     "it will.\n"
@@ -85,8 +92,9 @@ constexpr char kVerifyHelp[] =
     "  -q, --quiet                print errors only\n";
 
 constexpr char kExtractHelp[] =
-    "usage: zbpack extract -C DIR [--force] [--quiet] FILE.exe\n"
-    "Writes the members into DIR (made if missing) with their times.\n"
+    "usage: zbpack extract -C DIR [--force] [--quiet] [--codepage N] FILE.exe\n"
+    "Writes the members into DIR (made if missing) with their times. On Linux the names are\n"
+    "converted from the installer's code page (--codepage, default 1252) to UTF-8.\n"
     "  -C, --directory DIR        where the members go\n"
     "  --force                    replace existing regular files (links are never followed,\n"
     "                             other files never replaced); without it they are refused\n"

@@ -1,5 +1,6 @@
 #include "zbpack/member_builder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -11,9 +12,11 @@
 
 namespace {
 
-// The member's file, read front to back through one buffer.
+// The member's bytes, read front to back through one buffer: from its file, or from memory
+// when the member's contents were converted (memory then points at them).
 struct SourceReader {
   FILE* file = nullptr;
+  const std::string* memory = nullptr;
   std::vector<uint8_t> buffer = std::vector<uint8_t>(kPackChunkSize);
   ~SourceReader() {
     if (file != nullptr) std::fclose(file);
@@ -26,14 +29,20 @@ struct SourceReader {
 template <typename Consume>
 bool ReadSource(SourceReader& reader, const MemberSource& source, uint64_t expectedSize,
                 uint32_t* crc, PackFailure* failure, Consume consume) {
-  if (!SeekStream(reader.file, 0)) {
+  if (reader.memory == nullptr && !SeekStream(reader.file, 0)) {
     *failure = {source.path, "cannot read from its start"};
     return false;
   }
   uint32_t running = 0xFFFFFFFFu;
   uint64_t total = 0;
   for (;;) {
-    const size_t got = std::fread(reader.buffer.data(), 1, reader.buffer.size(), reader.file);
+    size_t got = 0;
+    if (reader.memory != nullptr) {
+      got = std::min(reader.buffer.size(), static_cast<size_t>(reader.memory->size() - total));
+      std::memcpy(reader.buffer.data(), reader.memory->data() + total, got);
+    } else {
+      got = std::fread(reader.buffer.data(), 1, reader.buffer.size(), reader.file);
+    }
     if (got > 0) {
       const uint32_t count = static_cast<uint32_t>(got);
       running = Crc32Update(reader.buffer.data(), &count, &running);
@@ -44,7 +53,7 @@ bool ReadSource(SourceReader& reader, const MemberSource& source, uint64_t expec
     }
     if (got < reader.buffer.size()) break;
   }
-  if (std::ferror(reader.file) != 0) {
+  if (reader.memory == nullptr && std::ferror(reader.file) != 0) {
     *failure = {source.path, "read error"};
     return false;
   }
@@ -67,7 +76,7 @@ bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFil
   header.tag = kFileHeaderTag;
   header.originalSize = static_cast<uint32_t>(info.size);
   header.lastWriteTime = info.lastWriteTime;
-  std::string nameBytes = source.name;
+  std::string nameBytes = source.storedName;
   nameBytes.push_back('\0');
   header.nameLength = static_cast<uint32_t>(nameBytes.size());
   // The name is written before the data, so an overridden name must be known now.
@@ -86,8 +95,12 @@ bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFil
   }
 
   SourceReader reader;
-  reader.file = std::fopen(source.path.c_str(), "rb");
-  if (reader.file == nullptr) {
+  if (source.contents) {
+    reader.memory = &*source.contents;
+  } else {
+    reader.file = std::fopen(source.path.c_str(), "rb");
+  }
+  if (reader.file == nullptr && reader.memory == nullptr) {
     *failure = {source.path, std::string("cannot open: ") + std::strerror(errno)};
     return false;
   }

@@ -19,7 +19,9 @@ struct PackFailure {
   std::string message;
 };
 
-// Appends the member of source (a regular file below 4 GiB, as info says) at output's end.
+// Appends the member of source (a regular file below 4 GiB, as info says; or its contents
+// when source holds them, info.size then being their size) at output's end, named
+// source.storedName.
 // Its header gets crc over the contents, lastWriteTime the file's modification time,
 // originalSize its size, and the data stored or imploded as method asks (auto: imploded only
 // when that is smaller; the file is then read a second time to store it). overrides, if given,

@@ -34,6 +34,17 @@ bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
 
 }  // namespace
 
+std::string ParseCodePage(const std::string& value, uint32_t* codePage) {
+  uint64_t number = 0;
+  if (!ParseDecimal(value, &number) || number > 0xFFFF ||
+      !CodePageUsable(static_cast<uint32_t>(number))) {
+    return "--codepage must be a single-byte Windows code page (" + UsableCodePagesText() +
+           "), not '" + value + "'";
+  }
+  *codePage = static_cast<uint32_t>(number);
+  return "";
+}
+
 std::string MemberNameOfPath(const std::string& path) {
   const size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -52,7 +63,10 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
   while (args.Next()) {
     const std::string& option = args.option();
     if (option.empty()) {
-      options->members.push_back(MemberSource{MemberNameOfPath(args.operand()), args.operand()});
+      MemberSource member;
+      member.name = MemberNameOfPath(args.operand());
+      member.path = args.operand();
+      options->members.push_back(member);
       continue;
     }
     if (option == "--ascii" || option == "--binary") {
@@ -76,7 +90,7 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
     std::string value;
     const bool known = option == "-o" || option == "--output" || option == "--stub" ||
                        option == "--product" || option == "--script" || option == "--method" ||
-                       option == "--dict" || option == "--level" ||
+                       option == "--dict" || option == "--level" || option == "--codepage" ||
                        (fixture && (option == "--set" || option == "--append-bytes" ||
                                     option == "--truncate"));
     if (!known) return "unknown option '" + option + "'";
@@ -110,6 +124,9 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
         return "--level must be 1 (fastest) to 9 (smallest), not '" + value + "'";
       }
       options->implode.level = static_cast<int>(number);
+    } else if (option == "--codepage") {
+      const std::string problem = ParseCodePage(value, &options->codePage);
+      if (!problem.empty()) return problem;
     } else if (option == "--set") {
       const std::string problem = ParseOverride(value, &options->overrides);
       if (!problem.empty()) return problem;
@@ -126,9 +143,6 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
   if (options->outputPath.empty()) return "missing -o OUT";
   if (!options->productName) return "missing --product NAME";
   if (options->members.empty()) return "no FILE to pack";
-  if (options->productName->size() >= kProductNameSize) {
-    return "--product: the name must be shorter than " + std::to_string(kProductNameSize) + " bytes";
-  }
   for (const MemberSource& member : options->members) {
     if (member.path.empty()) return "--as " + member.name + ": names no file";
     if (member.name.empty()) return "'" + member.path + "' gives an empty member name";

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "zbpack/code_page.h"
 #include "zbpack/pack_overrides.h"
 
 enum class PackMethod {
@@ -23,8 +24,12 @@ struct ImplodeChoice {
 // One file to pack: the file at path becomes the member called name (given by --as NAME PATH,
 // or else the path's last component).
 struct MemberSource {
-  std::string name;
+  std::string name;  // UTF-8, as given
   std::string path;
+  // Filled by pack before it writes: the name as the archive holds it, in the code page, and
+  // for the script its contents converted to the code page (other members are their files).
+  std::string storedName;
+  std::optional<std::string> contents;
 };
 
 struct PackOptions {
@@ -38,6 +43,7 @@ struct PackOptions {
   std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
   std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
   bool quiet = false;                   // --quiet: errors only
+  uint32_t codePage = kDefaultCodePage; // --codepage: the installer's texts are in it
   std::vector<MemberSource> members;    // in archive order
   // FILETIME that no member's time may exceed (SOURCE_DATE_EPOCH): later times become it.
   std::optional<uint64_t> latestTime;
@@ -51,6 +57,9 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
 
 // The 1-based index of the first member named like --script; 0 without --script or a match.
 uint32_t ScriptIndexOf(const PackOptions& options);
+
+// Reads --codepage's value into *codePage; returns "" or the usage error.
+std::string ParseCodePage(const std::string& value, uint32_t* codePage);
 
 // The member name a path gets without --as: its part after the last '/' or '\'.
 std::string MemberNameOfPath(const std::string& path);
