@@ -82,7 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fflush(stderr);
   dup2(nullFd, 2);
   Run({"list", installer.c_str()});
+  Run({"list", "--json", "--codepage", "437", installer.c_str()});
   Run({"verify", installer.c_str()});
+  Run({"verify", "--json", installer.c_str()});
   Run({"extract", "--force", "-C", out.c_str(), installer.c_str()});
   std::fflush(stderr);
   dup2(savedErr, 2);

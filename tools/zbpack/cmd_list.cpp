@@ -65,6 +65,7 @@ void PrintJsonListing(const ArchiveContext& context, const std::vector<ListedMem
 int RunListCommand(int argc, char** argv) {
   std::string path;
   bool json = false;
+  codePage = kDefaultCodePage;
   ArgReader args(argc, argv);
   while (args.Next()) {
     if (args.option() == "--json") {
