@@ -23,6 +23,8 @@ uint8_t DictBitsOf(uint32_t dictionarySize) {
 
 }  // namespace
 
+static_assert(kPackMaxThreads == kImplodeMaxThreads, "--threads takes what the encoder takes");
+
 bool ImplodeAvailable() { return true; }
 
 bool ImplodeContents(const std::vector<uint8_t>& contents, const ImplodeChoice& choice,
@@ -31,6 +33,7 @@ bool ImplodeContents(const std::vector<uint8_t>& contents, const ImplodeChoice& 
   settings.mode = choice.asciiLiterals ? 1 : 0;
   settings.dictBits = DictBitsOf(choice.dictionarySize);
   if (choice.level) settings.level = static_cast<uint8_t>(*choice.level);
+  settings.threads = choice.threads;
 
   // The encoder record is about 1.2 MB: too large for the stack.
   auto encoder = std::make_unique<ImplodeEncoder>();
