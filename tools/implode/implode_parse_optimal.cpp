@@ -49,9 +49,8 @@ void ParseOptimal(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
 
 void FindOptimalPath(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   const uint32_t n = end - begin;
-  e.node[0] = 0;
+  e.node[0] = 0;  // an empty region's path: no step, no bits
   if (n == 0) return;
-  e.node[0] = 0;
   for (uint32_t j = 1; j <= n; ++j) e.node[j] = kUnreached;
 
   ImplodeSearchLimits limits;
