@@ -58,6 +58,10 @@ void ImplodeWorkersDeleter::operator()(ImplodeWorkers* w) const {
 
 namespace {
 
+RegionJob& JobAt(ImplodeWorkers& w, uint64_t k) {
+  return *w.jobs[static_cast<size_t>(k % w.jobs.size())];
+}
+
 // Parses the job in the worker's own encoder record, which holds the stream's settings.
 void ParseJob(ImplodeEncoder& scratch, RegionJob& job) {
   std::memcpy(scratch.buffer, job.bytes, job.fill);
@@ -77,7 +81,7 @@ void Work(ImplodeWorkers* w, std::unique_ptr<ImplodeEncoder> scratch) {
   for (;;) {
     w->jobQueued.wait(lock, [w] { return w->stopping || w->taken < w->handedOff; });
     if (w->stopping) return;
-    RegionJob& job = *w->jobs[w->taken++ % w->jobs.size()];
+    RegionJob& job = JobAt(*w, w->taken++);
     lock.unlock();
     ParseJob(*scratch, job);
     lock.lock();
@@ -112,7 +116,7 @@ bool StartWorkers(ImplodeEncoder& e) {
 // Waits for the oldest job not yet written, then writes it.
 void WriteNextRegion(ImplodeEncoder& e) {
   ImplodeWorkers& w = *e.workers;
-  RegionJob& job = *w.jobs[w.written % w.jobs.size()];
+  RegionJob& job = JobAt(w, w.written);
   {
     std::unique_lock<std::mutex> lock(w.mutex);
     w.jobParsed.wait(lock, [&job] { return job.parsed; });
@@ -129,7 +133,7 @@ bool HandOffRegion(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   ImplodeWorkers& w = *e.workers;
   if (w.handedOff - w.written == w.jobs.size()) WriteNextRegion(e);
   // No worker touches this slot: its last job is written and this one is not yet handed off.
-  RegionJob& job = *w.jobs[w.handedOff % w.jobs.size()];
+  RegionJob& job = JobAt(w, w.handedOff);
   std::memcpy(job.bytes, e.buffer, e.fill);
   job.begin = begin;
   job.end = end;
