@@ -31,9 +31,9 @@ struct RegionJob {
 
 }  // namespace
 
-// Job k sits in jobs[k % jobs.size()]. Only the stream's thread hands off and writes, so it
-// reads handedOff and written without the lock; every change of them and of taken, parsed and
-// stopping is made under it.
+// Job k sits in jobs[k % jobs.size()]. Only the stream's thread hands off and writes: written
+// is its own, and it reads handedOff without the lock; handedOff, taken, every job's parsed and
+// stopping change under the lock.
 struct ImplodeWorkers {
   std::mutex mutex;
   std::condition_variable jobQueued;  // workers wait for a job or the stop
