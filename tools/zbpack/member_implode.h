@@ -10,7 +10,7 @@
 // Whether this build can implode at all.
 bool ImplodeAvailable();
 
-// Fills imploded with the PKWARE DCL implode stream of contents. On failure returns false with
+// Fills imploded with the implode stream of contents. On failure returns false with
 // the reason in error.
 bool ImplodeContents(const std::vector<uint8_t>& contents, const ImplodeChoice& choice,
                      std::vector<uint8_t>* imploded, std::string* error);
