@@ -111,7 +111,8 @@ int ParseImplodeArguments(int argc, char** argv, ImplodeArguments* args) {
       args->settings.mode = 0;
     } else if (std::strcmp(arg, "--ascii") == 0) {
       args->settings.mode = 1;
-    } else if (std::strcmp(arg, "--dict") == 0 || std::strcmp(arg, "--level") == 0) {
+    } else if (std::strcmp(arg, "--dict") == 0 || std::strcmp(arg, "--level") == 0 ||
+               std::strcmp(arg, "--threads") == 0) {
       if (i + 1 >= argc) return ReportUsage("implode", std::string(arg) + " needs a value");
       const char* value = argv[++i];
       char* end = nullptr;
@@ -123,6 +124,13 @@ int ParseImplodeArguments(int argc, char** argv, ImplodeArguments* args) {
                                             value + "'");
         }
         args->settings.dictBits = number == 1024 ? 4 : number == 2048 ? 5 : 6;
+      } else if (std::strcmp(arg, "--threads") == 0) {
+        if (!numeric || number > kImplodeMaxThreads) {
+          return ReportUsage("implode", "--threads must be 0 (all cores) to " +
+                                            std::to_string(kImplodeMaxThreads) + ", not '" +
+                                            value + "'");
+        }
+        args->settings.threads = static_cast<uint32_t>(number);
       } else {
         if (!numeric || number < kImplodeMinLevel || number > kImplodeMaxLevel) {
           return ReportUsage("implode",
@@ -180,6 +188,7 @@ const char* DescribeExplodeResult(uint32_t result) {
 
 int RunImplodeCommand(int argc, char** argv) {
   ImplodeArguments args;
+  args.settings.threads = 0;  // all cores unless --threads says otherwise
   if (const int usage = ParseImplodeArguments(argc, argv, &args)) return usage;
 
   Stream in;

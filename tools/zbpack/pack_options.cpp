@@ -106,6 +106,12 @@ std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
         return "--level must be 1 (fastest) to 9 (smallest), not '" + value + "'";
       }
       options->implode.level = static_cast<int>(number);
+    } else if (argument == "--threads") {
+      if (!ParseDecimal(value, &number) || number > kPackMaxThreads) {
+        return "--threads must be 0 (all cores) to " + std::to_string(kPackMaxThreads) +
+               ", not '" + value + "'";
+      }
+      options->implode.threads = static_cast<uint32_t>(number);
     } else if (argument == "--set") {
       const std::string problem = ParseOverride(value, &options->overrides);
       if (!problem.empty()) return problem;

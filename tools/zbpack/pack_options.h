@@ -18,7 +18,10 @@ struct ImplodeChoice {
   bool asciiLiterals = false;      // --ascii: literals coded for text; default binary
   uint32_t dictionarySize = 4096;  // bytes: 1024, 2048 or 4096
   std::optional<int> level;        // --level 1..9; the encoder's default when absent
+  uint32_t threads = 0;            // --threads 0..kPackMaxThreads: 0 one per core
 };
+
+constexpr uint32_t kPackMaxThreads = 64;  // the encoder's limit, checked where both are seen
 
 // One FILE argument: the file at path becomes the member called name ("NAME=PATH", or else the
 // path's last component).
