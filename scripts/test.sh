@@ -39,7 +39,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 bash scripts/wine-prefix.sh init
 run_ctest "Win32 tests under Wine" --test-dir build/win32
 echo "== fuzzing"
-if bash scripts/fuzz.sh "${ZB_FUZZ_SECONDS:-20}"; then
+if bash scripts/fuzz.sh "${ZB_FUZZ_SECONDS:-10}"; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
