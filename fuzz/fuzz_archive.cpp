@@ -4,9 +4,8 @@
 //
 // The decoder runs in a heap block of exactly the size of its state, so that a read or write
 // past its window is an out-of-bounds access here, not a quiet use of the slack the stub's
-// larger work block has. Stored members get a block of exactly one copy chunk.
-//
-// Input: a whole installer file (stub bytes, archive, closing record).
+// larger work block has. Stored members get a block of exactly one copy chunk. Input: a whole
+// installer file (stub bytes, archive, closing record).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -148,13 +148,6 @@ TEST(TimerTick, HandsOnOnlyTheBytesWrittenSinceTheLastReport) {
   EXPECT_EQ(meter.reportedBytes, 1250);
 }
 
-TEST(TimerTick, OpeningTheWindowForgetsEarlierSamples) {
-  ProgressMeter meter = kFreshProgressMeter;
-  TakeNewBytes(meter, 900);
-  StartSampling(meter);
-  EXPECT_EQ(TakeNewBytes(meter, 300), 300);
-}
-
 TEST(AddBytes, MakesOneStepPerWholeBytesPerStepAndKeepsTheRest) {
   ProgressMeter meter = ConfiguredMeter(4, 400);  // 100 bytes per step
   EXPECT_EQ(StepsFor(meter, 99), 0);  // waits for later ticks
@@ -162,11 +155,6 @@ TEST(AddBytes, MakesOneStepPerWholeBytesPerStepAndKeepsTheRest) {
   EXPECT_EQ(StepsFor(meter, 1), 1);
   EXPECT_EQ(StepsFor(meter, 250), 2);
   EXPECT_EQ(meter.pendingBytes, 50);
-}
-
-TEST(AddBytes, FreshMeterMakesEveryByteAStep) {
-  ProgressMeter meter = ConfiguredMeter(10, 5);
-  EXPECT_EQ(StepsFor(meter, 3), 3);
 }
 
 TEST(AddBytes, NeverLoopsWhileBytesPerStepOrStepIsNotPositive) {
