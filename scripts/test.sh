@@ -40,7 +40,7 @@ source scripts/wine-env.sh
 bash scripts/wine-prefix.sh init
 run_ctest "Win32 tests under Wine ($ZB_WIN_TREE, $WINEARCH)" --test-dir "$ZB_WIN_TREE"
 echo "== fuzzing"
-if bash scripts/fuzz.sh "${ZB_FUZZ_SECONDS:-20}"; then
+if bash scripts/fuzz.sh "${ZB_FUZZ_SECONDS:-10}"; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))

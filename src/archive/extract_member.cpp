@@ -1,5 +1,6 @@
 #include "archive/extract_member.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "archive/file_time.h"
@@ -49,11 +50,20 @@ ResultCode TransferMember(ArchiveContext& context, uint32_t* bytesWritten) {
           ? Explode(ReadMemberData, WriteMemberData, context.work, &state)
           : CopyStored(ReadMemberData, WriteMemberData, context.work, &state);
   if (bytesWritten != nullptr) *bytesWritten = state.bytesWritten;
+  // Bytes that never reached the file fail the member as such, before the decoder's result or
+  // the CRC (computed over the bytes handed to the stream) can tell another story. The stream
+  // still holds up to a buffer of them: they count only once flushed.
+  if (state.writeError != kNoError) return state.writeError;
+  errno = 0;
+  if (std::fflush(context.outFile) != 0 || std::ferror(context.outFile) != 0) {
+    return WriteFailureCode(errno);
+  }
   if (transfer != 0) return MapExplodeResult(transfer);
   // The next header begins right after this member's stored bytes, however many of them an
   // implode stream needed before its end symbol.
-  if (state.bytesRead < state.storedSize) {
-    SkipArchiveBytes(context.archiveFile, state.storedSize - state.bytesRead);
+  if (state.bytesRead < state.storedSize &&
+      !SkipArchiveBytes(context.archiveFile, state.storedSize - state.bytesRead)) {
+    return kIOError;
   }
   return (state.crc ^ 0xFFFFFFFFu) == context.header.crc ? kNoError : kArchiveCorrupted;
 }
@@ -64,7 +74,10 @@ ResultCode ExtractMember(ArchiveContext& context) {
   result = OpenMemberOutput(context);
   if (result != kNoError) return result;
   result = TransferMember(context);
-  std::fclose(context.outFile);
+  // The close writes what the stream still buffers (nothing, after TransferMember's flush,
+  // unless that failed) and can fail on its own.
+  errno = 0;
+  if (std::fclose(context.outFile) != 0 && result == kNoError) result = WriteFailureCode(errno);
   context.outFile = nullptr;
   char path[kPathSize];
   if (ComposeMemberPath(context, path)) SetLastWriteTime(path, context.header.lastWriteTime);

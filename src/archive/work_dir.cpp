@@ -27,6 +27,39 @@ bool IsDotEntry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
+// A junction or symbolic link: writing into it, or deleting what it holds, would reach its
+// target, which may be any folder of the system.
+bool IsReparsePoint(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool IsRealDirectory(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+// The attributes of the work directory's own entry. Asked without its closing separator, which
+// would make the platform look through a link at its target.
+DWORD WorkDirAttributes(const char* workDir, uint32_t workDirLength, char (&dir)[kPathSize]) {
+  std::memcpy(dir, workDir, workDirLength);
+  dir[workDirLength > 0 ? workDirLength - 1 : 0] = '\0';
+  return GetFileAttributesA(dir);
+}
+
+// An entry of the work directory's name that already exists: a real directory is reused as
+// it is; a link is removed (the link alone: RemoveDirectoryA never follows one) and replaced
+// by a real directory; anything else, a plain file included, cannot be the work directory.
+ResultCode ClaimExistingWorkDir(const char* workDir, uint32_t workDirLength) {
+  char dir[kPathSize];
+  const DWORD attributes = WorkDirAttributes(workDir, workDirLength, dir);
+  if (IsRealDirectory(attributes)) return kNoError;
+  if (!IsReparsePoint(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return kSystemError;
+  }
+  if (!RemoveDirectoryA(dir) || !CreateDirectoryA(dir, nullptr)) return kSystemError;
+  return IsRealDirectory(GetFileAttributesA(dir)) ? kNoError : kSystemError;
+}
+
 }  // namespace
 
 ResultCode PrepareWorkArea(ArchiveContext& context, const char* exePath) {
@@ -42,10 +75,9 @@ ResultCode MakeWorkDir(ArchiveContext& context) {
   const DWORD tempLength = GetTempPathA(kPathSize, tempPath);
   ResultCode result = BuildWorkDirPath(tempPath, tempLength, context.workDir, &context.workDirLength);
   if (result != kNoError) return result;
-  if (!CreateDirectoryA(context.workDir, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-    result = kSystemError;
-  }
-  return result;
+  if (CreateDirectoryA(context.workDir, nullptr)) return kNoError;
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return kSystemError;
+  return ClaimExistingWorkDir(context.workDir, context.workDirLength);
 }
 
 ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes) {
@@ -63,14 +95,20 @@ ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes) {
 ResultCode RemoveWorkDir(ArchiveContext& context) {
   char* const workDir = context.workDir;
   const uint32_t length = context.workDirLength;
+  // Made a real directory at the start; if a link stands there now, its target is not ours.
+  char dir[kPathSize];
+  if (IsReparsePoint(WorkDirAttributes(workDir, length, dir))) return kNoError;
   std::memcpy(workDir + length, "*.*", kSearchPatternLength + 1);
   WIN32_FIND_DATAA entry;
   HANDLE search = FindFirstFileA(workDir, &entry);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       // "." and "..", and directories a script made, are no files to delete: trying would
-      // only cost three waits each.
-      if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+      // only cost three waits each. Links are left alone, whatever they point at.
+      if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+          IsReparsePoint(entry.dwFileAttributes)) {
+        continue;
+      }
       if (length + std::strlen(entry.cFileName) >= kPathSize) continue;
       std::strcpy(workDir + length, entry.cFileName);
       TryThreeTimes([](const char* path) { return DeleteFileA(path) != FALSE; }, workDir);
