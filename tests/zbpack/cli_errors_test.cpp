@@ -136,6 +136,11 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
     return console;
   }());
   ASSERT_EQ(PackBoth({}, "installer.exe").exitCode, 0);
+  const std::string tree = scratch_.Path("tree");
+  ASSERT_EQ(0, mkdir(tree.c_str(), 0777));
+  WriteFileText(tree + "/z.txt", "z");
+  ASSERT_EQ(0, symlink(scratch_.root().c_str(), (tree + "/up").c_str()));
+  WriteFileText(scratch_.Path("list"), tree + "\n");
   const std::string name161(161, 'n');
   const PackRefusal cases[] = {
       {{"CON.txt=" + a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
@@ -151,6 +156,9 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
        "not usable as --stub: a Windows console or driver program, not the stub"},
       {{"--stub", scratch_.Path("installer.exe"), a}, scratch_.Path("installer.exe"),
        "not usable as --stub: already an installer (an archive follows the stub)"},
+      {{tree}, tree + "/up", "is a link to a folder (not followed; name its target to pack it)"},
+      {{"--files-from", scratch_.Path("list")}, tree + "/up",
+       "is a link to a folder (not followed; name its target to pack it)"},
       {{"empty=" + scratch_.Path("missing")}, scratch_.Path("missing"), "cannot open: No such file or directory"},
   };
   for (const PackRefusal& c : cases) {
