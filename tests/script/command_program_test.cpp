@@ -34,7 +34,7 @@ std::string Find(const char* command, IsFileFn isFile = FakeIsFile,
 }
 
 TEST(WorkDirProgram, LooksUpTheNameAsAnUnquotedOrQuotedCommandLineNamesIt) {
-  existingFiles = {kDir + "setup.exe", kDir + "my setup.exe", kDir + "readme",
+  existingFiles = {kDir + "setup.exe", kDir + "sub.d\\tool.exe", kDir + "my setup.exe", kDir + "readme",
                    kDir + "install.bat"};
   struct Case {
     const char* command;
