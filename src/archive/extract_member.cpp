@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "archive/file_time.h"
+#include "archive/member_folder.h"
 #include "archive/member_name.h"
 #include "archive/member_transfer.h"
 #include "explode/explode.h"
@@ -23,13 +24,29 @@ bool ComposeMemberPath(const ArchiveContext& context, char (&path)[kPathSize]) {
   return true;
 }
 
+// Makes the folders of the member's path (composed by ComposeMemberPath), one component at a
+// time below the work directory. False at the first one that is a file or a link, or cannot
+// be made. path is restored before returning.
+bool MakeMemberFolders(const ArchiveContext& context, char (&path)[kPathSize]) {
+  for (size_t i = context.workDirLength; path[i] != '\0'; ++i) {
+    if (path[i] != kPathSeparator) continue;
+    path[i] = '\0';
+    const bool made = MakeMemberFolder(path);
+    path[i] = kPathSeparator;
+    if (!made) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 ResultCode OpenMemberOutput(ArchiveContext& context) {
   if (!IsSafeMemberName(context.memberName)) return kCannotCreateFile;
   // The path is composed in workDir itself: the work directory's name plus the member's.
   char path[kPathSize];
-  if (!ComposeMemberPath(context, path)) return kCannotCreateFile;
+  if (!ComposeMemberPath(context, path) || !MakeMemberFolders(context, path)) {
+    return kCannotCreateFile;
+  }
   std::memcpy(context.workDir, path, kPathSize);
   ResultCode result = kNoError;
   context.outFile = std::fopen(context.workDir, "wb");

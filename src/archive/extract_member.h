@@ -12,8 +12,10 @@ ResultCode ExtractMember(ArchiveContext& context);
 
 // Creates workDir + memberName with mode "wb" into outFile, and copies the path into
 // scriptPath when currentIndex is the script's index. Unsafe names and paths that would not
-// fit kPathSize are refused with kCannotCreateFile before anything is created. workDir is cut
-// back to workDirLength in every case.
+// fit kPathSize are refused with kCannotCreateFile before anything is created. The folders of
+// a name with a directory part are made first, one at a time below workDir; one that exists
+// as a file or a link (never followed) is kCannotCreateFile. workDir is cut back to
+// workDirLength in every case.
 ResultCode OpenMemberOutput(ArchiveContext& context);
 
 // Moves the current member's storedSize data bytes from archiveFile to outFile (stored copy

@@ -92,29 +92,53 @@ ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes) {
              : kNotEnoughDiskSpace;
 }
 
+namespace {
+
+// Empties the folder whose path (ending in its separator, length characters) stands in path,
+// files first, then each real subfolder the same way and the subfolder itself; links are
+// neither deleted nor entered. path is restored to length characters before returning.
+// Recursion depth is bounded by the 260-byte path: every level adds at least two characters.
+void EmptyFolder(char* path, size_t length) {
+  if (length + kSearchPatternLength >= kPathSize) return;
+  for (int pass = 0; pass < 2; ++pass) {  // 0: files, 1: folders
+    std::memcpy(path + length, "*.*", kSearchPatternLength + 1);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(path, &entry);
+    if (search == INVALID_HANDLE_VALUE) break;
+    do {
+      const DWORD attributes = entry.dwFileAttributes;
+      const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      // "." and ".." are no entries to remove. Links are left alone, whatever they point at.
+      if (IsDotEntry(entry.cFileName) || IsReparsePoint(attributes) || folder != (pass == 1)) {
+        continue;
+      }
+      const size_t nameLength = std::strlen(entry.cFileName);
+      if (length + nameLength + 1 >= kPathSize) continue;
+      std::memcpy(path + length, entry.cFileName, nameLength + 1);
+      if (folder) {
+        path[length + nameLength] = '\\';
+        path[length + nameLength + 1] = '\0';
+        EmptyFolder(path, length + nameLength + 1);
+        path[length + nameLength] = '\0';
+        TryThreeTimes([](const char* p) { return RemoveDirectoryA(p) != FALSE; }, path);
+      } else {
+        TryThreeTimes([](const char* p) { return DeleteFileA(p) != FALSE; }, path);
+      }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  path[length] = '\0';
+}
+
+}  // namespace
+
 ResultCode RemoveWorkDir(ArchiveContext& context) {
   char* const workDir = context.workDir;
   const uint32_t length = context.workDirLength;
   // Made a real directory at the start; if a link stands there now, its target is not ours.
   char dir[kPathSize];
   if (IsReparsePoint(WorkDirAttributes(workDir, length, dir))) return kNoError;
-  std::memcpy(workDir + length, "*.*", kSearchPatternLength + 1);
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA(workDir, &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      // "." and "..", and directories a script made, are no files to delete: trying would
-      // only cost three waits each. Links are left alone, whatever they point at.
-      if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-          IsReparsePoint(entry.dwFileAttributes)) {
-        continue;
-      }
-      if (length + std::strlen(entry.cFileName) >= kPathSize) continue;
-      std::strcpy(workDir + length, entry.cFileName);
-      TryThreeTimes([](const char* path) { return DeleteFileA(path) != FALSE; }, workDir);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-  }
+  EmptyFolder(workDir, length);
   workDir[length] = '\0';
   TryThreeTimes([](const char* path) { return RemoveDirectoryA(path) != FALSE; }, workDir);
   return kNoError;

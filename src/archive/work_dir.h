@@ -15,8 +15,9 @@ ResultCode MakeWorkDir(ArchiveContext& context);
 // kNotEnoughDiskSpace when the drive of path has fewer than neededBytes free.
 ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes);
 
-// Deletes the files of the work directory, then the directory; each deletion gets three
-// attempts with a 1250 ms pumping wait after each failure. Links are never deleted through:
-// a work directory that has become one is left alone, and links inside it are skipped.
+// Deletes the files of the work directory, then its folders (each emptied the same way first,
+// deepest first), then the directory; each deletion gets three attempts with a 1250 ms pumping
+// wait after each failure. Links are never deleted through or entered: a work directory that
+// has become one is left alone, and links inside it are skipped.
 // Always returns 0.
 ResultCode RemoveWorkDir(ArchiveContext& context);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "archive/member_name.h"
+
 namespace {
 
 bool IsBlank(char character) { return character == ' ' || character == '\t'; }
@@ -19,10 +21,21 @@ enum Lookup { kFound, kNotHere, kStop };
 // candidate can be found either: the name names a path or its joined path does not fit.
 Lookup LookUp(const char* workDir, const char* name, size_t length, IsFileFn isFile,
               char (&path)[kPathSize]) {
-  if (length == 0) return kStop;
-  if (Contains(name, length, "\\/:")) return kStop;
+  // '/' begins a switch on Windows command lines ("cmd /c"): it ends the search as before.
+  if (length == 0 || length >= kPathSize || Contains(name, length, "/")) return kStop;
+  // A program in a folder of the work directory ("sub\tool") is found only by a name that
+  // stays inside it: the member name rules decide, as for the files extracted there.
+  char candidate[kPathSize];
+  std::memcpy(candidate, name, length);
+  candidate[length] = '\0';
+  if (!IsSafeMemberName(candidate)) return kStop;
+  size_t fileStart = 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (candidate[i] == '\\') fileStart = i + 1;
+  }
   static const char kExeSuffix[] = ".exe";
-  const size_t suffixLength = Contains(name, length, ".") ? 0 : sizeof kExeSuffix - 1;
+  const size_t suffixLength =
+      Contains(candidate + fileStart, length - fileStart, ".") ? 0 : sizeof kExeSuffix - 1;
   const size_t dirLength = std::strlen(workDir);
   if (dirLength + length + suffixLength >= sizeof path) return kStop;
 

@@ -34,7 +34,7 @@ std::string Find(const char* command, IsFileFn isFile = FakeIsFile,
 }
 
 TEST(WorkDirProgram, LooksUpTheNameAsAnUnquotedOrQuotedCommandLineNamesIt) {
-  existingFiles = {kDir + "setup.exe", kDir + "my setup.exe", kDir + "readme",
+  existingFiles = {kDir + "setup.exe", kDir + "sub.d\\tool.exe", kDir + "my setup.exe", kDir + "readme",
                    kDir + "install.bat"};
   struct Case {
     const char* command;
@@ -47,6 +47,8 @@ TEST(WorkDirProgram, LooksUpTheNameAsAnUnquotedOrQuotedCommandLineNamesIt) {
       {"install.bat x", kDir + "install.bat", {kDir + "install.bat"}},
       // Without an extension, as the platform would run it.
       {"setup /q", kDir + "setup.exe", {kDir + "setup.exe"}},
+      // In a folder of the work directory; the extension is the file name's.
+      {"sub.d\\tool -x", kDir + "sub.d\\tool.exe", {kDir + "sub.d\\tool.exe"}},
       {"readme", "", {kDir + "readme.exe"}},
       // Unquoted blanks: each prefix that ends a word, shortest first.
       {"my setup.exe /q", kDir + "my setup.exe", {kDir + "my.exe", kDir + "my setup.exe"}},
@@ -65,7 +67,7 @@ TEST(WorkDirProgram, LooksUpTheNameAsAnUnquotedOrQuotedCommandLineNamesIt) {
 
 TEST(WorkDirProgram, PathsAndEmptyNamesAreLeftAloneWithoutALookup) {
   // Even where every path would exist: a path is the script's own choice.
-  for (const char* command : {"sub\\setup.exe", "C:setup.exe", "./setup.exe", "..\\setup",
+  for (const char* command : {"C:setup.exe", "./setup.exe", "..\\setup",
                               "\"C:\\Program Files\\x.exe\" /q", "D:", "", "   ", "\"\"",
                               "\"\" setup.exe"}) {
     EXPECT_EQ(Find(command, AnyIsFile), "") << command;

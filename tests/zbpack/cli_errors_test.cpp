@@ -70,9 +70,6 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
       {{"--set", "member.1.name=..\\evil.txt"}, 0,
        "member 1 (..\\evil.txt): name has a part of dots and blanks only (such as ..) "
        "(kCannotCreateFile, 0x3000b)"},
-      {{"--set", "member.1.name=sub\\a.txt"}, 0,
-       "member 1 (sub\\a.txt): name has a directory part (the installer creates no folders) "
-       "(kCannotCreateFile, 0x3000b)"},
       {{"--set", "member.1.name=" + std::string(161, 'n')}, 0,
        "member 1 (" + std::string(161, 'n') + "): name is longer than 160 bytes (too long below "
        "a typical temporary folder) (kCannotCreateFile, 0x3000b)"},
@@ -139,12 +136,17 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
     return console;
   }());
   ASSERT_EQ(PackBoth({}, "installer.exe").exitCode, 0);
+  const std::string tree = scratch_.Path("tree");
+  ASSERT_EQ(0, mkdir(tree.c_str(), 0777));
+  WriteFileText(tree + "/z.txt", "z");
+  ASSERT_EQ(0, symlink(scratch_.root().c_str(), (tree + "/up").c_str()));
+  WriteFileText(scratch_.Path("list"), tree + "\n");
   const std::string name161(161, 'n');
   const PackRefusal cases[] = {
       {{"CON.txt=" + a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
       {{"c:evil=" + a}, a, "member name 'c:evil' contains ':' (a drive or a data stream)"},
       {{"..\\x.txt=" + a}, a, "member name '..\\x.txt' has a part of dots and blanks only (such as ..)"},
-      {{"sub\\x.txt=" + a}, a, "member name 'sub\\x.txt' has a directory part (the installer creates no folders)"},
+      {{a, "a.txt/x=" + b}, b, "member name 'a.txt/x' needs a file and a folder of one name, with member 1 'a.txt'"},
       {{"what?=" + a}, a, "member name 'what?' contains one of * ? \" < > |"},
       {{"\x1b[2J=" + a}, a, "member name '\\x1b[2J' contains a control character"},
       {{name161 + "=" + a}, a, "member name '" + name161 + "' is longer than 160 bytes (too long below a typical temporary folder)"},
@@ -154,6 +156,9 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
        "not usable as --stub: a Windows console or driver program, not the stub"},
       {{"--stub", scratch_.Path("installer.exe"), a}, scratch_.Path("installer.exe"),
        "not usable as --stub: already an installer (an archive follows the stub)"},
+      {{tree}, tree + "/up", "is a link to a folder (not followed; name its target to pack it)"},
+      {{"--files-from", scratch_.Path("list")}, tree + "/up",
+       "is a link to a folder (not followed; name its target to pack it)"},
       {{"empty=" + scratch_.Path("missing")}, scratch_.Path("missing"), "cannot open: No such file or directory"},
   };
   for (const PackRefusal& c : cases) {

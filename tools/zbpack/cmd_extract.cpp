@@ -63,8 +63,11 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
   }
   std::string target = options.directory;
   if (target.back() != '/' && target.back() != kPathSeparator) target.push_back(kPathSeparator);
-  target += name;
   std::string reason;
+  if (!MakeMemberFolders(options.directory, name, &reason)) {
+    return label + ": cannot create its folder " + reason + " " + DescribeResult(kCannotCreateFile);
+  }
+  for (const char c : name) target.push_back(c == '\\' || c == '/' ? kPathSeparator : c);
   context.outFile = CreateNewHostFile(target, options.force, archiveId, &reason);
   if (context.outFile == nullptr) {
     return label + ": cannot create " + Printable(target) + ": " + reason + " " +

@@ -14,6 +14,7 @@
 #include "zbpack/host_files.h"
 #include "zbpack/member_builder.h"
 #include "zbpack/member_rules.h"
+#include "zbpack/member_tree.h"
 #include "zbpack/output_file.h"
 #include "zbpack/pack_options.h"
 #include "zbpack/stub_check.h"
@@ -34,12 +35,28 @@ struct PackInputs {
 // compares names. Returns false after reporting the first refusal.
 bool CheckMemberNames(const PackOptions& options) {
   std::map<std::string, size_t> seen;  // folded name -> index into options.members
+  std::map<std::string, size_t> folders;  // folded folder of a member -> its index
   for (size_t i = 0; i < options.members.size(); ++i) {
     const MemberSource& member = options.members[i];
     const std::string shown = "member name '" + Printable(member.name) + "' ";
     const std::string problem = MemberNameProblem(member.name);
     if (!problem.empty()) {
       ReportFailure(member.path, shown + problem);
+      return false;
+    }
+    // A file and a folder of one name cannot both be made.
+    const std::string folded = WindowsFoldedName(member.name);
+    size_t clash = folders.count(folded) != 0 ? folders[folded] : options.members.size();
+    for (size_t end = member.name.find_first_of("\\/"); end != std::string::npos;
+         end = member.name.find_first_of("\\/", end + 1)) {
+      const std::string folder = WindowsFoldedName(member.name.substr(0, end));
+      if (seen.count(folder) != 0) clash = seen[folder];
+      folders.emplace(folder, i);
+    }
+    if (clash < options.members.size()) {
+      ReportFailure(member.path, shown + "needs a file and a folder of one name, with member " +
+                                     std::to_string(clash + 1) + " '" +
+                                     Printable(options.members[clash].name) + "'");
       return false;
     }
     const auto inserted = seen.emplace(WindowsFoldedName(member.name), i);
@@ -183,7 +200,11 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
 
 int RunPackCommand(int argc, char** argv) {
   PackOptions options;
-  const std::string problem = ParsePackOptions(argc, argv, &options);
+  std::string problem = ParsePackOptions(argc, argv, &options);
+  if (!problem.empty()) return ReportUsage("pack", problem);
+  std::string what;
+  if (!ExpandMemberTree(&options.members, &what, &problem)) return ReportFailure(what, problem);
+  problem = CheckPackMembers(options);
   if (!problem.empty()) return ReportUsage("pack", problem);
 
   PackInputs inputs;

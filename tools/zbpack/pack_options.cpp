@@ -33,7 +33,8 @@ bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
 MemberSource SourceOfArgument(const std::string& argument) {
   const size_t equals = argument.find('=');
   if (equals != std::string::npos && equals > 0) {
-    return MemberSource{argument.substr(0, equals), argument.substr(equals + 1)};
+    return MemberSource{argument.substr(0, equals), argument.substr(equals + 1),
+                        MemberSourceKind::kNamedPath};
   }
   return MemberSource{MemberNameOfPath(argument), argument};
 }
@@ -57,6 +58,10 @@ std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
+    if (!optionsEnded && argument.size() > 1 && argument[0] == '@') {
+      options->members.push_back({"", argument.substr(1), MemberSourceKind::kListFile});
+      continue;
+    }
     if (optionsEnded || argument.empty() || argument[0] != '-') {
       options->members.push_back(SourceOfArgument(argument));
       continue;
@@ -84,6 +89,8 @@ std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
       options->stubPath = value;
     } else if (argument == "--product") {
       options->productName = value;
+    } else if (argument == "--files-from") {
+      options->members.push_back({"", value, MemberSourceKind::kListFile});
     } else if (argument == "--script") {
       options->scriptMember = value;
     } else if (argument == "--method") {
@@ -133,12 +140,17 @@ std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
   if (options->productName->size() >= kProductNameSize) {
     return "--product: the name must be shorter than " + std::to_string(kProductNameSize) + " bytes";
   }
-  for (const MemberSource& member : options->members) {
+  return "";
+}
+
+std::string CheckPackMembers(const PackOptions& options) {
+  if (options.members.empty()) return "no FILE to pack (the folders and lists hold none)";
+  for (const MemberSource& member : options.members) {
     if (member.path.empty()) return "'" + member.name + "=' names no file";
     if (member.name.empty()) return "'" + member.path + "' gives an empty member name";
   }
-  if (options->scriptMember && ScriptIndexOf(*options) == 0) {
-    return "--script: no member is named '" + *options->scriptMember + "'";
+  if (options.scriptMember && ScriptIndexOf(options) == 0) {
+    return "--script: no member is named '" + *options.scriptMember + "'";
   }
-  return CheckOverrideIndexes(options->overrides, static_cast<uint32_t>(options->members.size()));
+  return CheckOverrideIndexes(options.overrides, static_cast<uint32_t>(options.members.size()));
 }

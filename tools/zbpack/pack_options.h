@@ -23,11 +23,16 @@ struct ImplodeChoice {
 
 constexpr uint32_t kPackMaxThreads = 64;  // the encoder's limit, checked where both are seen
 
+// Where a member source came from. The parser gives kPath, kNamedPath ("NAME=PATH") and
+// kListFile ("@LIST", "--files-from LIST"); ExpandMemberTree turns them all into files.
+enum class MemberSourceKind { kPath, kNamedPath, kListFile };
+
 // One FILE argument: the file at path becomes the member called name ("NAME=PATH", or else the
-// path's last component).
+// path's last component). A folder or a list file stands for the members it expands to.
 struct MemberSource {
   std::string name;
   std::string path;
+  MemberSourceKind kind = MemberSourceKind::kPath;
 };
 
 struct PackOptions {
@@ -47,6 +52,10 @@ struct PackOptions {
 // only; the files, and whether the member names suit the installer, are checked by the
 // pack command before anything is written.
 std::string ParsePackOptions(int argc, char** argv, PackOptions* options);
+
+// The usage checks that need the members as files (after ExpandMemberTree): names and paths
+// not empty, --script naming a member, override indexes in range. Empty, or the usage error.
+std::string CheckPackMembers(const PackOptions& options);
 
 // The 1-based index of the first member named like --script; 0 without --script or a match.
 uint32_t ScriptIndexOf(const PackOptions& options);
