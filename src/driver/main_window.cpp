@@ -70,7 +70,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
 // The process entry, under the name the linker looks for in a GUI program, in place of the C
 // runtime's start-up code (linked with -nostartfiles). That code prepares nothing the stub
 // uses: it has no static constructors or destructors, no thread-local data, no arguments, and
-// msvcrt.dll sets up its own heap and stdio when it loads.
+// msvcrt.dll sets up its own heap and stdio when it loads. Nothing here would run a static
+// constructor, so every global of the stub's code must be constant-initialised.
 extern "C" void WinMainCRTStartup() {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
