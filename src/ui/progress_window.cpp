@@ -9,7 +9,9 @@
 #include "ui/messages.h"
 #include "ui/pump.h"
 
-ProgressState progressState = {nullptr, kFreshProgressMeter};
+// Zero-initialised, so that the program carries no initialised data section for it: the
+// meter takes its start values when the first window opens, before any message can reach it.
+ProgressState progressState = {};
 
 namespace {
 
@@ -23,6 +25,10 @@ constexpr UINT_PTR kCaptionTextBytes = 256;
 void OnInitDialog(HWND window) {
   CenterOnDesktop(window, 0, kOffsetBelowSplashPx);
   LoadCommonControls();
+  if (!progressState.meterStarted) {
+    progressState.meter = kFreshProgressMeter;
+    progressState.meterStarted = true;
+  }
   progressState.progressBar = GetDlgItem(window, IDC_PROGRESS);
   SendMessageA(progressState.progressBar, PBM_SETPOS, 0, 0);
   extractedBytes = 0;

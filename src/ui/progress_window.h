@@ -19,6 +19,7 @@ constexpr UINT kProgressTimerPeriodMs = 100;
 struct ProgressState {
   HWND progressBar;     // the bar control IDC_PROGRESS of the open window
   ProgressMeter meter;  // the numbers; see progress_math.h
+  bool meterStarted;    // meter holds kFreshProgressMeter or later values
 };
 extern ProgressState progressState;
 

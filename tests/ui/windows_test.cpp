@@ -132,7 +132,7 @@ class ProgressWindowTest : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    progressState = {nullptr, kFreshProgressMeter};
+    progressState = {nullptr, kFreshProgressMeter, true};
     extractedBytes = 0;
   }
 
