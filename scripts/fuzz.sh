@@ -1,44 +1,68 @@
 #!/usr/bin/env bash
-# Differential fuzzing of the explode decoder against the reference decoder of the tests, then
-# zbpack list, verify and extract on arbitrary installers.
+# Fuzzing: the explode decoder against the reference decoder of the tests (fuzz_explode),
+# archive reading with member extraction as the stub walks an installer (fuzz_archive), and
+# zbpack list, verify and extract on arbitrary installers (fuzz_zbpack_archive).
 #
-#   scripts/fuzz.sh [SECONDS]    default 30, split between the two targets
+#   scripts/fuzz.sh [SECONDS]    per target, default 30
 #
 # Configures build/fuzz with clang and -DZB_FUZZ=ON, builds the targets, writes seed corpora
-# (valid streams, one small installer) into build/fuzz/corpus (kept between runs, so coverage
-# grows), and fuzzes. A crash leaves its input as build/fuzz/crash-* and exits non-zero.
+# into build/fuzz/corpus/{explode,archive} (kept between runs, so coverage grows): valid
+# streams from the tests' stream builder, and two small installers (a stored and an imploded
+# member) shared by both archive targets. A crash leaves its input as build/fuzz/crash-* and
+# exits non-zero.
 set -euo pipefail
 
 seconds="${1:-30}"
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 tree="$repo/build/fuzz"
-corpus="$tree/corpus/explode"
 
 command -v clang++ >/dev/null || { echo "fuzz: clang++ is not installed" >&2; exit 1; }
 
 cmake -S "$repo" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZB_FUZZ=ON >/dev/null
-ninja -C "$tree" fuzz_explode make_explode_seeds fuzz_zbpack_archive
+ninja -C "$tree" fuzz_explode make_explode_seeds fuzz_archive fuzz_zbpack_archive zbpack
 
+corpus="$tree/corpus/explode"
 mkdir -p "$corpus"
 if [ -z "$(ls -A "$corpus")" ]; then
   "$tree/bin/make_explode_seeds" "$corpus"
 fi
 
-archives="$tree/corpus/archive"
-mkdir -p "$archives"
-if [ -z "$(ls -A "$archives")" ]; then
-  # One installer of one stored member "a.txt" ("hello"), the script, behind a 64-byte "stub".
-  python3 - "$archives/hello.exe" <<'PY'
-import struct, sys, zlib
-member = struct.pack("<6IQ", 0x000A0004, 6, 5, 0, 5, zlib.crc32(b"hello"), 0) + b"a.txt\0hello"
-trailer = struct.pack("<6I", 0x000F0004, 64, 1, 1, 0x000F0004, 5) + b"P".ljust(256, b"\0")
-open(sys.argv[1], "wb").write(b"MZ".ljust(64, b"\0") + struct.pack("<I", 0x000E0004) + member + trailer)
+corpus="$tree/corpus/archive"
+mkdir -p "$corpus"
+if [ -z "$(ls -A "$corpus")" ]; then
+  # Installers behind a 64-byte "stub": the script as a stored member, and a text imploded by
+  # zbpack's encoder. The records are written here so that the seeds need no real stub.
+  scratch=$(mktemp -d)
+  for i in $(seq 1 200); do echo "line $i of a text that implodes well"; done >"$scratch/readme.txt"
+  "$tree/bin/zbpack" implode --level 2 "$scratch/readme.txt" "$scratch/readme.imp" >/dev/null
+  python3 - "$corpus" "$scratch" <<'PY'
+import os, struct, sys, zlib
+corpus, scratch = sys.argv[1], sys.argv[2]
+def member(name, data, stored, compressed):
+    name = name.encode() + b"\0"
+    return struct.pack("<6IQ", 0x000A0004, len(name), len(stored), compressed, len(data),
+                       zlib.crc32(data), 0) + name + stored
+def installer(path, members, total):
+    trailer = struct.pack("<6I", 0x000F0004, 64, len(members), 1, 0x000F0004, total)
+    trailer += b"Seed".ljust(256, b"\0")
+    with open(path, "wb") as f:
+        f.write(b"MZ".ljust(64, b"\0") + struct.pack("<I", 0x000E0004) + b"".join(members) + trailer)
+script = b";script\r\n>Installing\r\nsetup.exe /q\r\n"
+text = open(os.path.join(scratch, "readme.txt"), "rb").read()
+imploded = open(os.path.join(scratch, "readme.imp"), "rb").read()
+installer(os.path.join(corpus, "stored.exe"), [member("install.zis", script, script, 0)], len(script))
+installer(os.path.join(corpus, "imploded.exe"),
+          [member("install.zis", script, script, 0), member("readme.txt", text, imploded, 1)],
+          len(script) + len(text))
 PY
+  rm -rf "$scratch"
 fi
 
-half=$(( seconds > 1 ? seconds / 2 : 1 ))
 cd "$tree"
-"$tree/bin/fuzz_explode" -max_total_time="$half" -max_len=16384 -print_final_stats=1 "$corpus"
-exec "$tree/bin/fuzz_zbpack_archive" -max_total_time="$half" -max_len=4096 -print_final_stats=1 \
-  "$archives"
+"$tree/bin/fuzz_explode" -max_total_time="$seconds" -max_len=16384 -print_final_stats=1 \
+  "$tree/corpus/explode"
+for target in archive zbpack_archive; do
+  "$tree/bin/fuzz_$target" -max_total_time="$seconds" -max_len=16384 -print_final_stats=1 \
+    "$tree/corpus/archive"
+done

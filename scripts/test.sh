@@ -47,7 +47,7 @@ else
   failed=$((failed + 1))
 fi
 echo "== fuzzing"
-if bash scripts/fuzz.sh "${ZB_FUZZ_SECONDS:-20}"; then
+if bash scripts/fuzz.sh "${ZB_FUZZ_SECONDS:-10}"; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))

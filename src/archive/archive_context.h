@@ -36,7 +36,8 @@ ResultCode ReadSeaTrailer(ArchiveContext& context);
 // stream stands on member 1's FileHeader.
 ResultCode ReadArchiveTag(ArchiveContext& context);
 
-// Moves stream forward by count bytes, in steps that fit a 32-bit long. False when a seek fails.
+// Moves stream forward by count bytes (64-bit positions, also on Windows). False when the
+// seek fails.
 bool SkipArchiveBytes(FILE* stream, uint32_t count);
 
 // Reads one FileHeader and its name from the stream's position. A name longer than

@@ -1,5 +1,6 @@
 // Walking the archive: closing record, archive tag, member headers. The stream position is
 // the only state; nothing is retried and fields a failed read had filled keep what was read.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -7,8 +8,29 @@
 
 ArchiveContext::~ArchiveContext() { std::free(work); }
 
+namespace {
+
+// fseek with a 64-bit offset: the C runtime's long is 32 bits on Windows, too short for
+// positions past 2 GiB. 0 on success, as fseek. On Windows the target is worked out on
+// msvcrt's 64-bit fpos_t and set with fsetpos: the runtime library's _fseeki64 wrapper would
+// add a data and an unwind section to the stub.
+int SeekArchive(FILE* stream, int64_t offset, int origin) {
+#ifdef _WIN32
+  fpos_t base = 0;
+  if (origin == SEEK_END && std::fseek(stream, 0, SEEK_END) != 0) return -1;
+  if (origin != SEEK_SET && std::fgetpos(stream, &base) != 0) return -1;
+  const fpos_t target = base + offset;
+  if (target < 0) return -1;
+  return std::fsetpos(stream, &target);
+#else
+  return fseeko(stream, off_t(offset), origin);
+#endif
+}
+
+}  // namespace
+
 ResultCode ReadSeaTrailer(ArchiveContext& context) {
-  if (std::fseek(context.archiveFile, -long(kSeaTrailerSize), SEEK_END) != 0) return kIOError;
+  if (SeekArchive(context.archiveFile, -int64_t(kSeaTrailerSize), SEEK_END) != 0) return kIOError;
   uint8_t bytes[kSeaTrailerSize];
   if (std::fread(bytes, kSeaTrailerSize, 1, context.archiveFile) != 1) return kIOError;
   DecodeSeaTrailer(bytes, &context.trailer);
@@ -18,20 +40,11 @@ ResultCode ReadSeaTrailer(ArchiveContext& context) {
 }
 
 bool SkipArchiveBytes(FILE* stream, uint32_t count) {
-  constexpr uint32_t kStep = 0x40000000;  // fits a 32-bit long
-  while (count > 0) {
-    const uint32_t step = count < kStep ? count : kStep;
-    if (std::fseek(stream, long(step), SEEK_CUR) != 0) return false;
-    count -= step;
-  }
-  return true;
+  return count == 0 || SeekArchive(stream, int64_t{count}, SEEK_CUR) == 0;
 }
 
 ResultCode ReadArchiveTag(ArchiveContext& context) {
-  // archiveOffset is unsigned 32-bit and a long may be 32-bit: offsets of 2 GiB and more must
-  // not turn negative, so the stream is moved there from the start in steps.
-  if (std::fseek(context.archiveFile, 0, SEEK_SET) != 0 ||
-      !SkipArchiveBytes(context.archiveFile, context.trailer.archiveOffset)) {
+  if (SeekArchive(context.archiveFile, int64_t{context.trailer.archiveOffset}, SEEK_SET) != 0) {
     return kIOError;
   }
   uint8_t bytes[4];

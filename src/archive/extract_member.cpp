@@ -1,8 +1,10 @@
 #include "archive/extract_member.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "archive/file_time.h"
+#include "archive/member_folder.h"
 #include "archive/member_name.h"
 #include "archive/member_transfer.h"
 #include "explode/explode.h"
@@ -22,13 +24,29 @@ bool ComposeMemberPath(const ArchiveContext& context, char (&path)[kPathSize]) {
   return true;
 }
 
+// Makes the folders of the member's path (composed by ComposeMemberPath), one component at a
+// time below the work directory. False at the first one that is a file or a link, or cannot
+// be made. path is restored before returning.
+bool MakeMemberFolders(const ArchiveContext& context, char (&path)[kPathSize]) {
+  for (size_t i = context.workDirLength; path[i] != '\0'; ++i) {
+    if (path[i] != kPathSeparator) continue;
+    path[i] = '\0';
+    const bool made = MakeMemberFolder(path);
+    path[i] = kPathSeparator;
+    if (!made) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 ResultCode OpenMemberOutput(ArchiveContext& context) {
   if (!IsSafeMemberName(context.memberName)) return kCannotCreateFile;
   // The path is composed in workDir itself: the work directory's name plus the member's.
   char path[kPathSize];
-  if (!ComposeMemberPath(context, path)) return kCannotCreateFile;
+  if (!ComposeMemberPath(context, path) || !MakeMemberFolders(context, path)) {
+    return kCannotCreateFile;
+  }
   std::memcpy(context.workDir, path, kPathSize);
   ResultCode result = kNoError;
   context.outFile = std::fopen(context.workDir, "wb");
@@ -49,11 +67,20 @@ ResultCode TransferMember(ArchiveContext& context, uint32_t* bytesWritten) {
           ? Explode(ReadMemberData, WriteMemberData, context.work, &state)
           : CopyStored(ReadMemberData, WriteMemberData, context.work, &state);
   if (bytesWritten != nullptr) *bytesWritten = state.bytesWritten;
+  // Bytes that never reached the file fail the member as such, before the decoder's result or
+  // the CRC (computed over the bytes handed to the stream) can tell another story. The stream
+  // still holds up to a buffer of them: they count only once flushed.
+  if (state.writeError != kNoError) return state.writeError;
+  errno = 0;
+  if (std::fflush(context.outFile) != 0 || std::ferror(context.outFile) != 0) {
+    return WriteFailureCode(errno);
+  }
   if (transfer != 0) return MapExplodeResult(transfer);
   // The next header begins right after this member's stored bytes, however many of them an
   // implode stream needed before its end symbol.
-  if (state.bytesRead < state.storedSize) {
-    SkipArchiveBytes(context.archiveFile, state.storedSize - state.bytesRead);
+  if (state.bytesRead < state.storedSize &&
+      !SkipArchiveBytes(context.archiveFile, state.storedSize - state.bytesRead)) {
+    return kIOError;
   }
   return (state.crc ^ 0xFFFFFFFFu) == context.header.crc ? kNoError : kArchiveCorrupted;
 }
@@ -64,7 +91,10 @@ ResultCode ExtractMember(ArchiveContext& context) {
   result = OpenMemberOutput(context);
   if (result != kNoError) return result;
   result = TransferMember(context);
-  std::fclose(context.outFile);
+  // The close writes what the stream still buffers (nothing, after TransferMember's flush,
+  // unless that failed) and can fail on its own.
+  errno = 0;
+  if (std::fclose(context.outFile) != 0 && result == kNoError) result = WriteFailureCode(errno);
   context.outFile = nullptr;
   char path[kPathSize];
   if (ComposeMemberPath(context, path)) SetLastWriteTime(path, context.header.lastWriteTime);

@@ -19,7 +19,7 @@ enum class MemberNameFaultKind {
 // which Windows folds into them), no ':' (alternate data streams), no wildcard or control
 // characters, no device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, also with an extension),
 // and no trailing separator. Both '\' and '/' separate components. A directory part is
-// allowed: the file is then created only if that directory already exists. Otherwise the
+// allowed: its folders are made below the work directory before the file. Otherwise the
 // first fault found, from left to right. A null name counts as empty.
 MemberNameFaultKind MemberNameFault(const char* name);
 

@@ -1,9 +1,15 @@
 #include "archive/member_transfer.h"
 
+#include <cerrno>
+
 #include "explode/crc32.h"
 #include "ui/pump.h"
 
-int32_t extractedBytes = 0;
+uint32_t extractedBytes = 0;
+
+ResultCode WriteFailureCode(int error) {
+  return error == ENOSPC ? kNotEnoughDiskSpace : kCopyAborted;
+}
 
 TransferState StartTransfer(FILE* input, FILE* output, uint32_t storedSize) {
   TransferState state;
@@ -16,6 +22,7 @@ TransferState StartTransfer(FILE* input, FILE* output, uint32_t storedSize) {
   state.chunkSize = kStoredChunkSize;
   state.streamError = 0;
   state.crcMode = 1;
+  state.writeError = kNoError;
   return state;
 }
 
@@ -36,14 +43,18 @@ uint32_t ReadMemberData(uint8_t* buffer, uint32_t* requested, void* userData) {
 
 void WriteMemberData(uint8_t* buffer, uint32_t* count, void* userData) {
   TransferState& state = *static_cast<TransferState*>(userData);
+  // The decoder goes on writing after a failure; the file is lost anyway, so spare the disk.
+  if (state.writeError != kNoError) return;
+  errno = 0;
   const uint32_t got = uint32_t(std::fwrite(buffer, 1, *count, state.output));
   state.bytesWritten += got;
   if (got == *count) {
-    // A signed 32-bit counter by design (the progress window's arithmetic is signed); totals
-    // past 2 GiB wrap, which only the progress display can notice.
-    extractedBytes = int32_t(uint32_t(extractedBytes) + got);
+    const uint32_t room = UINT32_MAX - extractedBytes;
+    extractedBytes = got < room ? extractedBytes + got : UINT32_MAX;
   } else {
-    state.streamError = std::ferror(state.output) != 0 ? 1 : 0;
+    // Bytes that did not reach the file fail the member, error indicator or not.
+    state.streamError = 1;
+    state.writeError = WriteFailureCode(errno);
   }
   if (state.crcMode == 1 && got > 0) state.crc = Crc32Update(buffer, &got, &state.crc);
   PumpMessagesPaced();

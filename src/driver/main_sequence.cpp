@@ -55,8 +55,11 @@ ResultCode RunAfterQuestion(ArchiveContext& context, ResultCode result) {
   if (LoadStringA(appInstance, IDS_FINISHED, message, kTextSize) <= 0) message[0] = '\0';
   SendSetStatus(statusWindow, message);
   SendEnableOk(statusWindow);
-  // Ends when OK destroys the status window.
-  while (IsWindow(statusWindow)) PumpMessages();
+  // Ends when OK destroys the status window; sleeps while no message is waiting.
+  while (IsWindow(statusWindow)) {
+    PumpMessages();
+    if (IsWindow(statusWindow)) WaitForMessages(kWaitForever);
+  }
   return kNoError;
 }
 

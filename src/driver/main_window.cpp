@@ -2,6 +2,8 @@
 // WM_CREATE; the message loop afterwards only takes the quit message that ends the process.
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "driver/app_globals.h"
 #include "driver/main_sequence.h"
 #include "resource.h"
@@ -63,4 +65,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
     DispatchMessageA(&message);
   }
   return int(message.wParam);
+}
+
+// The process entry, under the name the linker looks for in a GUI program, in place of the C
+// runtime's start-up code (linked with -nostartfiles). That code prepares nothing the stub
+// uses: it has no static constructors or destructors, no thread-local data, no arguments, and
+// msvcrt.dll sets up its own heap and stdio when it loads. Nothing here would run a static
+// constructor, so every global of the stub's code must be constant-initialised.
+extern "C" void WinMainCRTStartup() {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  // The show command a starting program passes on, as the runtime computes it for WinMain.
+  const int showCommand =
+      (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+  char noArguments[] = "";
+  // exit, not ExitProcess: it flushes and closes any stream still open, as the runtime did.
+  std::exit(WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, showCommand));
 }

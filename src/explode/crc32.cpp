@@ -1,23 +1,65 @@
 // CRC-32 (reflected, polynomial 0xEDB88320). Long blocks fold with carry-less multiplies when
 // the processor has them; everything else goes through the sliced tables, and the tail of
-// every block through the byte table. All tables are built by the compiler.
+// every block through the byte table. The tables are computed on first use, into
+// zero-initialised memory, so that the program file does not carry their 16 KiB.
 #include "explode/crc32.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "explode/crc32_variants.h"
+#include "explode/run_once.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
 #define ZB_CRC32_CLMUL 1
+#include <cpuid.h>
 #include <immintrin.h>
 #else
 #define ZB_CRC32_CLMUL 0
 #endif
 
+alignas(64) Crc32Slices crc32Slices;
+
 namespace {
 
+std::atomic<uint32_t> tablesState{0};
+// Set once by FillTables, before any reader can see the tables as filled.
+bool hasClmul = false;
+
+// The processor's own answer, asked once: the compiler's feature builtins would need a
+// start-up constructor that the stub does not run.
+bool DetectClmul() {
+#if ZB_CRC32_CLMUL
+  unsigned a = 0;
+  unsigned b = 0;
+  unsigned c = 0;
+  unsigned d = 0;
+  if (__get_cpuid(1, &a, &b, &c, &d) == 0) return false;
+  return (c & bit_PCLMUL) != 0 && (d & bit_SSE2) != 0;
+#else
+  return false;
+#endif
+}
+
+void FillTables() {
+  auto& t = crc32Slices.table;
+  for (uint32_t i = 0; i < 256; ++i) {
+    uint32_t c = i;
+    for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? (c >> 1) ^ 0xEDB88320u : c >> 1;
+    t[0][i] = c;
+  }
+  for (uint32_t k = 1; k < 16; ++k) {
+    for (uint32_t i = 0; i < 256; ++i) {
+      const uint32_t prev = t[k - 1][i];
+      t[k][i] = t[0][prev & 0xFF] ^ (prev >> 8);
+    }
+  }
+  hasClmul = DetectClmul();
+}
+
 inline uint32_t UpdateBytes(const uint8_t* p, uint32_t n, uint32_t crc) {
-  for (uint32_t i = 0; i < n; ++i) crc = kCrc32Table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  const uint32_t* const table = crc32Slices.table[0];
+  for (uint32_t i = 0; i < n; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
   return crc;
 }
 
@@ -26,7 +68,7 @@ inline uint32_t Load32(const uint8_t* p) {
 }
 
 uint32_t UpdateSliced(const uint8_t* p, uint32_t n, uint32_t crc) {
-  const auto& t = kCrc32Slices.table;
+  const auto& t = crc32Slices.table;
   while (n >= 16) {
     const uint32_t a = Load32(p) ^ crc;
     const uint32_t b = Load32(p + 4);
@@ -106,34 +148,36 @@ ZB_CLMUL_ATTRIBUTES uint32_t UpdateClmul(const uint8_t* p, uint32_t n, uint32_t 
 
 }  // namespace
 
+void Crc32Init() { RunOnce(tablesState, FillTables); }
+
 uint32_t Crc32UpdateBytewise(const uint8_t* data, const uint32_t* size, const uint32_t* crc) {
+  Crc32Init();
   return UpdateBytes(data, *size, *crc);
 }
 
 uint32_t Crc32UpdateSliced(const uint8_t* data, const uint32_t* size, const uint32_t* crc) {
+  Crc32Init();
   return UpdateSliced(data, *size, *crc);
 }
 
 bool Crc32HasClmul() {
-#if ZB_CRC32_CLMUL
-  return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse2");
-#else
-  return false;
-#endif
+  Crc32Init();
+  return hasClmul;
 }
 
 uint32_t Crc32UpdateClmul(const uint8_t* data, const uint32_t* size, const uint32_t* crc) {
 #if ZB_CRC32_CLMUL
   if (*size >= 64 && Crc32HasClmul()) return UpdateClmul(data, *size, *crc);
 #endif
-  return UpdateSliced(data, *size, *crc);
+  return Crc32UpdateSliced(data, size, crc);
 }
 
 uint32_t Crc32Update(const uint8_t* data, const uint32_t* size, const uint32_t* crc) {
   // Below a few blocks the folding set-up costs more than the tables.
   constexpr uint32_t kClmulFrom = 128;
+  Crc32Init();
 #if ZB_CRC32_CLMUL
-  if (*size >= kClmulFrom && Crc32HasClmul()) return UpdateClmul(data, *size, *crc);
+  if (*size >= kClmulFrom && hasClmul) return UpdateClmul(data, *size, *crc);
 #endif
   return UpdateSliced(data, *size, *crc);
 }

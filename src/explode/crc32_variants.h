@@ -10,25 +10,13 @@ struct Crc32Slices {
   uint32_t table[16][256];
 };
 
-constexpr Crc32Slices BuildCrc32Slices() {
-  Crc32Slices t{};
-  for (uint32_t i = 0; i < 256; ++i) {
-    uint32_t c = i;
-    for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    t.table[0][i] = c;
-  }
-  for (uint32_t k = 1; k < 16; ++k) {
-    for (uint32_t i = 0; i < 256; ++i) {
-      const uint32_t prev = t.table[k - 1][i];
-      t.table[k][i] = t.table[0][prev & 0xFF] ^ (prev >> 8);
-    }
-  }
-  return t;
-}
+// Filled by Crc32Init, all zero before it; never written afterwards.
+extern Crc32Slices crc32Slices;
 
-inline constexpr Crc32Slices kCrc32Slices = BuildCrc32Slices();
-// The standard table of the reflected CRC-32, polynomial 0xEDB88320.
-inline constexpr const uint32_t (&kCrc32Table)[256] = kCrc32Slices.table[0];
+// Fills the tables and notes whether the processor has the carry-less multiply, on the first
+// call. Safe from any thread; every call returns with the tables filled. Crc32Update and the
+// functions below call it themselves; code that reads crc32Slices directly calls it first.
+void Crc32Init();
 
 // One table lookup per byte: the definition the others must agree with.
 uint32_t Crc32UpdateBytewise(const uint8_t* data, const uint32_t* size, const uint32_t* crc);

@@ -130,7 +130,7 @@ uint32_t DecodeSymbolCareful(ExplodeState& s) {
   const uint32_t flag = static_cast<uint32_t>(s.bitBuffer) & 1;
   if (!ConsumeBits(s, 1)) return kDecodeError;
   if (flag != 0) {
-    const uint32_t e = kDecodeTables.length[Lookahead(s)];
+    const uint32_t e = decodeTables.length[Lookahead(s)];
     const uint32_t codeBits = (e >> kLengthCodeShift) & 0xF;
     const uint32_t extraBits = ((e >> kLengthTotalShift) & 0x1F) - codeBits;
     if (!ConsumeBits(s, codeBits)) return kDecodeError;
@@ -146,10 +146,10 @@ uint32_t DecodeSymbolCareful(ExplodeState& s) {
     if (!ConsumeBits(s, 8)) return kDecodeError;
     return literal;
   }
-  uint32_t e = kDecodeTables.ascii[Lookahead(s)];
+  uint32_t e = decodeTables.ascii[Lookahead(s)];
   if ((e & kAsciiLongFlag) != 0) {
     if (!ConsumeBits(s, (e >> kAsciiBitsShift) & 0xF)) return kDecodeError;
-    e = kDecodeTables.asciiLong[((e >> kAsciiPartShift) & 3) * 256 + Lookahead(s)];
+    e = decodeTables.asciiLong[((e >> kAsciiPartShift) & 3) * 256 + Lookahead(s)];
   }
   if (!ConsumeBits(s, (e >> kAsciiBitsShift) & 0xF)) return kDecodeError;
   return e & 0xFF;
@@ -157,7 +157,7 @@ uint32_t DecodeSymbolCareful(ExplodeState& s) {
 
 // Distance of a repetition of length bytes (1 to 4096), or 0 when the input ran out.
 uint32_t DecodeDistanceCareful(ExplodeState& s, uint32_t length) {
-  const uint32_t e = kDecodeTables.distance[Lookahead(s)];
+  const uint32_t e = decodeTables.distance[Lookahead(s)];
   if (!ConsumeBits(s, e >> kDistanceBitsShift)) return 0;
   const uint32_t lowBits = length == 2 ? 2 : s.dictBits;
   const uint32_t dist = ((e & 0x3F) << lowBits) | LowBits(s.bitBuffer, lowBits);
@@ -195,7 +195,7 @@ uint32_t RunFast(ExplodeState& s) {
           // entry: no shift on the bit buffer's dependency chain before the load.
           uint16_t e;
           std::memcpy(&e,
-                      reinterpret_cast<const uint8_t*>(kAsciiDirect.entry) +
+                      reinterpret_cast<const uint8_t*>(asciiDirect.entry) +
                           (static_cast<uint32_t>(bits) & ((2u << kAsciiDirectBits) - 2)),
                       sizeof e);
           literal = static_cast<uint32_t>(e) >> kAsciiDirectByteShift;
@@ -209,7 +209,7 @@ uint32_t RunFast(ExplodeState& s) {
         window[outPos++] = static_cast<uint8_t>(literal);
       } else {
         bits >>= 1;
-        const uint32_t e = kDecodeTables.length[static_cast<uint32_t>(bits) & 0xFF];
+        const uint32_t e = decodeTables.length[static_cast<uint32_t>(bits) & 0xFF];
         const uint32_t value =
             (e & kLengthValueMask) +
             (static_cast<uint32_t>(bits >> ((e >> kLengthCodeShift) & 0xF)) &
@@ -220,7 +220,7 @@ uint32_t RunFast(ExplodeState& s) {
         }
         const uint32_t lengthBits = (e >> kLengthTotalShift) & 0x1F;
         bits >>= lengthBits;
-        const uint32_t d = kDecodeTables.distance[static_cast<uint32_t>(bits) & 0xFF];
+        const uint32_t d = decodeTables.distance[static_cast<uint32_t>(bits) & 0xFF];
         const uint32_t codeBits = d >> kDistanceBitsShift;
         bits >>= codeBits;
         const uint32_t length = value + 2;
@@ -274,6 +274,7 @@ uint32_t ExpandStream(ExplodeState& s) {
 }  // namespace
 
 uint32_t Explode(ExplodeReadFn readFn, ExplodeWriteFn writeFn, void* work, void* userData) {
+  ExplodeTablesInit();
   ExplodeState& s = *static_cast<ExplodeState*>(work);
   s.readFn = readFn;
   s.writeFn = writeFn;

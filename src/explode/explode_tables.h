@@ -1,7 +1,8 @@
 // Lookup tables of the explode decoder, indexed by the next 8 bits of the stream (the
 // lookahead, next bit in bit 0), save the one-lookup ASCII table at the end. They depend only
-// on the fixed codes, so they are built once by the compiler and shared read-only by every
-// decode; a stream rebuilds nothing.
+// on the fixed codes, so they are computed once per process, in zero-initialised memory rather
+// than stored in the program file, and shared read-only by every decode; a stream rebuilds
+// nothing.
 #pragma once
 #include <cstdint>
 
@@ -44,75 +45,17 @@ struct DecodeTables {
   uint16_t asciiLong[3 * 256];
 };
 
-constexpr DecodeTables BuildDecodeTables() {
-  using namespace zb_explode_codes;
-  DecodeTables t{};
-  // Highest symbol first, each stored at every lookahead whose lowest bits equal its code.
-  for (int s = 15; s >= 0; --s) {
-    const uint32_t bits = kLengthCodeBits[s];
-    const uint32_t extra = kLengthExtraBits[s];
-    const uint32_t entry = kLengthBase[s] | (bits << kLengthCodeShift) |
-                           ((bits + extra) << kLengthTotalShift) |
-                           (((1u << extra) - 1) << kLengthExtraMaskShift);
-    for (uint32_t i = kLengthCodes[s]; i < 256; i += 1u << bits) t.length[i] = entry;
-  }
-  for (int h = 63; h >= 0; --h) {
-    const uint32_t bits = kDistanceCodeBits[h];
-    for (uint32_t i = kDistanceCodes[h]; i < 256; i += 1u << bits) {
-      t.distance[i] = static_cast<uint16_t>(h | (bits << kDistanceBitsShift));
-    }
-  }
-  for (int s = 255; s >= 0; --s) {
-    const uint32_t p = kAsciiCodes[s];
-    const uint32_t n = kAsciiCodeBits[s];
-    if (n <= 8) {
-      for (uint32_t i = p; i < 256; i += 1u << n) {
-        t.ascii[i] = static_cast<uint16_t>(s | (n << kAsciiBitsShift));
-      }
-      continue;
-    }
-    uint32_t drop = 8;
-    uint32_t part = 2;
-    if ((p & 0xFF) != 0) {
-      drop = (p & 0x3F) != 0 ? 4 : 6;
-      part = (p & 0x3F) != 0 ? 0 : 1;
-    }
-    const uint32_t rest = n - drop;
-    t.ascii[p & 0xFF] = static_cast<uint16_t>(kAsciiLongFlag | (part << kAsciiPartShift) |
-                                              (drop << kAsciiBitsShift));
-    for (uint32_t i = p >> drop; i < 256; i += 1u << rest) {
-      t.asciiLong[part * 256 + i] = static_cast<uint16_t>(s | (rest << kAsciiBitsShift));
-    }
-  }
-  return t;
-}
-
-inline constexpr DecodeTables kDecodeTables = BuildDecodeTables();
-
 // One-lookup ASCII table for decoders that always hold at least kAsciiDirectBits + 1 bits:
 // indexed by the 13 bits behind a literal's flag bit (as many as the longest code), so no
 // code needs a second lookup. Entry: bits 0-7 the code length plus 1 (the bits the whole
 // literal takes with its flag bit), bits 8-15 the byte; the bit count sits lowest so that it
-// serves as a shift count as it is. 16 KiB of constant data, built by the compiler like the
-// tables above.
+// serves as a shift count as it is. 16 KiB, filled like the tables above.
 constexpr uint32_t kAsciiDirectBits = 13;
 constexpr uint32_t kAsciiDirectByteShift = 8;
 
 struct AsciiDirectTable {
   uint16_t entry[1u << kAsciiDirectBits];
 };
-
-constexpr AsciiDirectTable BuildAsciiDirectTable() {
-  using namespace zb_explode_codes;
-  AsciiDirectTable t{};
-  for (uint32_t s = 0; s < 256; ++s) {
-    const uint32_t n = kAsciiCodeBits[s];
-    for (uint32_t i = kAsciiCodes[s]; i < (1u << kAsciiDirectBits); i += 1u << n) {
-      t.entry[i] = static_cast<uint16_t>((s << kAsciiDirectByteShift) | (n + 1));
-    }
-  }
-  return t;
-}
 
 constexpr uint32_t LongestAsciiCode() {
   uint32_t longest = 0;
@@ -124,6 +67,12 @@ constexpr uint32_t LongestAsciiCode() {
 }
 static_assert(LongestAsciiCode() == kAsciiDirectBits, "every code fits one direct lookup");
 
-inline constexpr AsciiDirectTable kAsciiDirect = BuildAsciiDirectTable();
+// Filled by ExplodeTablesInit, all zero before it; never written afterwards.
+extern DecodeTables decodeTables;
+extern AsciiDirectTable asciiDirect;
+
+// Fills both tables on the first call. Safe from any thread; every call returns with the tables
+// filled. Explode calls it itself; code that reads the tables directly calls it first.
+void ExplodeTablesInit();
 
 }  // namespace zb_explode_tables

@@ -47,12 +47,42 @@ bool WaitForProcessPumping(HANDLE process) {
   }
 }
 
+struct WindowSearch {
+  const char* className;
+  DWORD ownProcess;
+  bool found;
+};
+
+BOOL CALLBACK MatchForeignWindow(HWND window, LPARAM searchAddress) {
+  WindowSearch& search = *reinterpret_cast<WindowSearch*>(searchAddress);
+  char className[kWindowClassSize];
+  if (GetClassNameA(window, className, sizeof className) == 0 ||
+      lstrcmpiA(className, search.className) != 0) {
+    return TRUE;
+  }
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == search.ownProcess) return TRUE;
+  search.found = true;
+  return FALSE;
+}
+
+// Whether a top-level window of className (compared as the system compares class names,
+// without case) exists in another process. The installer's own windows (its hidden main
+// window, and dialogs of the common dialog class) would otherwise keep the wait from ever
+// ending.
+bool ForeignWindowOfClassExists(const char* className) {
+  WindowSearch search = {className, GetCurrentProcessId(), false};
+  EnumWindows(MatchForeignWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 // Dispatches messages for kWindowGraceMs, then for as long as a top-level window of className
-// exists. An empty class names no window: only the grace time is waited.
+// exists in another process. An empty class names no window: only the grace time is waited.
 void WaitForWindowClassPumping(const char* className) {
   WaitPumping(kWindowGraceMs);
   if (className[0] == '\0') return;
-  while (FindWindowA(className, nullptr) != nullptr) {
+  while (ForeignWindowOfClassExists(className)) {
     PumpMessages();
     SleepUntilInput(0, nullptr);
   }

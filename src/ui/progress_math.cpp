@@ -1,13 +1,5 @@
 #include "ui/progress_math.h"
 
-namespace {
-
-int32_t WrapAdd(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-}  // namespace
-
 uint32_t PackRange(uint32_t lower, uint32_t upper) {
   return ((upper & 0xFFFFu) << 16) | (lower & 0xFFFFu);
 }
@@ -21,23 +13,24 @@ void StartSampling(ProgressMeter& meter) {
   meter.reportedBytes = 0;
 }
 
-int32_t TakeNewBytes(ProgressMeter& meter, int32_t extractedBytes) {
+uint32_t TakeNewBytes(ProgressMeter& meter, uint32_t extractedBytes) {
   meter.sampledBytes = extractedBytes;
   if (extractedBytes <= meter.reportedBytes) {
     return 0;
   }
-  // reportedBytes only ever grows from 0, so the difference of two values in order fits.
-  const int32_t fresh = extractedBytes - meter.reportedBytes;
+  const uint32_t fresh = extractedBytes - meter.reportedBytes;
   meter.reportedBytes = meter.sampledBytes;
   return fresh;
 }
 
-void AddPendingBytes(ProgressMeter& meter, int32_t bytes) {
-  meter.pendingBytes = WrapAdd(meter.pendingBytes, bytes);
+void AddPendingBytes(ProgressMeter& meter, uint32_t bytes) {
+  const uint32_t room = UINT32_MAX - meter.pendingBytes;
+  meter.pendingBytes = bytes < room ? meter.pendingBytes + bytes : UINT32_MAX;
 }
 
 bool TakePendingStep(ProgressMeter& meter) {
-  if (meter.bytesPerStep <= 0 || meter.pendingBytes < meter.bytesPerStep) {
+  if (meter.bytesPerStep == 0 || meter.pendingBytes < meter.bytesPerStep || meter.step <= 0 ||
+      meter.stepsTaken > meter.span) {
     return false;
   }
   meter.pendingBytes -= meter.bytesPerStep;
@@ -48,7 +41,9 @@ bool TakeStep(ProgressMeter& meter) {
   if (meter.stepsTaken > meter.span) {
     return false;
   }
-  meter.stepsTaken = WrapAdd(meter.stepsTaken, meter.step);
+  const int64_t sum = int64_t{meter.stepsTaken} + meter.step;
+  meter.stepsTaken = sum < INT32_MAX ? (sum > INT32_MIN ? static_cast<int32_t>(sum) : INT32_MIN)
+                                     : INT32_MAX;
   return true;
 }
 
@@ -61,13 +56,11 @@ void SetMeterStep(ProgressMeter& meter, int32_t step) {
   meter.step = step;
 }
 
-void SetMeterTotal(ProgressMeter& meter, int32_t total) {
-  if (total < meter.span || meter.span <= 0 || meter.step <= 0) {
+void SetMeterTotal(ProgressMeter& meter, uint32_t total) {
+  if (meter.span <= 0 || meter.step <= 0 || total < static_cast<uint32_t>(meter.span)) {
     return;
   }
-  const int64_t product = int64_t{total / meter.span} * meter.step;
-  if (product <= 0 || product > INT32_MAX) {
-    return;
-  }
-  meter.bytesPerStep = static_cast<int32_t>(product);
+  const uint64_t product =
+      uint64_t{total / static_cast<uint32_t>(meter.span)} * static_cast<uint32_t>(meter.step);
+  meter.bytesPerStep = product < UINT32_MAX ? static_cast<uint32_t>(product) : UINT32_MAX;
 }

@@ -9,7 +9,9 @@
 #include "ui/messages.h"
 #include "ui/pump.h"
 
-ProgressState progressState = {nullptr, kFreshProgressMeter};
+// Zero-initialised, so that the program carries no initialised data section for it: the
+// meter takes its start values when the first window opens, before any message can reach it.
+ProgressState progressState = {};
 
 namespace {
 
@@ -23,6 +25,10 @@ constexpr UINT_PTR kCaptionTextBytes = 256;
 void OnInitDialog(HWND window) {
   CenterOnDesktop(window, 0, kOffsetBelowSplashPx);
   LoadCommonControls();
+  if (!progressState.meterStarted) {
+    progressState.meter = kFreshProgressMeter;
+    progressState.meterStarted = true;
+  }
   progressState.progressBar = GetDlgItem(window, IDC_PROGRESS);
   SendMessageA(progressState.progressBar, PBM_SETPOS, 0, 0);
   extractedBytes = 0;
@@ -31,13 +37,14 @@ void OnInitDialog(HWND window) {
 }
 
 void OnTimer(HWND window) {
-  const int32_t fresh = TakeNewBytes(progressState.meter, extractedBytes);
+  const uint32_t fresh = TakeNewBytes(progressState.meter, extractedBytes);
   if (fresh > 0) {
+    // Unsigned 32-bit in lParam; OnAddBytes takes it back as such, also where LPARAM is 32-bit.
     SendMessageA(window, kMsgAddBytes, 0, static_cast<LPARAM>(fresh));
   }
 }
 
-void OnAddBytes(HWND window, int32_t bytes) {
+void OnAddBytes(HWND window, uint32_t bytes) {
   AddPendingBytes(progressState.meter, bytes);
   while (TakePendingStep(progressState.meter)) {
     SendMessageA(window, kMsgStepIt, 0, 0);
@@ -75,7 +82,7 @@ void SendSetStep(HWND window, int32_t step) {
   SendMessageA(window, kMsgSetStep, static_cast<WPARAM>(step), 0);
 }
 
-void SendSetTotal(HWND window, int32_t totalBytes) {
+void SendSetTotal(HWND window, uint32_t totalBytes) {
   SendMessageA(window, kMsgSetTotal, 0, static_cast<LPARAM>(totalBytes));
 }
 
@@ -109,10 +116,12 @@ INT_PTR CALLBACK ProgressDialogProc(HWND window, UINT message, WPARAM wParam, LP
       SetMeterStep(progressState.meter, static_cast<int32_t>(wParam));
       return 1;
     case kMsgAddBytes:
-      OnAddBytes(window, static_cast<int32_t>(lParam));
+      OnAddBytes(window, static_cast<uint32_t>(lParam));
       return 1;
     case kMsgSetTotal:
-      SetMeterTotal(progressState.meter, static_cast<int32_t>(lParam));
+      // Totals of 2 GiB and more arrive as negative 32-bit LPARAMs: the low 32 bits are the
+      // unsigned count.
+      SetMeterTotal(progressState.meter, static_cast<uint32_t>(lParam));
       return 1;
     case kMsgSetText:
       OnSetText(window, reinterpret_cast<const char*>(lParam));

@@ -19,6 +19,7 @@ constexpr UINT kProgressTimerPeriodMs = 100;
 struct ProgressState {
   HWND progressBar;     // the bar control IDC_PROGRESS of the open window
   ProgressMeter meter;  // the numbers; see progress_math.h
+  bool meterStarted;    // meter holds kFreshProgressMeter or later values
 };
 extern ProgressState progressState;
 
@@ -33,7 +34,7 @@ void SendSetStep(HWND window, int32_t step);
 
 // kMsgSetTotal: total bytes of all members; derives the bytes per step from the range and
 // step already set.
-void SendSetTotal(HWND window, int32_t totalBytes);
+void SendSetTotal(HWND window, uint32_t totalBytes);
 
 // Returns 1 for WM_INITDIALOG, WM_TIMER, WM_ACTIVATE and kMsgClose, kMsgStepIt, kMsgSetRange,
 // kMsgSetStep, kMsgAddBytes, kMsgSetTotal, kMsgSetText (even when they change nothing), and 0

@@ -16,6 +16,12 @@ void PumpMessages();
 constexpr uint32_t kPacedPumpIntervalMs = 10;
 void PumpMessagesPaced();
 
+// Sleeps until a message is waiting for the thread (one still queued from before counts) or
+// ms milliseconds have passed; kWaitForever waits for a message alone. Dispatches nothing.
+constexpr uint32_t kWaitForever = 0xFFFFFFFF;
+void WaitForMessages(uint32_t ms);
+
 // Dispatches messages until ms milliseconds have passed, measured as elapsed ticks so that a
-// wrap of the tick count neither ends the wait early nor makes it endless. Spins; never sleeps.
+// wrap of the tick count neither ends the wait early nor makes it endless. Dispatches one
+// message per pass, as PumpMessages, and sleeps between passes while nothing is waiting.
 void WaitPumping(uint32_t ms);

@@ -3,4 +3,5 @@
 
 void PumpMessages() {}
 void PumpMessagesPaced() {}
+void WaitForMessages(uint32_t) {}
 void WaitPumping(uint32_t) {}

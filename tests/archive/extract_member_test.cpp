@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
 
 #include <cstdlib>
 #include <cstring>
@@ -65,12 +69,15 @@ TEST_F(Extraction, StoredMembersArriveWhole_WithTheirTimes_AndTheScriptPathIsRem
   Bytes big(100000);
   for (size_t i = 0; i < big.size(); ++i) big[i] = uint8_t(i * 7 + i / 251);
   Open({Stored("one.txt", {'h', 'i'}), Stored("empty.dat", {}), Stored("big.bin", big)}, 2);
-  extractedBytes = 0;
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(kNoError, Next());
+  // The count of bytes written stops at its maximum instead of wrapping to a small number.
+  extractedBytes = UINT32_MAX - 3;
+  ASSERT_EQ(kNoError, Next());
+  EXPECT_EQ(UINT32_MAX - 1, extractedBytes);
+  for (int i = 0; i < 2; ++i) ASSERT_EQ(kNoError, Next());
   EXPECT_EQ(Bytes({'h', 'i'}), ReadAll(Out("one.txt")));
   EXPECT_EQ(Bytes(), ReadAll(Out("empty.dat")));
   EXPECT_EQ(big, ReadAll(Out("big.bin")));
-  EXPECT_EQ(int32_t(2 + big.size()), extractedBytes);
+  EXPECT_EQ(UINT32_MAX, extractedBytes);
   EXPECT_EQ(Out("empty.dat"), context_.scriptPath);
   EXPECT_EQ(work_.path(), context_.workDir);  // cut back after every name
 
@@ -138,8 +145,15 @@ TEST_F(Extraction, DecoderFailuresMapToTheirCodes) {
 }
 
 TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
-  for (const char* name : {"..\\escaped.txt", "../escaped.txt", "C:\\escaped.txt", "NUL",
-                           "a.txt:stream", "missing-dir\\file.txt"}) {
+  // Folders are made one component at a time; one that is a file or a link stops the member.
+  std::fclose(std::fopen(Out("plain").c_str(), "wb"));
+  std::vector<std::string> names = {"..\\escaped.txt", "../escaped.txt", "C:\\escaped.txt",
+                                    "NUL", "a.txt:stream", "plain\\file.txt", "new\\..\\x"};
+#ifndef _WIN32
+  ASSERT_EQ(0, symlink(archives_.path().c_str(), Out("link").c_str()));
+  names.insert(names.end(), {"link\\escaped.txt", "link/escaped.txt"});
+#endif
+  for (const std::string& name : names) {
     SCOPED_TRACE(name);
     Open({Stored(name, {'e'})});
     EXPECT_EQ(kCannotCreateFile, Next());
@@ -148,6 +162,9 @@ TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
     context_.archiveFile = nullptr;
   }
   EXPECT_TRUE(ReadAll(archives_.path() + "escaped.txt").empty());
+  Open({Stored("made\\deep/er\\f.txt", {'f'})});
+  ASSERT_EQ(kNoError, Next());
+  EXPECT_EQ(Bytes({'f'}), ReadAll(Out("made/deep/er/f.txt")));
 }
 
 TEST_F(Extraction, ANameThatWouldOverflowThePathBufferIsRefused) {
@@ -164,20 +181,30 @@ TEST_F(Extraction, ASecondMemberOfTheSameNameReplacesTheFirst) {
   EXPECT_EQ(Bytes({'2'}), ReadAll(Out("same.txt")));
 }
 
-TEST(StoredCopy, AWriteErrorStopsTheCopyWithResultFive) {
-  ScratchDir dir;
-  const std::string path = dir.Write("in.bin", Bytes(50000, 'i'));
-  FILE* input = std::fopen(path.c_str(), "rb");
-  FILE* readOnly = std::fopen(path.c_str(), "rb");  // writes to it fail with the error set
-  ASSERT_NE(nullptr, input);
-  TransferState state = StartTransfer(input, readOnly, 50000);
-  Bytes buffer(kStoredChunkSize);
-  EXPECT_EQ(5u, CopyStored(ReadMemberData, WriteMemberData, buffer.data(), &state));
-  EXPECT_NE(0u, state.streamError);
-  EXPECT_EQ(kStoredChunkSize, state.bytesRead);  // stopped after the first failed write
-  EXPECT_EQ(5u, CopyStored(ReadMemberData, WriteMemberData, buffer.data(), &state));
-  std::fclose(input);
-  std::fclose(readOnly);
+// A member whose bytes do not all reach the file fails, stored or imploded, also when only the
+// last buffered block is lost: /dev/full takes writes into the stream's buffer and fails them
+// (ENOSPC) once they are flushed; a stream opened for reading fails every write (EBADF).
+TEST_F(Extraction, FailedWritesFailTheMemberAsAFullDiskOrAnAbortedCopy) {
+  TestMember imploded;
+  imploded.name = "aiai.txt";
+  imploded.compressed = 1;
+  imploded.data = kImplodedAiai;
+  imploded.crc = Crc32Of({'A', 'I', 'A', 'I', 'A', 'I', 'A', 'I', 'A', 'I', 'A', 'I', 'A'});
+  const TestMember members[] = {Stored("small", {'h', 'i'}), Stored("big", Bytes(100000, 'b')),
+                                imploded};
+  for (const TestMember& member : members) {
+    for (const bool diskFull : {true, false}) {
+      SCOPED_TRACE(member.name + (diskFull ? " on a full disk" : " to a read-only stream"));
+      Open({member});
+      ASSERT_EQ(kNoError, ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
+      context_.outFile = diskFull ? std::fopen("/dev/full", "wb") : std::fopen(path_.c_str(), "rb");
+      ASSERT_NE(nullptr, context_.outFile);
+      EXPECT_EQ(diskFull ? kNotEnoughDiskSpace : kCopyAborted, TransferMember(context_));
+      std::fclose(context_.outFile);
+      std::fclose(context_.archiveFile);
+      context_.archiveFile = nullptr;
+    }
+  }
 }
 
 }  // namespace

@@ -121,14 +121,6 @@ TEST_F(MemberNameRunTest, AbsoluteNameIsRefused) {
   DeleteFileA(target.c_str());
 }
 
-TEST_F(MemberNameRunTest, NameInADirectoryThatDoesNotExistCannotBeCreated) {
-  RunWithSecondMemberNamed("sub\\a.txt");
-  // The installer creates no folders, so no installer can create this member.
-  ExpectVerify(0x3000B);
-  EXPECT_FALSE(DirectoryExists(WorkDir() + "\\sub")) << "a directory was made";
-  EXPECT_FALSE(DirectoryExists(out_ + "\\sub")) << "zbpack extract made a directory";
-}
-
 }  // namespace
 }  // namespace run
 }  // namespace e2e

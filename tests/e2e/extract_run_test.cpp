@@ -171,6 +171,49 @@ TEST_F(ExtractRunTest, BinaryImplodedMembersWithTheSmallestDictionary) {
   ExpectFilesEqual(out, files);
 }
 
+// A product packed as a folder tree: every file lands in its folder with its bytes and time,
+// the script runs a program from a subfolder, and the removal at the end takes the folders.
+TEST_F(ExtractRunTest, FolderTreeIsCreatedRunFromAndRemoved) {
+  const std::string tree = Dir() + "\\in\\tree";
+  std::vector<std::string> folders = {"", "\\tools"};
+  for (int a = 0; a < 4; ++a) {
+    const std::string top = "\\docs" + std::to_string(a);
+    folders.push_back(top);
+    for (int b = 0; b < 3; ++b) folders.push_back(top + "\\part" + std::to_string(b));
+  }
+  for (const std::string& folder : folders) {
+    ASSERT_TRUE(CreateDirectoryA((tree + folder).c_str(), nullptr)) << tree << folder;
+  }
+  Files files = {
+      {"install.txt", WriteTimedInput("tree\\install.txt",
+                                      CrLfScript({"#ZbE2EHold tools\\setup.exe held"}),
+                                      SampleFileTime(40))},
+      {"tools\\setup.exe", WriteTimedInput("tree\\tools\\setup.exe",
+                                            ReadFileBytes(ScriptToolPath()), SampleFileTime(41))},
+  };
+  for (int i = 0; i < 240; ++i) {
+    const std::string name = "docs" + std::to_string(i % 4) + "\\part" + std::to_string(i % 3) +
+                             "\\file" + std::to_string(i) + ".txt";
+    files.push_back({name, WriteTimedInput("tree\\" + name, TextBytes(50 + 97 * i, 40 + i),
+                                           SampleFileTime(42 + i))});
+  }
+  ASSERT_TRUE(Pack("Zubrex Tree", {"--script", "install.txt"}, {tree}));
+
+  HeldWindow hold("ZbE2EHold");
+  HWND status = StartToStatus();
+  ASSERT_NE(status, nullptr);
+  ASSERT_TRUE(WaitToolTag("held"));
+  ExpectFilesEqual(WorkDir(), files);
+  const std::vector<ToolRun> runs = ReadToolLog(ToolLogPath());
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_TRUE(SamePath(runs[0].module, WorkDir() + "\\tools\\setup.exe")) << runs[0].module;
+  hold.Release();
+  FinishWithOk(status);  // the work directory, its folders included, is gone
+
+  ExpectVerify(0);
+  ExpectFilesEqual(ExpectExtract(0), files);
+}
+
 TEST_F(ExtractRunTest, CrcMismatchStopsAfterTheWholeBadMemberAndTheScriptDoesNotRun) {
   const Files files = {
       {"install.txt", WriteTimedInput("install.txt", CrLfScript({">Never", "setup.exe never"}),

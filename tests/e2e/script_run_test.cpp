@@ -117,6 +117,44 @@ TEST_F(ScriptRunTest, ExitCodesAndWindowClassWaits) {
   FinishWithOk(status);
 }
 
+// The installer's own windows (its hidden main window of class ZubrexSea, its status window
+// of the dialog class #32770) are no windows of the program to wait for. A status line is
+// shown as written: "&" is no mnemonic prefix there.
+TEST_F(ScriptRunTest, OwnWindowsAreNotWaitedForAndAmpersandsShowAsWritten) {
+  ASSERT_TRUE(PackScript(CrLfScript({">Tom & Jerry && Co", "##32770 setup.exe dialogs",
+                                     "#ZubrexSea setup.exe stub", "#ZbE2EHoldAmp setup.exe amp"})));
+  HeldWindow hold("ZbE2EHoldAmp");
+  HWND status = StartToStatus();
+  ASSERT_NE(status, nullptr);
+  ASSERT_TRUE(WaitToolTag("amp"));
+  EXPECT_EQ(robot::ControlText(status, kStatusTextId), "Tom & Jerry && Co");
+  const LONG_PTR style = GetWindowLongPtrA(robot::Control(status, kStatusTextId), GWL_STYLE);
+  EXPECT_NE(style & SS_NOPREFIX, 0) << "the text is drawn with \"&\" as a mnemonic prefix";
+  hold.Release();
+  FinishWithOk(status);
+}
+
+// An unquoted program name with a blank is looked up in the work directory as the platform
+// splits the line ("my.exe", then "my setup.exe"), before the platform's own search, which would
+// find the planted copy beside the installer first.
+TEST_F(ScriptRunTest, UnquotedProgramNameWithABlankRunsFromTheWorkDirectory) {
+  const std::string planted = Dir() + "\\my setup.exe";
+  ASSERT_TRUE(CopyFileA(ScriptToolPath().c_str(), planted.c_str(), FALSE)) << GetLastError();
+  ASSERT_TRUE(Pack("My Product", {"--script", "install.txt"},
+                   {WriteTimedInput("install.txt", CrLfScript({"my setup.exe spaced"}),
+                                    SampleFileTime(44)),
+                    "--as", "my setup.exe", ScriptToolPath()}));
+  HWND status = StartToStatus();
+  ASSERT_NE(status, nullptr);
+  ASSERT_TRUE(WaitToolTag("setup.exe"));  // the tag is the first argument: "setup.exe"
+  const std::vector<ToolRun> runs = ReadToolLog(ToolLogPath());
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(lstrcmpiA(runs[0].module.c_str(), (WorkDir() + "\\my setup.exe").c_str()), 0)
+      << runs[0].module;
+  EXPECT_EQ(runs[0].cmdline, "my setup.exe spaced");
+  FinishWithOk(status);
+}
+
 TEST_F(ScriptRunTest, LineOverTheLengthLimitStopsTheScriptUnrun) {
   std::string edge = "setup.exe edge ";
   edge.append(255 - edge.size(), 'e');

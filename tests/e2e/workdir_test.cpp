@@ -203,6 +203,28 @@ TEST_F(FreeSpaceTest, OneByteMoreThanIsFreeIsRefusedAfterTheSplash) {
   EXPECT_TRUE(entries.empty()) << "first entry: " << (entries.empty() ? "" : entries[0]);
 }
 
+// A closing record that understates the total passes the free-space check; the member that
+// then fills the drive fails as a full disk, not as a damaged archive, and nothing reports
+// success. Imploded, so that its bytes reach the disk only through the decoder's writes.
+TEST_F(FreeSpaceTest, AnImplodedMemberThatFillsTheDriveIsADiskSpaceError) {
+  ASSERT_TRUE(Pack("Space Product",
+                   {"--method", "implode", "--level", "1", "--set", "trailer.totalBytes=1"},
+                   {WriteInput("zeros.bin", std::string(3 << 20, '\0'))}));
+  ASSERT_TRUE(LaunchOnT());
+  HWND question = WaitBox(kQuestionCaption);
+  ASSERT_TRUE(question != nullptr && Press(question, IDYES));
+  std::vector<std::string> seen;
+  HWND error = WaitBox(kErrorCaption, &seen);
+  ASSERT_NE(error, nullptr);
+  ExpectBox(error, kErrorCaption,
+            "Error: Sorry, there does not seem to be enough free disk space. (3000d)\n", {IDOK});
+  for (const std::string& caption : seen) EXPECT_NE(caption, kStatusCaption);
+  ASSERT_TRUE(Press(error, IDOK));
+  std::vector<std::string> after;
+  EXPECT_EQ(WaitEnd(error, &after), 0u);
+  EXPECT_TRUE(after.empty()) << "a window appeared after the error box";
+}
+
 TEST_F(FreeSpaceTest, ExactlyTheFreeByteCountPasses) {
   uint64_t free = 0;
   ASSERT_TRUE(DriveBytes(&free, nullptr));

@@ -78,7 +78,8 @@ int FindCode(uint32_t v, const uint8_t* lengths, const uint16_t* codes16, const 
 TEST(ExplodeCodes, LookupTablesResolveEveryBitSequence) {
   namespace c = zb_explode_codes;
   namespace t = zb_explode_tables;
-  const t::DecodeTables& d = t::kDecodeTables;
+  t::ExplodeTablesInit();
+  const t::DecodeTables& d = t::decodeTables;
   for (uint32_t v = 0; v < (1u << 16); ++v) {
     uint32_t bits = 0;
     // Length: code plus extra bits.
@@ -108,7 +109,7 @@ TEST(ExplodeCodes, LookupTablesResolveEveryBitSequence) {
     ASSERT_EQ(a & 0xFF, static_cast<uint32_t>(s)) << v;
     ASSERT_EQ(used + ((a >> t::kAsciiBitsShift) & 0xF), bits) << v;
     // ASCII literal, one lookup of the longest code's width; the count includes the flag bit.
-    const uint32_t direct = t::kAsciiDirect.entry[v & ((1u << t::kAsciiDirectBits) - 1)];
+    const uint32_t direct = t::asciiDirect.entry[v & ((1u << t::kAsciiDirectBits) - 1)];
     ASSERT_EQ(direct >> t::kAsciiDirectByteShift, static_cast<uint32_t>(s)) << v;
     ASSERT_EQ(direct & 0xFF, bits + 1) << v;
   }

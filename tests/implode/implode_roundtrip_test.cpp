@@ -1,6 +1,7 @@
 // Streams written by the encoder, read back by the real decoder (Explode): every literal mode,
 // dictionary size and level, sizes around the decoder's 2048-byte reads and 4096-byte output
-// blocks and the encoder's own 64 KiB regions, long runs, and a trickling read callback.
+// blocks and the encoder's own 64 KiB regions, long runs, a trickling read callback, and the
+// same stream whatever the number of threads.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -177,6 +178,44 @@ TEST(ImplodeRoundTrip, MegabytesFedInSmallPiecesRoundTrip) {
     delete encoder;
     ExpectRoundTrip(input, stream);
     EXPECT_TRUE(stream == Encode(input, settings.mode, settings.dictBits, level));
+  }
+}
+
+// Levels 8 and 9 parse every region alone, so any number of threads gives the same stream:
+// prefixes of a mixed input that end around the first two region boundaries, the empty one,
+// and ten regions (every job slot of two and three threads reused), fed in odd pieces.
+TEST(ImplodeRoundTrip, ThreadCountDoesNotChangeTheStream) {
+  std::vector<uint8_t> input = TextLike(300000, 21);
+  const std::vector<uint8_t> binary = StructuredBinary(300000, 22);
+  input.insert(input.end(), binary.begin(), binary.end());
+  const auto encode = [&input](size_t size, uint8_t level, uint32_t threads) {
+    ImplodeEncoder* encoder = new ImplodeEncoder;
+    std::vector<uint8_t> stream;
+    ImplodeSettings settings;
+    settings.level = level;
+    settings.threads = threads;
+    EXPECT_TRUE(ImplodeInit(*encoder, settings,
+                            [](const uint8_t* data, uint32_t n, void* user) {
+                              auto* out = static_cast<std::vector<uint8_t>*>(user);
+                              out->insert(out->end(), data, data + n);
+                              return true;
+                            },
+                            &stream));
+    for (size_t at = 0; at < size; at += 7001) {
+      EXPECT_TRUE(ImplodeFeed(*encoder, input.data() + at, size - at < 7001 ? size - at : 7001));
+    }
+    EXPECT_TRUE(ImplodeFinish(*encoder));
+    delete encoder;
+    return stream;
+  };
+  for (const size_t size : {size_t{0}, size_t{66061}, size_t{66062}, size_t{66063},
+                            size_t{127502}, size_t{127503}, input.size()}) {
+    for (uint8_t level : {uint8_t{8}, uint8_t{9}}) {
+      SCOPED_TRACE("size " + std::to_string(size) + " level " + std::to_string(level));
+      const std::vector<uint8_t> alone = encode(size, level, 1);
+      ExpectRoundTrip(std::vector<uint8_t>(input.begin(), input.begin() + size), alone);
+      for (uint32_t threads : {2u, 3u, 8u}) EXPECT_TRUE(encode(size, level, threads) == alone);
+    }
   }
 }
 

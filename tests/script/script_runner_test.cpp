@@ -268,42 +268,6 @@ TEST_F(RunScriptTest, MissingProgramStopsTheScript) {
   EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_NORMAL);
 }
 
-TEST_F(RunScriptTest, WorkDirProgramWinsOverTheRunnersFolder) {
-  // A stranger's setup.exe beside the running program, where the platform looks first.
-  const std::string decoy = testDir + "setup.exe";
-  ASSERT_TRUE(CopyFileA((testDir + kToolName).c_str(), decoy.c_str(), FALSE));
-
-  // Left to the platform's search, the decoy would run: the case is a real one.
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  char control[] = "setup.exe control";
-  ASSERT_TRUE(CreateProcessA(nullptr, control, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                             nullptr, workDir.c_str(), &startup, &process));
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-
-  const char* commands[] = {"setup.exe plain", "setup bare", "\"setup.exe\" quoted  two  blanks",
-                            "  setup.exe indented"};
-  std::string script;
-  for (const char* command : commands) script += std::string(command) + "\n";
-  const ResultCode result = Run(script);
-  const std::vector<ToolRun> runs = ToolRuns();
-  EXPECT_TRUE(DeleteWithRetry(decoy));
-
-  ASSERT_EQ(result, kNoError);
-  ASSERT_EQ(runs.size(), 1u + 4u);
-  EXPECT_TRUE(SameText(runs[0].module, decoy)) << runs[0].module;
-  // (The indented command's own argv starts with an empty name, as the C runtime splits it,
-  // so its tag differs; its file and command line are what count.)
-  for (size_t i = 0; i < 4; ++i) {
-    EXPECT_TRUE(SameText(runs[1 + i].module, workDir + "setup.exe")) << runs[1 + i].module;
-    EXPECT_EQ(runs[1 + i].cmdline, commands[i]) << "the command line is passed on unchanged";
-  }
-}
-
 TEST_F(RunScriptTest, WindowClassThatNeverExistsIsWaitedForAboutASecond) {
   const DWORD start = GetTickCount();
   ASSERT_EQ(Run("#ZbScriptNoSuchClass setup.exe named\n# setup.exe unnamed\n>after\n"),

@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
 
 // A meter configured the way the extraction does it: range (1, members + 1), step 1, total.
-ProgressMeter ConfiguredMeter(uint32_t members, int32_t totalBytes) {
+ProgressMeter ConfiguredMeter(uint32_t members, uint32_t totalBytes) {
   ProgressMeter meter = kFreshProgressMeter;
   SetMeterRange(meter, UnpackRange(PackRange(1, members + 1)));
   SetMeterStep(meter, 1);
@@ -17,7 +18,7 @@ ProgressMeter ConfiguredMeter(uint32_t members, int32_t totalBytes) {
 }
 
 // Feeds one kMsgAddBytes and counts the kMsgStepIt it produces.
-int StepsFor(ProgressMeter& meter, int32_t bytes) {
+int StepsFor(ProgressMeter& meter, uint32_t bytes) {
   AddPendingBytes(meter, bytes);
   int steps = 0;
   while (TakePendingStep(meter)) {
@@ -85,9 +86,50 @@ TEST(BytesPerStep, UnusableSpanOrStepKeepsTheValueInsteadOfDividingByZero) {
   SetMeterTotal(meter, 1000);
   EXPECT_EQ(meter.bytesPerStep, 7);
 
-  SetMeterStep(meter, INT32_MAX);  // (1000 / 10) * step does not fit
+  SetMeterStep(meter, INT32_MAX);  // (1000 / 10) * step does not fit: cut to the maximum
   SetMeterTotal(meter, 1000);
-  EXPECT_EQ(meter.bytesPerStep, 7);
+  EXPECT_EQ(meter.bytesPerStep, UINT32_MAX);
+}
+
+// Totals around and above 2^31, and a damaged total below the member count: written bytes
+// move the bar by bytes, and no tick sends more messages than the bar can take steps.
+TEST(BytesPerStep, AnyTotalMovesTheBarByBytesWithBoundedMessagesPerTick) {
+  struct Case {
+    uint32_t members;
+    uint32_t total;
+    uint32_t written;  // bytes the members really have
+    uint32_t bytesPerStep;
+    int stepsAtHalf;  // bar steps once half of written has been sampled
+    int stepsAtEnd;
+  };
+  const Case cases[] = {
+      {4, 0x7FFFFFFFu, 0x7FFFFFFFu, 0x1FFFFFFFu, 2, 4},
+      {4, 0x80000000u, 0x80000000u, 0x20000000u, 2, 4},
+      {4, 0xFFFFFFFFu, 0xFFFFFFFFu, 0x3FFFFFFFu, 2, 4},
+      {1, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0, 1},
+      {5, 3, 0xFFFFFFFFu, 1, 6, 6},  // one byte per step until the bar is full
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.total);
+    ProgressMeter meter = ConfiguredMeter(c.members, c.total);
+    EXPECT_EQ(meter.bytesPerStep, c.bytesPerStep);
+    StartSampling(meter);
+    int barSteps = 0;
+    int mostMessages = 0;
+    const uint32_t perTick = c.written / 64 + 1;
+    for (uint64_t sampled = perTick; sampled < uint64_t{c.written} + perTick; sampled += perTick) {
+      const uint32_t extracted = sampled < c.written ? uint32_t(sampled) : c.written;
+      AddPendingBytes(meter, TakeNewBytes(meter, extracted));
+      int messages = 0;
+      for (; TakePendingStep(meter); ++messages) barSteps += TakeStep(meter) ? 1 : 0;
+      mostMessages = std::max(mostMessages, messages);
+      if (extracted - perTick < c.written / 2 && extracted >= c.written / 2) {
+        EXPECT_EQ(barSteps, c.stepsAtHalf);
+      }
+    }
+    EXPECT_EQ(barSteps, c.stepsAtEnd);
+    EXPECT_LE(mostMessages, int(c.members) + 1);
+  }
 }
 
 TEST(TimerTick, HandsOnOnlyTheBytesWrittenSinceTheLastReport) {
@@ -100,17 +142,10 @@ TEST(TimerTick, HandsOnOnlyTheBytesWrittenSinceTheLastReport) {
   EXPECT_EQ(meter.sampledBytes, 1250);
   EXPECT_EQ(meter.reportedBytes, 1250);
 
-  // A counter that went backwards (or wrapped past 2^31) reports nothing.
-  EXPECT_EQ(TakeNewBytes(meter, -5), 0);
-  EXPECT_EQ(meter.sampledBytes, -5);
+  // A counter that went backwards (the window was opened again) reports nothing.
+  EXPECT_EQ(TakeNewBytes(meter, 5), 0);
+  EXPECT_EQ(meter.sampledBytes, 5);
   EXPECT_EQ(meter.reportedBytes, 1250);
-}
-
-TEST(TimerTick, OpeningTheWindowForgetsEarlierSamples) {
-  ProgressMeter meter = kFreshProgressMeter;
-  TakeNewBytes(meter, 900);
-  StartSampling(meter);
-  EXPECT_EQ(TakeNewBytes(meter, 300), 300);
 }
 
 TEST(AddBytes, MakesOneStepPerWholeBytesPerStepAndKeepsTheRest) {
@@ -122,16 +157,12 @@ TEST(AddBytes, MakesOneStepPerWholeBytesPerStepAndKeepsTheRest) {
   EXPECT_EQ(meter.pendingBytes, 50);
 }
 
-TEST(AddBytes, FreshMeterMakesEveryByteAStep) {
-  ProgressMeter meter = ConfiguredMeter(10, 5);
-  EXPECT_EQ(StepsFor(meter, 3), 3);
-}
-
-TEST(AddBytes, NeverLoopsWhileBytesPerStepIsNotPositive) {
+TEST(AddBytes, NeverLoopsWhileBytesPerStepOrStepIsNotPositive) {
   ProgressMeter meter = kFreshProgressMeter;
   meter.bytesPerStep = 0;
   EXPECT_EQ(StepsFor(meter, 1000), 0);
-  meter.bytesPerStep = -3;
+  meter.bytesPerStep = 1;
+  meter.step = -3;
   EXPECT_EQ(StepsFor(meter, 1000), 0);
 }
 

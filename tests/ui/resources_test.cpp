@@ -170,7 +170,7 @@ void CheckDialog(const DialogSpec& spec) {
 }
 
 constexpr uint32_t kPicture = WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE | SS_SUNKEN;
-constexpr uint32_t kLine = WS_CHILD | WS_VISIBLE | WS_GROUP;
+constexpr uint32_t kLine = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_NOPREFIX;  // "&" shown as is
 
 TEST(DialogTemplates, SplashIsAPlainCaptionlessPopup) {
   static const ControlSpec controls[] = {

@@ -70,9 +70,6 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
       {{"--set", "member.1.name=..\\evil.txt"}, 0,
        "member 1 (..\\evil.txt): name has a part of dots and blanks only (such as ..) "
        "(kCannotCreateFile, 0x3000b)"},
-      {{"--set", "member.1.name=sub\\a.txt"}, 0,
-       "member 1 (sub\\a.txt): name has a directory part (the installer creates no folders) "
-       "(kCannotCreateFile, 0x3000b)"},
       {{"--set", "member.1.name=" + std::string(161, 'n')}, 0,
        "member 1 (" + std::string(161, 'n') + "): name is longer than 160 bytes (too long below "
        "a typical temporary folder) (kCannotCreateFile, 0x3000b)"},
@@ -139,12 +136,17 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
     return console;
   }());
   ASSERT_EQ(PackBoth({}, "installer.exe").exitCode, 0);
+  const std::string tree = scratch_.Path("tree");
+  ASSERT_EQ(0, mkdir(tree.c_str(), 0777));
+  WriteFileText(tree + "/z.txt", "z");
+  ASSERT_EQ(0, symlink(scratch_.root().c_str(), (tree + "/up").c_str()));
+  WriteFileText(scratch_.Path("list"), tree + "\n");
   const std::string name161(161, 'n');
   const PackRefusal cases[] = {
       {{"--as", "CON.txt", a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
       {{"--as", "c:evil", a}, a, "member name 'c:evil' contains ':' (a drive or a data stream)"},
       {{"--as", "..\\x.txt", a}, a, "member name '..\\x.txt' has a part of dots and blanks only (such as ..)"},
-      {{"--as", "sub\\x.txt", a}, a, "member name 'sub\\x.txt' has a directory part (the installer creates no folders)"},
+      {{a, "--as", "a.txt/x", b}, b, "member name 'a.txt/x' needs a file and a folder of one name, with member 1 'a.txt'"},
       {{"--as", "what?", a}, a, "member name 'what?' contains one of * ? \" < > |"},
       {{"--as", "\x1b[2J", a}, a, "member name '\\x1b[2J' contains a control character"},
       {{"--as", name161, a}, a, "member name '" + name161 + "' is longer than 160 bytes (too long below a typical temporary folder)"},
@@ -156,6 +158,9 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
        "not usable as --stub: already an installer (an archive follows the stub)"},
       {{"--codepage=437", "--as", "\u20acuro.txt", a}, a,
        "member name '\u20acuro.txt': '\u20ac' (U+20AC) is not in code page 437"},
+      {{tree}, tree + "/up", "is a link to a folder (not followed; name its target to pack it)"},
+      {{"--files-from=" + scratch_.Path("list")}, tree + "/up",
+       "is a link to a folder (not followed; name its target to pack it)"},
       {{"--as", "empty", scratch_.Path("missing")}, scratch_.Path("missing"), "cannot open: No such file or directory"},
   };
   for (const PackRefusal& c : cases) {
@@ -278,6 +283,8 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
       PackArgs({"--set", "member.2.crc=1", scratch_.Path("a.txt")}),
       PackArgs({"--dict", "8192", scratch_.Path("a.txt")}),
       PackArgs({"--method", "zip", scratch_.Path("a.txt")}),
+      PackArgs({"--threads=65", scratch_.Path("a.txt")}),
+      {"implode", "--threads", "65", scratch_.Path("a.txt"), scratch_.Path("b.imp")},
       PackArgs({"--ascii=1", scratch_.Path("a.txt")}),
       PackArgs({scratch_.Path("a.txt"), "--level"}),
       PackArgs({"--as", "a.txt"}),

@@ -2,6 +2,8 @@
 // FILETIMEs, code page conversion, the command line, and the number and field parsing of --set.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
 #include "zbpack/pack_options.h"
@@ -93,20 +95,25 @@ TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {
 
   const char* argv[] = {"pack", "--output=o.exe", "--stub", "s.exe", "--product=A=B",
                         "--as=sub\\x.txt", "/tmp/x=y.txt", "/tmp/setup.txt", "--script",
-                        "setup.txt", "--level=3", "--", "--ascii", "-"};
+                        "setup.txt", "--level=3", "--threads", "64", "--as", "d", "/tmp/d",
+                        "@l1", "--files-from=l2", "--", "--ascii", "-", "@x"};
   PackOptions options;
-  ASSERT_EQ(ParsePackOptions(14, const_cast<char**>(argv), false, &options), "");
+  ASSERT_EQ(ParsePackOptions(22, const_cast<char**>(argv), false, &options), "");
   EXPECT_EQ(options.outputPath, "o.exe");
   EXPECT_EQ(options.productName, "A=B");
   EXPECT_EQ(options.implode.level, 3);
+  EXPECT_EQ(options.implode.threads, 64u);
   EXPECT_FALSE(options.implode.asciiLiterals);
-  const std::pair<std::string, std::string> expected[] = {
-      {"sub\\x.txt", "/tmp/x=y.txt"}, {"setup.txt", "/tmp/setup.txt"}, {"--ascii", "--ascii"},
-      {"-", "-"}};
-  ASSERT_EQ(options.members.size(), 4u);
-  for (size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(options.members[i].name, expected[i].first);
-    EXPECT_EQ(options.members[i].path, expected[i].second);
+  using Kind = MemberSourceKind;
+  const std::tuple<std::string, std::string, Kind> expected[] = {
+      {"sub\\x.txt", "/tmp/x=y.txt", Kind::kNamedPath}, {"setup.txt", "/tmp/setup.txt", Kind::kPath},
+      {"d", "/tmp/d", Kind::kNamedPath}, {"", "l1", Kind::kListFile}, {"", "l2", Kind::kListFile},
+      {"--ascii", "--ascii", Kind::kPath}, {"-", "-", Kind::kPath}, {"@x", "@x", Kind::kPath}};
+  ASSERT_EQ(options.members.size(), 8u);
+  for (size_t i = 0; i < 8; ++i) {
+    EXPECT_EQ(options.members[i].name, std::get<0>(expected[i]));
+    EXPECT_EQ(options.members[i].path, std::get<1>(expected[i]));
+    EXPECT_EQ(options.members[i].kind, std::get<2>(expected[i]));
   }
   EXPECT_EQ(ScriptIndexOf(options), 2u);
 }

@@ -7,12 +7,17 @@
 // which refuse streams shorter than 5 bytes still accept it (bytes behind the end symbol are
 // ignored by every decoder).
 //
-// Memory: the ImplodeEncoder record holds everything (about 1.5 MB) and allocates nothing; put
-// it on the heap. The output depends only on the input bytes and the settings, not on how the
-// input is split into ImplodeFeed calls.
+// Memory: the ImplodeEncoder record holds everything (about 1.5 MB); put it on the heap. With
+// one thread it allocates nothing. With more (ImplodeSettings::threads, levels 8 and 9), the
+// first region handed off starts the worker threads, each with about 2.2 MB of its own; they
+// stop at ImplodeFinish, at the next ImplodeInit or when the record is destroyed. The write
+// callback is only ever called from the caller's thread. The output depends only on the input
+// bytes and the settings other than threads, not on how the input is split into ImplodeFeed
+// calls.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "implode/implode_bit_writer.h"
 #include "implode/implode_coding.h"
@@ -23,7 +28,12 @@ struct ImplodeSettings {
   uint8_t mode = 0;       // 0 binary literals, 1 ASCII literals
   uint8_t dictBits = 6;   // 4, 5 or 6: dictionary of 1024, 2048 or 4096 bytes
   uint8_t level = kImplodeBestLevel;  // 1..9, see implode_levels.h
+  // Threads that parse regions at the levels that parse each region alone (8 and 9): 1 parses
+  // in the caller's thread and starts none, 0 means one per core; at most kImplodeMaxThreads.
+  uint32_t threads = 1;
 };
+
+constexpr uint32_t kImplodeMaxThreads = 64;
 
 struct ImplodeStats {
   uint64_t inputBytes = 0;
@@ -41,8 +51,16 @@ constexpr uint32_t kImplodeLookahead = 518 + 8;
 constexpr uint32_t kImplodeBufferSize = kImplodeRegion + kImplodeLookahead;
 constexpr uint32_t kImplodeMaxMatches = 520;  // improving matches of one position (3..518)
 
+// The worker threads of one encoder (implode_workers.cpp); the deleter stops and joins them.
+struct ImplodeWorkers;
+struct ImplodeWorkersDeleter {
+  void operator()(ImplodeWorkers* workers) const;
+};
+
 struct ImplodeEncoder {
   ImplodeSettings settings;
+  uint32_t threads = 1;  // settings.threads resolved; 1 once starting workers has failed
+  std::unique_ptr<ImplodeWorkers, ImplodeWorkersDeleter> workers;  // none until needed
   ImplodeLevel level;
   ImplodeCoding coding;
   ImplodeBitWriter writer;

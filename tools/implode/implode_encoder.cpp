@@ -1,9 +1,11 @@
 #include <cstring>
+#include <thread>
 
 #include "implode/implode.h"
 #include "implode/implode_codes.h"
 #include "implode/implode_parse.h"
 #include "implode/implode_symbols.h"
+#include "implode/implode_workers.h"
 
 // The shortest stream decoders accept; see implode.h.
 static constexpr uint64_t kMinimumStreamBytes = 5;
@@ -11,11 +13,18 @@ static constexpr uint64_t kMinimumStreamBytes = 5;
 bool ImplodeInit(ImplodeEncoder& e, const ImplodeSettings& settings, ImplodeWriteFn writeFn,
                  void* userData) {
   e.started = false;
+  e.workers.reset();
   if (settings.mode != implode::kModeBinary && settings.mode != implode::kModeAscii) return false;
   if (settings.dictBits < 4 || settings.dictBits > 6) return false;
   if (settings.level < kImplodeMinLevel || settings.level > kImplodeMaxLevel) return false;
+  if (settings.threads > kImplodeMaxThreads) return false;
   if (writeFn == nullptr) return false;
   e.settings = settings;
+  e.threads = settings.threads;
+  if (e.threads == 0) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    e.threads = cores == 0 ? 1 : cores < kImplodeMaxThreads ? cores : kImplodeMaxThreads;
+  }
   e.level = GetImplodeLevel(settings.level);
   InitImplodeCoding(e.coding, settings.mode, settings.dictBits);
   ResetBitWriter(e.writer, writeFn, userData);
@@ -33,12 +42,20 @@ bool ImplodeInit(ImplodeEncoder& e, const ImplodeSettings& settings, ImplodeWrit
   return true;
 }
 
-// Codes buffer bytes [parseStart, end) with the level's parser.
-static void CodeRegion(ImplodeEncoder& e, uint32_t end) {
+// Codes buffer bytes [parseStart, end) with the level's parser. A region parsed alone goes to
+// the workers when there are threads to use, except the last one of a stream that started no
+// worker: a stream of one region starts none.
+static void CodeRegion(ImplodeEncoder& e, uint32_t end, bool last) {
   switch (e.level.parser) {
     case ImplodeParser::kGreedy: ParseGreedy(e, e.parseStart, end); break;
     case ImplodeParser::kFast: ParseFast(e, e.parseStart, end); break;
-    case ImplodeParser::kOptimal: ParseOptimal(e, e.parseStart, end); break;
+    case ImplodeParser::kOptimal:
+      if (e.level.regionsAlone) {
+        if (e.threads > 1 && (e.workers || !last) && HandOffRegion(e, e.parseStart, end)) break;
+        PrimeRegion(e, e.parseStart);
+      }
+      ParseOptimal(e, e.parseStart, end);
+      break;
   }
   e.parseStart = end;
 }
@@ -57,7 +74,7 @@ bool ImplodeFeed(ImplodeEncoder& e, const uint8_t* data, size_t size) {
       // The region ends kImplodeLookahead bytes before the buffer's end so that its last
       // positions hash real bytes; then the window before the region's end becomes the
       // history at the buffer's start.
-      CodeRegion(e, kImplodeRegion);
+      CodeRegion(e, kImplodeRegion, false);
       const uint32_t drop = kImplodeRegion - kImplodeWindow;
       std::memmove(e.buffer, e.buffer + drop, e.fill - drop);
       e.fill -= drop;
@@ -72,7 +89,8 @@ bool ImplodeFinish(ImplodeEncoder& e) {
   if (!e.started || e.finished) return false;
   // Bytes behind the data must not look like data to the hash of the last positions.
   std::memset(e.buffer + e.fill, 0, sizeof e.buffer - e.fill);
-  CodeRegion(e, e.fill);
+  CodeRegion(e, e.fill, true);
+  FinishRegions(e);
   WriteEndSymbol(e.writer);
   e.stats.symbolBits += kEndSymbolBits;
   FinishBitWriter(e.writer, kMinimumStreamBytes);

@@ -11,7 +11,8 @@
 //         in the window: 9 gives the smallest stream the format allows, up to the 64 KiB
 //         region boundaries (matches do not cross them) and matches of the full 518 bytes,
 //         which are taken as found (together about 0.006% of the output on text). 8 visits
-//         at most 48 nodes per search and is within a few bytes of 9
+//         at most 48 nodes per search and is within a few bytes of 9. Both parse every
+//         region alone, so ImplodeSettings::threads can spread the regions over threads
 #pragma once
 #include <cstdint>
 
@@ -22,6 +23,9 @@ struct ImplodeLevel {
   uint32_t maxChain;    // 3-byte chain candidates (tree: nodes) examined per position; fast: unused
   uint32_t niceLength;  // a match this long ends the search (and, optimal: is taken at once)
   bool tree;            // optimal parse: search the binary trees instead of the hash chain
+  // Each region is parsed from an empty match finder primed with its own history only, so
+  // that regions can be parsed apart (in worker threads) with the same result.
+  bool regionsAlone;
 };
 
 constexpr uint32_t kImplodeMinLevel = 1;

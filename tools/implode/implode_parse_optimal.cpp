@@ -23,10 +23,34 @@ inline void Relax(ImplodeEncoder& e, uint32_t to, uint64_t bits, uint32_t step) 
 
 }  // namespace
 
+void PrimeRegion(ImplodeEncoder& e, uint32_t begin) {
+  ResetMatchFinder(e.finder);
+  ImplodeSearchLimits limits;
+  limits.maxChain = e.level.maxChain;
+  limits.niceLength = e.level.niceLength;
+  limits.maxLength = 0;
+  limits.maxDistance2 = 0;
+  for (uint32_t i = 0; i < begin; ++i) {
+    limits.scanLength = Min(implode::kMaxRepetition, e.fill - i);
+    limits.maxDistance = Min(e.coding.maxDistance, i);
+    uint32_t unused;
+    if (e.level.tree) {
+      FindMatchesInTree(e.finder, e.buffer + i, e.bufferPos + i, limits, e.matches, &unused);
+    } else {
+      InsertPosition(e.finder, e.buffer + i, e.bufferPos + i);
+    }
+  }
+}
+
 void ParseOptimal(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
+  FindOptimalPath(e, begin, end);
+  WritePath(e, begin, end);
+}
+
+void FindOptimalPath(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   const uint32_t n = end - begin;
+  e.node[0] = 0;  // an empty region's path: no step, no bits
   if (n == 0) return;
-  e.node[0] = 0;
   for (uint32_t j = 1; j <= n; ++j) e.node[j] = kUnreached;
 
   ImplodeSearchLimits limits;
@@ -82,17 +106,24 @@ void ParseOptimal(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
       skipUntil = i + e.matches[count - 1].length;
     }
   }
+}
 
-  WritePath(e, begin, end);
+uint32_t TracePath(const uint64_t* node, uint32_t n, uint32_t* path) {
+  uint32_t steps = 0;
+  for (uint32_t j = n; j > 0; j -= static_cast<uint32_t>(node[j]) >> 16) {
+    path[steps++] = static_cast<uint32_t>(node[j]);
+  }
+  return steps;
 }
 
 void WritePath(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
-  const uint32_t n = end - begin;
-  uint32_t steps = 0;
-  for (uint32_t j = n; j > 0; j -= static_cast<uint32_t>(e.node[j]) >> 16) {
-    e.path[steps++] = static_cast<uint32_t>(e.node[j]);
-  }
-  e.stats.symbolBits += e.node[n] >> 32;
+  const uint32_t steps = TracePath(e.node, end - begin, e.path);
+  EmitPath(e, e.buffer + begin, e.path, steps, e.node[end - begin] >> 32);
+}
+
+void EmitPath(ImplodeEncoder& e, const uint8_t* bytes, const uint32_t* path, uint32_t steps,
+              uint64_t pricedBits) {
+  e.stats.symbolBits += pricedBits;
   e.stats.repetitions += steps;
   // The writer's state lives in locals while the symbols go out: its fields sit beside the
   // output bytes, so a store of those would otherwise force every field back to memory.
@@ -101,10 +132,10 @@ void WritePath(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   uint64_t pending = w.pending;
   uint32_t pendingCount = w.pendingCount;
   uint32_t outLength = w.outLength;
-  const uint8_t* p = e.buffer + begin;
+  const uint8_t* p = bytes;
   uint64_t literals = 0;
   while (steps > 0) {
-    const uint32_t step = e.path[--steps];
+    const uint32_t step = path[--steps];
     const uint32_t length = step >> 16;
     // Literal or repetition without a branch: the tables code length 1 at distance 0 as
     // nothing, and a literal's fields are masked out behind a repetition.

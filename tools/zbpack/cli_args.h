@@ -14,6 +14,8 @@ class ArgReader {
   bool Next();
   const std::string& option() const { return option_; }
   const std::string& operand() const { return operand_; }
+  // True once "--" has been read: operands after it are plain paths, whatever they begin with.
+  bool optionsEnded() const { return optionsEnded_; }
 
   // The current option's value: its "=value" part, else the next argument (taken even if it
   // begins with '-'). False with error() set when there is none. Called twice, the second

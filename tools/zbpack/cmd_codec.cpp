@@ -112,7 +112,7 @@ int ParseImplodeArguments(int argc, char** argv, ImplodeArguments* args) {
     if (option == "--binary" || option == "--ascii") {
       if (!reader.Flag()) return ReportUsage("implode", reader.error());
       args->settings.mode = option == "--ascii" ? 1 : 0;
-    } else if (option == "--dict" || option == "--level") {
+    } else if (option == "--dict" || option == "--level" || option == "--threads") {
       std::string text;
       if (!reader.Value(&text)) return ReportUsage("implode", reader.error());
       const char* value = text.c_str();
@@ -124,6 +124,13 @@ int ParseImplodeArguments(int argc, char** argv, ImplodeArguments* args) {
           return ReportUsage("implode", "--dict must be 1024, 2048 or 4096, not '" + text + "'");
         }
         args->settings.dictBits = number == 1024 ? 4 : number == 2048 ? 5 : 6;
+      } else if (option == "--threads") {
+        if (!numeric || number > kImplodeMaxThreads) {
+          return ReportUsage("implode", "--threads must be 0 (all cores) to " +
+                                            std::to_string(kImplodeMaxThreads) + ", not '" +
+                                            text + "'");
+        }
+        args->settings.threads = static_cast<uint32_t>(number);
       } else {
         if (!numeric || number < kImplodeMinLevel || number > kImplodeMaxLevel) {
           return ReportUsage("implode", "--level must be 1 to 9, not '" + text + "'");
@@ -181,6 +188,7 @@ const char* DescribeExplodeResult(uint32_t result) {
 
 int RunImplodeCommand(int argc, char** argv) {
   ImplodeArguments args;
+  args.settings.threads = 0;  // all cores unless --threads says otherwise
   if (const int usage = ParseImplodeArguments(argc, argv, &args)) return usage;
 
   Stream in;

@@ -81,8 +81,11 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
 #else
   const std::string shown = CodePageToUtf8(name, options.codePage);
 #endif
-  target += shown;
   std::string reason;
+  if (!MakeMemberFolders(options.directory, shown, &reason)) {
+    return label + ": cannot create its folder " + reason + " " + DescribeResult(kCannotCreateFile);
+  }
+  for (const char c : shown) target.push_back(c == '\\' || c == '/' ? kPathSeparator : c);
   context.outFile = CreateNewHostFile(target, options.force, archiveId, &reason);
   if (context.outFile == nullptr) {
     return label + ": cannot create " + Printable(target) + ": " + reason + " " +

@@ -17,6 +17,7 @@
 #include "zbpack/host_files.h"
 #include "zbpack/member_builder.h"
 #include "zbpack/member_rules.h"
+#include "zbpack/member_tree.h"
 #include "zbpack/output_file.h"
 #include "zbpack/pack_options.h"
 #include "zbpack/progress.h"
@@ -97,6 +98,7 @@ int ConvertTexts(PackOptions& options) {
 // compares names. Returns false after reporting the first refusal.
 bool CheckMemberNames(const PackOptions& options) {
   std::map<std::string, size_t> seen;  // folded name -> index into options.members
+  std::map<std::string, size_t> folders;  // folded folder of a member -> its index
   for (size_t i = 0; i < options.members.size(); ++i) {
     const MemberSource& member = options.members[i];
     const std::string shown = "member name '" + Printable(member.name) + "' ";
@@ -105,7 +107,23 @@ bool CheckMemberNames(const PackOptions& options) {
       ReportFailure(member.path, shown + problem);
       return false;
     }
-    const auto inserted = seen.emplace(WindowsFoldedName(member.storedName), i);
+    // A file and a folder of one name cannot both be made.
+    const std::string& stored = member.storedName;
+    const std::string folded = WindowsFoldedName(stored);
+    size_t clash = folders.count(folded) != 0 ? folders[folded] : options.members.size();
+    for (size_t end = stored.find_first_of("\\/"); end != std::string::npos;
+         end = stored.find_first_of("\\/", end + 1)) {
+      const std::string folder = WindowsFoldedName(stored.substr(0, end));
+      if (seen.count(folder) != 0) clash = seen[folder];
+      folders.emplace(folder, i);
+    }
+    if (clash < options.members.size()) {
+      ReportFailure(member.path, shown + "needs a file and a folder of one name, with member " +
+                                     std::to_string(clash + 1) + " '" +
+                                     Printable(options.members[clash].name) + "'");
+      return false;
+    }
+    const auto inserted = seen.emplace(folded, i);
     if (!inserted.second) {
       const MemberSource& first = options.members[inserted.first->second];
       ReportFailure(member.path, shown + "names the same file on Windows as member " +
@@ -248,7 +266,7 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
 
 int RunPack(int argc, char** argv, bool fixture) {
   PackOptions options;
-  const std::string problem = ParsePackOptions(argc, argv, fixture, &options);
+  std::string problem = ParsePackOptions(argc, argv, fixture, &options);
   if (!problem.empty()) return ReportUsage(argv[0], problem);
   // Reproducible builds: the same inputs give the same installer, whenever the files were
   // last touched after the release's own time.
@@ -261,6 +279,10 @@ int RunPack(int argc, char** argv, bool fixture) {
     }
     options.latestTime = latest;
   }
+  std::string what;
+  if (!ExpandMemberTree(&options.members, &what, &problem)) return ReportFailure(what, problem);
+  problem = CheckPackMembers(options);
+  if (!problem.empty()) return ReportUsage(argv[0], problem);
 
   PackInputs inputs;
   if (const int failed = ConvertTexts(options)) return failed;

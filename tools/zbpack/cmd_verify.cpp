@@ -1,7 +1,7 @@
 // zbpack verify: exit 0 means the stub will install exactly the files the archive claims. Every
 // member is decoded to the null device through the stub's own transfer code, and everything
 // the stub relies on is checked: the walk from the archive tag through fileCount members
-// ending exactly at the closing record, each name (the stub's rules, no directory part, the
+// ending exactly at the closing record, each name (the stub's rules for each component, the
 // length bound, no two names for one Windows file), each member's CRC-32 and decoded size
 // against originalSize, totalBytes against their sum, scriptIndex naming a member. --json
 // prints one document instead of the lines: the archive, each member with its outcome and

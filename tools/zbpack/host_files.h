@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 struct HostFileInfo {
   uint64_t size;           // bytes
   uint64_t lastWriteTime;  // FILETIME: 100 ns ticks since 1601-01-01 UTC
   bool isRegularFile;      // false for directories, devices and the like
+  bool isDirectory;
 };
 
 // Which file a path names, whatever the path: device and inode on POSIX, volume serial number
@@ -32,6 +34,23 @@ bool QueryStreamFileId(FILE* stream, HostFileId* id);
 // Makes the directory at path and any missing parents; directories that already exist are
 // fine. On failure returns false with the system's reason in error.
 bool MakeHostDirectories(const std::string& path, std::string* error);
+
+// One entry of a directory, as a tree walk needs it: links are told apart from what they name.
+enum class HostEntryKind { kFile, kDirectory, kLinkToFile, kLinkToDirectory, kOther };
+struct HostDirEntry {
+  std::string name;  // the plain name, without the directory
+  HostEntryKind kind;
+};
+
+// The entries of the directory at path, without "." and "..", in no particular order. A link
+// whose target is missing counts as kOther. On failure returns false with the reason.
+bool ListHostDirectory(const std::string& path, std::vector<HostDirEntry>* entries,
+                       std::string* error);
+
+// Makes the folders of a member name below root, one component at a time: name's components
+// up to its last separator ('\' or '/'), each created if missing. An existing component that
+// is a link (never followed) or not a directory is refused with the reason. root must exist.
+bool MakeMemberFolders(const std::string& root, const std::string& name, std::string* error);
 
 // Creates a new file beside target (same directory, so that renaming it onto target replaces
 // target in one step), opened "wb+"; its path goes to tempPath. Null on failure, with the reason.

@@ -1,4 +1,5 @@
 // The native build's file system: POSIX calls.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +34,7 @@ bool QueryHostFile(const char* path, HostFileInfo* info, std::string* error) {
   info->lastWriteTime = FileTimeFromUnix(static_cast<int64_t>(status.st_mtim.tv_sec),
                                          static_cast<uint32_t>(status.st_mtim.tv_nsec));
   info->isRegularFile = S_ISREG(status.st_mode);
+  info->isDirectory = S_ISDIR(status.st_mode);
   return true;
 }
 
@@ -65,6 +67,65 @@ bool MakeHostDirectories(const std::string& path, std::string* error) {
   if (mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) return true;
   *error = Reason();
   return false;
+}
+
+bool ListHostDirectory(const std::string& path, std::vector<HostDirEntry>* entries,
+                       std::string* error) {
+  DIR* directory = opendir(path.c_str());
+  if (directory == nullptr) {
+    *error = Reason();
+    return false;
+  }
+  errno = 0;
+  while (const struct dirent* entry = readdir(directory)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    const std::string full = path + "/" + name;
+    struct stat status;
+    HostEntryKind kind = HostEntryKind::kOther;
+    if (lstat(full.c_str(), &status) == 0) {
+      if (S_ISREG(status.st_mode)) {
+        kind = HostEntryKind::kFile;
+      } else if (S_ISDIR(status.st_mode)) {
+        kind = HostEntryKind::kDirectory;
+      } else if (S_ISLNK(status.st_mode) && stat(full.c_str(), &status) == 0) {
+        if (S_ISREG(status.st_mode)) kind = HostEntryKind::kLinkToFile;
+        if (S_ISDIR(status.st_mode)) kind = HostEntryKind::kLinkToDirectory;
+      }
+    }
+    entries->push_back(HostDirEntry{name, kind});
+    errno = 0;
+  }
+  const int readError = errno;
+  closedir(directory);
+  if (readError != 0) {
+    *error = std::strerror(readError);
+    return false;
+  }
+  return true;
+}
+
+bool MakeMemberFolders(const std::string& root, const std::string& name, std::string* error) {
+  std::string path = root;
+  size_t start = 0;
+  for (size_t end; (end = name.find_first_of("\\/", start)) != std::string::npos; start = end + 1) {
+    path += "/" + name.substr(start, end - start);
+    struct stat status;
+    if (lstat(path.c_str(), &status) != 0) {
+      if (errno == ENOENT && mkdir(path.c_str(), 0777) == 0) continue;
+      *error = path + ": " + Reason();
+      return false;
+    }
+    if (S_ISLNK(status.st_mode)) {
+      *error = path + ": is a symbolic link (not followed)";
+      return false;
+    }
+    if (!S_ISDIR(status.st_mode)) {
+      *error = path + ": exists and is not a directory";
+      return false;
+    }
+  }
+  return true;
 }
 
 FILE* CreateTempBeside(const std::string& target, std::string* tempPath, std::string* error) {

@@ -64,6 +64,7 @@ bool QueryHostFile(const char* path, HostFileInfo* info, std::string* error) {
   info->lastWriteTime = Join64(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
   info->isRegularFile =
       (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+  info->isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   return true;
 }
 
@@ -96,6 +97,59 @@ bool MakeHostDirectories(const std::string& path, std::string* error) {
   if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
   *error = SystemMessage(GetLastError());
   return false;
+}
+
+bool ListHostDirectory(const std::string& path, std::vector<HostDirEntry>* entries,
+                       std::string* error) {
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) {
+    *error = SystemMessage(GetLastError());
+    return false;
+  }
+  do {
+    const std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    const DWORD attributes = entry.dwFileAttributes;
+    const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    HostEntryKind kind = directory ? HostEntryKind::kDirectory : HostEntryKind::kFile;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      kind = directory ? HostEntryKind::kLinkToDirectory : HostEntryKind::kLinkToFile;
+    } else if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+      kind = HostEntryKind::kOther;
+    }
+    entries->push_back(HostDirEntry{name, kind});
+  } while (FindNextFileA(search, &entry));
+  const DWORD lastError = GetLastError();
+  FindClose(search);
+  if (lastError != ERROR_NO_MORE_FILES) {
+    *error = SystemMessage(lastError);
+    return false;
+  }
+  return true;
+}
+
+bool MakeMemberFolders(const std::string& root, const std::string& name, std::string* error) {
+  std::string path = root;
+  size_t start = 0;
+  for (size_t end; (end = name.find_first_of("\\/", start)) != std::string::npos; start = end + 1) {
+    path += "\\" + name.substr(start, end - start);
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      if (CreateDirectoryA(path.c_str(), nullptr)) continue;
+      *error = path + ": " + SystemMessage(GetLastError());
+      return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      *error = path + ": is a link (not followed)";
+      return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      *error = path + ": exists and is not a directory";
+      return false;
+    }
+  }
+  return true;
 }
 
 FILE* CreateTempBeside(const std::string& target, std::string* tempPath, std::string* error) {

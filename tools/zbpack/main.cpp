@@ -15,7 +15,7 @@ constexpr char kUsage[] =
     "Builds Zubrex installers (self-extracting programs for Windows) and lists, verifies and\n"
     "extracts them.\n"
     "commands:\n"
-    "  pack      build an installer from files\n"
+    "  pack      build an installer from files and folders\n"
     "  list      show an installer's product, script and members\n"
     "  verify    check that an installer will install what it claims\n"
     "  extract   write an installer's members into a folder\n"
@@ -30,15 +30,19 @@ constexpr char kUsage[] =
     "failure and 2 on bad usage.\n";
 
 constexpr char kPackHelp[] =
-    "usage: zbpack pack -o OUT.exe --product NAME [options] [--] FILE...\n"
-    "Writes the stub followed by an archive of the FILEs, each member named after its file's\n"
-    "last path component. Names must be plain file names (no folder part, no device names\n"
-    "such as CON), at most 160 bytes, and differ in more than case. OUT.exe is written beside\n"
-    "itself and renamed into place when complete; it may not be the stub or a FILE.\n"
+    "usage: zbpack pack -o OUT.exe --product NAME [options] [--] FILE|DIR|@LIST...\n"
+    "Writes the stub followed by an archive of the files. A FILE becomes the member named\n"
+    "after its last path component. A DIR adds every file below it, named by its path\n"
+    "relative to DIR with '\\' between folders, in byte order of the names; links to files\n"
+    "are followed, links to folders refused. @LIST (or --files-from LIST) reads one FILE or\n"
+    "DIR per line. Names are relative, without device names such as CON or parts such as ..,\n"
+    "at most 160 bytes, and differ in more than case. OUT.exe is written beside itself and\n"
+    "renamed into place when complete; it may not be the stub or a FILE.\n"
     "  -o, --output OUT.exe       the installer to write\n"
     "  --product NAME             the product name the installer shows (below 256 bytes)\n"
-    "  --as NAME PATH             pack the file PATH as the member NAME (repeatable, in order\n"
-    "                             with the FILEs)\n"
+    "  --as NAME PATH             pack the file PATH as the member NAME, or the folder PATH\n"
+    "                             below NAME\\ (repeatable, in order with the FILEs)\n"
+    "  --files-from LIST          the FILEs and DIRs named in LIST, one per line (as @LIST)\n"
     "  --script MEMBER            the member that is the install script\n"
     "  --stub STUB.exe            the Zubrex stub (default: zubrex-stub.exe beside zbpack)\n"
     "  --method auto|stored|implode\n"
@@ -46,6 +50,8 @@ constexpr char kPackHelp[] =
     "  --ascii | --binary         implode literal coding (default --binary)\n"
     "  --dict 1024|2048|4096      implode dictionary size in bytes (default 4096)\n"
     "  --level N                  implode effort, 1 fastest to 9 smallest (default 9)\n"
+    "  --threads N                threads of levels 8 and 9, 0 to 64 (default 0: all\n"
+    "                             cores); the output is the same for any N\n"
     "  --codepage N               the installer's code page (default 1252): names, the\n"
     "                             product and the script are given in UTF-8 and stored in\n"
     "                             it; a character it lacks is refused. Single-byte Windows\n"
@@ -101,8 +107,10 @@ constexpr char kExtractHelp[] =
     "  -q, --quiet                print errors only\n";
 
 constexpr char kImplodeHelp[] =
-    "usage: zbpack implode [--binary|--ascii] [--dict 1024|2048|4096] [--level N] IN OUT\n"
-    "Implodes the plain file IN into OUT.\n";
+    "usage: zbpack implode [--binary|--ascii] [--dict 1024|2048|4096] [--level N]\n"
+    "                      [--threads N] IN OUT\n"
+    "Implodes the plain file IN into OUT. --threads N: threads of levels 8 and 9, 0 to 64\n"
+    "(default 0: all cores); the output is the same for any N.\n";
 
 constexpr char kExplodeHelp[] =
     "usage: zbpack explode IN OUT\n"

@@ -33,6 +33,8 @@ uint8_t DictBitsOf(uint32_t dictionarySize) {
 
 }  // namespace
 
+static_assert(kPackMaxThreads == kImplodeMaxThreads, "--threads takes what the encoder takes");
+
 bool ImplodeAvailable() { return true; }
 
 MemberImplode* StartImplode(const ImplodeChoice& choice, FILE* output, uint64_t capBytes,
@@ -41,6 +43,7 @@ MemberImplode* StartImplode(const ImplodeChoice& choice, FILE* output, uint64_t 
   settings.mode = choice.asciiLiterals ? 1 : 0;
   settings.dictBits = DictBitsOf(choice.dictionarySize);
   if (choice.level) settings.level = static_cast<uint8_t>(*choice.level);
+  settings.threads = choice.threads;
   auto* implode = new MemberImplode;
   implode->output = output;
   implode->capBytes = capBytes;

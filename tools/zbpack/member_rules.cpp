@@ -25,9 +25,6 @@ std::string MemberNameProblem(const std::string& name) {
   if (name.find('\0') != std::string::npos) return "contains a NUL byte";
   const MemberNameFaultKind fault = MemberNameFault(name.c_str());
   if (fault != MemberNameFaultKind::kNone) return FaultText(fault);
-  if (name.find_first_of("\\/") != std::string::npos) {
-    return "has a directory part (the installer creates no folders)";
-  }
   if (name.size() > kMaxMemberNameLength) {
     return "is longer than " + std::to_string(kMaxMemberNameLength) +
            " bytes (too long below a typical temporary folder)";
@@ -40,7 +37,9 @@ std::string WindowsFoldedName(const std::string& name) {
   while (!folded.empty() && (folded.back() == '.' || folded.back() == ' ')) folded.pop_back();
   for (char& c : folded) {
     const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte >= 'a' && byte <= 'z') {
+    if (byte == '/') {  // both separate folders
+      c = '\\';
+    } else if (byte >= 'a' && byte <= 'z') {
       c = static_cast<char>(byte - 0x20);
     } else if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) {  // a-grave .. thorn, not the division sign
       c = static_cast<char>(byte - 0x20);

@@ -12,9 +12,8 @@
 // up to 56 characters.
 constexpr size_t kMaxMemberNameLength = 160;
 
-// Empty, or why the installer cannot create a member of this name: the stub's rules; a
-// directory part (the installer creates no folders, so the file could not be created); longer
-// than kMaxMemberNameLength.
+// Empty, or why the installer cannot create a member of this name: the stub's rules (for every
+// component of a name with folders); longer than kMaxMemberNameLength, folders included.
 std::string MemberNameProblem(const std::string& name);
 
 // The name as Windows compares file names: letters folded to upper case (ASCII, and the

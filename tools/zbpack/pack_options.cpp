@@ -34,6 +34,16 @@ bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
 
 }  // namespace
 
+std::string ParseThreads(const std::string& value, uint32_t* threads) {
+  uint64_t number = 0;
+  if (!ParseDecimal(value, &number) || number > kPackMaxThreads) {
+    return "--threads must be 0 (all cores) to " + std::to_string(kPackMaxThreads) + ", not '" +
+           value + "'";
+  }
+  *threads = static_cast<uint32_t>(number);
+  return "";
+}
+
 std::string ParseCodePage(const std::string& value, uint32_t* codePage) {
   uint64_t number = 0;
   if (!ParseDecimal(value, &number) || number > 0xFFFF ||
@@ -63,9 +73,16 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
   while (args.Next()) {
     const std::string& option = args.option();
     if (option.empty()) {
+      const std::string& operand = args.operand();
       MemberSource member;
-      member.name = MemberNameOfPath(args.operand());
-      member.path = args.operand();
+      // "@LIST" names a list file, unless it comes after "--" (then it is a path like any other).
+      if (!args.optionsEnded() && operand.size() > 1 && operand[0] == '@') {
+        member.path = operand.substr(1);
+        member.kind = MemberSourceKind::kListFile;
+      } else {
+        member.name = MemberNameOfPath(operand);
+        member.path = operand;
+      }
       options->members.push_back(member);
       continue;
     }
@@ -82,6 +99,7 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
     if (option == "--as") {
       MemberSource member;
       if (!args.Value(&member.name) || !args.Value(&member.path)) return "--as needs NAME and PATH";
+      member.kind = MemberSourceKind::kNamedPath;
       options->members.push_back(member);
       continue;
     }
@@ -91,6 +109,7 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
     const bool known = option == "-o" || option == "--output" || option == "--stub" ||
                        option == "--product" || option == "--script" || option == "--method" ||
                        option == "--dict" || option == "--level" || option == "--codepage" ||
+                       option == "--threads" || option == "--files-from" ||
                        (fixture && (option == "--set" || option == "--append-bytes" ||
                                     option == "--truncate"));
     if (!known) return "unknown option '" + option + "'";
@@ -102,6 +121,11 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
       options->stubPath = value;
     } else if (option == "--product") {
       options->productName = value;
+    } else if (option == "--files-from") {
+      MemberSource member;
+      member.path = value;
+      member.kind = MemberSourceKind::kListFile;
+      options->members.push_back(member);
     } else if (option == "--script") {
       options->scriptMember = value;
     } else if (option == "--method") {
@@ -127,6 +151,9 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
     } else if (option == "--codepage") {
       const std::string problem = ParseCodePage(value, &options->codePage);
       if (!problem.empty()) return problem;
+    } else if (option == "--threads") {
+      const std::string problem = ParseThreads(value, &options->implode.threads);
+      if (!problem.empty()) return problem;
     } else if (option == "--set") {
       const std::string problem = ParseOverride(value, &options->overrides);
       if (!problem.empty()) return problem;
@@ -143,12 +170,17 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
   if (options->outputPath.empty()) return "missing -o OUT";
   if (!options->productName) return "missing --product NAME";
   if (options->members.empty()) return "no FILE to pack";
-  for (const MemberSource& member : options->members) {
+  return "";
+}
+
+std::string CheckPackMembers(const PackOptions& options) {
+  if (options.members.empty()) return "no FILE to pack (the folders and lists hold none)";
+  for (const MemberSource& member : options.members) {
     if (member.path.empty()) return "--as " + member.name + ": names no file";
     if (member.name.empty()) return "'" + member.path + "' gives an empty member name";
   }
-  if (options->scriptMember && ScriptIndexOf(*options) == 0) {
-    return "--script: no member is named '" + *options->scriptMember + "'";
+  if (options.scriptMember && ScriptIndexOf(options) == 0) {
+    return "--script: no member is named '" + *options.scriptMember + "'";
   }
-  return CheckOverrideIndexes(options->overrides, static_cast<uint32_t>(options->members.size()));
+  return CheckOverrideIndexes(options.overrides, static_cast<uint32_t>(options.members.size()));
 }

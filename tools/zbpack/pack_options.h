@@ -19,13 +19,22 @@ struct ImplodeChoice {
   bool asciiLiterals = false;      // --ascii: literals coded for text; default binary
   uint32_t dictionarySize = 4096;  // bytes: 1024, 2048 or 4096
   std::optional<int> level;        // --level 1..9; the encoder's default when absent
+  uint32_t threads = 0;            // --threads 0..kPackMaxThreads: 0 one per core
 };
 
-// One file to pack: the file at path becomes the member called name (given by --as NAME PATH,
-// or else the path's last component).
+constexpr uint32_t kPackMaxThreads = 64;  // the encoder's limit, checked where both are seen
+
+// Where a member source came from. The parser gives kPath (PATH), kNamedPath ("--as NAME PATH")
+// and kListFile ("@LIST", "--files-from LIST"); ExpandMemberTree turns them all into files.
+enum class MemberSourceKind { kPath, kNamedPath, kListFile };
+
+// One input to pack: the file at path becomes the member called name (given by --as NAME PATH,
+// or else the path's last component). A folder or a list file stands for the members it
+// expands to.
 struct MemberSource {
   std::string name;  // UTF-8, as given
   std::string path;
+  MemberSourceKind kind = MemberSourceKind::kPath;
   // Filled by pack before it writes: the name as the archive holds it, in the code page, and
   // for the script its contents converted to the code page (other members are their files).
   std::string storedName;
@@ -51,12 +60,20 @@ struct PackOptions {
 
 // argv[0] is the subcommand. Returns an empty string, or the usage error. The options that
 // damage the output on purpose (--set, --append-bytes, --truncate) are taken only when fixture
-// is set (the hidden subcommand that makes test archives). Checks the command line only; the files, and whether the member names suit the installer, are checked by the
-// pack command before anything is written.
+// is set (the hidden subcommand that makes test archives). Checks the command line only; the
+// members as files are checked by CheckPackMembers, and whether their names suit the installer
+// by the pack command, both before anything is written.
 std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* options);
+
+// The usage checks that need the members as files (after ExpandMemberTree): names and paths
+// not empty, --script naming a member, override indexes in range. Empty, or the usage error.
+std::string CheckPackMembers(const PackOptions& options);
 
 // The 1-based index of the first member named like --script; 0 without --script or a match.
 uint32_t ScriptIndexOf(const PackOptions& options);
+
+// Reads --threads' value (0 one per core, up to kPackMaxThreads); returns "" or the usage error.
+std::string ParseThreads(const std::string& value, uint32_t* threads);
 
 // Reads --codepage's value into *codePage; returns "" or the usage error.
 std::string ParseCodePage(const std::string& value, uint32_t* codePage);
