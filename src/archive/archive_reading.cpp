@@ -4,11 +4,23 @@
 #include <cstring>
 
 #include "archive/archive_context.h"
+#include "archive/archive_end.h"
 
 ArchiveContext::~ArchiveContext() { std::free(work); }
 
 ResultCode ReadSeaTrailer(ArchiveContext& context) {
-  if (std::fseek(context.archiveFile, -long(kSeaTrailerSize), SEEK_END) != 0) return kIOError;
+  // The closing record ends the archive: at the end of the file, or before the certificate
+  // table of a signed installer.
+  const ArchiveEnd end = LocateArchiveEndInFile(context.archiveFile);
+  if (!IsSigned(end)) {
+    if (std::fseek(context.archiveFile, -long(kSeaTrailerSize), SEEK_END) != 0) return kIOError;
+  } else {
+    const uint32_t archiveEnd = SignedArchiveEnd(end);
+    if (archiveEnd < kSeaTrailerSize || std::fseek(context.archiveFile, 0, SEEK_SET) != 0 ||
+        !SkipArchiveBytes(context.archiveFile, archiveEnd - uint32_t(kSeaTrailerSize))) {
+      return kIOError;
+    }
+  }
   uint8_t bytes[kSeaTrailerSize];
   if (std::fread(bytes, kSeaTrailerSize, 1, context.archiveFile) != 1) return kIOError;
   DecodeSeaTrailer(bytes, &context.trailer);
