@@ -65,7 +65,7 @@ bool ReadFileAt(void* source, uint32_t offset, uint8_t* buffer, uint32_t count) 
 }  // namespace
 
 ArchiveEnd LocateArchiveEnd(uint64_t fileSize, ReadAtFn readAt, void* source) {
-  const ArchiveEnd unsignedEnd = {0, 0, 0};
+  const ArchiveEnd unsignedEnd = {0, 0, false, 0};
   uint8_t dos[kDosHeaderSize];
   if (fileSize < kDosHeaderSize || !readAt(source, 0, dos, kDosHeaderSize)) return unsignedEnd;
   if (dos[0] != 'M' || dos[1] != 'Z') return unsignedEnd;
@@ -87,7 +87,9 @@ ArchiveEnd LocateArchiveEnd(uint64_t fileSize, ReadAtFn readAt, void* source) {
   const uint32_t entryAt = directoriesAt + kSecurityDirectory * 8;
   if (entryAt + 8 > optionalSize) return unsignedEnd;
   const uint64_t optionalAt = peAt + kPeHeadSize;
-  if (optionalAt + entryAt + 8 > fileSize) return unsignedEnd;
+  if (optionalAt + entryAt + 8 > fileSize || optionalAt + entryAt + 8 > UINT32_MAX) {
+    return unsignedEnd;
+  }
   uint8_t count[4];
   uint8_t entry[8];
   if (!readAt(source, uint32_t(optionalAt + countAt), count, sizeof count) ||
@@ -96,19 +98,23 @@ ArchiveEnd LocateArchiveEnd(uint64_t fileSize, ReadAtFn readAt, void* source) {
     return unsignedEnd;
   }
 
-  // A table that is empty, overlaps the headers that point at it, or is not the file's tail.
+  // A table that is empty, overlaps the headers that point at it, or leaves the file.
   const uint32_t tableOffset = LoadLE32(entry);
   const uint32_t tableSize = LoadLE32(entry + 4);
   if (tableSize == 0 || tableOffset < optionalAt + entryAt + 8 ||
-      uint64_t(tableOffset) + tableSize != fileSize) {
+      uint64_t(tableOffset) + tableSize > fileSize) {
     return unsignedEnd;
   }
-  return ArchiveEnd{tableOffset, tableSize, FindPadding(tableOffset, readAt, source)};
+  ArchiveEnd end = {tableOffset, tableSize, false, 0};
+  if (uint64_t(tableOffset) + tableSize != fileSize) return end;  // signs nothing behind it
+  end.isSigned = true;
+  end.padding = FindPadding(tableOffset, readAt, source);
+  return end;
 }
 
 ArchiveEnd LocateArchiveEndInFile(FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return ArchiveEnd{0, 0, 0};
+  if (std::fseek(file, 0, SEEK_END) != 0) return ArchiveEnd{0, 0, false, 0};
   const long size = std::ftell(file);
-  if (size < 0) return ArchiveEnd{0, 0, 0};
+  if (size < 0) return ArchiveEnd{0, 0, false, 0};
   return LocateArchiveEnd(uint64_t(size), ReadFileAt, file);
 }

@@ -19,20 +19,25 @@
 //
 // Every value from the header is checked against the file's size before it is used; a header
 // that does not add up (not MZ/PE, an optional header too short for the directory, a table
-// that is empty, lies outside the file or does not end exactly at the end of the file) means
-// "unsigned". No byte outside the file is ever asked for.
+// that is empty, overlaps the headers or lies outside the file) means "no table", and a table
+// that does not end exactly at the end of the file means "unsigned". No byte outside the file
+// is ever asked for.
 #pragma once
 #include <cstdint>
 #include <cstdio>
 
 struct ArchiveEnd {
-  uint32_t certificateOffset;  // file offset of the certificate table; 0 when unsigned
-  uint32_t certificateSize;    // bytes of the table, up to the end of the file; 0 = unsigned
+  uint32_t certificateOffset;  // file offset of the certificate table; 0 when there is none
+  uint32_t certificateSize;    // bytes of the table; 0 when there is none
+  bool isSigned;               // the table is the file's tail: the archive ends before it
   uint32_t padding;            // zero bytes between the archive's end and the table (0..7)
 };
+// A table that lies inside the file but does not end it (a stub signed before the archive was
+// appended) is reported with isSigned false: it does not cover the bytes behind it, and the
+// archive ends at the end of the file.
 
 // Unsigned: the archive ends at the end of the file. Signed: where the padding begins.
-inline bool IsSigned(const ArchiveEnd& end) { return end.certificateSize != 0; }
+inline bool IsSigned(const ArchiveEnd& end) { return end.isSigned; }
 inline uint32_t SignedArchiveEnd(const ArchiveEnd& end) {
   return end.certificateOffset - end.padding;
 }

@@ -61,3 +61,28 @@ std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize
   if (!name.empty()) label += " (" + name + ")";
   return label;
 }
+
+std::string SignatureText(const ArchiveEnd& end) {
+  if (end.certificateSize == 0) return "";
+  std::string text = std::to_string(end.certificateSize) + " bytes, certificate table at offset " +
+                     std::to_string(end.certificateOffset);
+  if (!IsSigned(end)) return text + ", which does not end the file";
+  if (end.padding == 0) return text;
+  return text + " (" + std::to_string(end.padding) + " byte" + (end.padding == 1 ? "" : "s") +
+         " of padding before it)";
+}
+
+std::string SignatureCoverProblem(const ArchiveEnd& end, FILE* walkedArchive) {
+  if (end.certificateSize == 0) return "";
+  const std::string table = "the certificate table at offset " + std::to_string(end.certificateOffset);
+  // What follows the table is not covered by its signature, and the archive was found there.
+  if (!IsSigned(end)) {
+    return table + " does not end the file, so the signature does not cover the archive " +
+           "(sign the finished installer, not the stub)";
+  }
+  const long walkEnd = std::ftell(walkedArchive);
+  if (walkEnd < 0 || uint64_t(walkEnd) + kSeaTrailerSize > SignedArchiveEnd(end)) {
+    return "the members run into the closing record or " + table;
+  }
+  return "";
+}

@@ -9,6 +9,7 @@
 #include "zbpack/commands.h"
 #include "zbpack/member_builder.h"
 #include "zbpack/pack_options.h"
+#include "zbpack/pack_signing.h"
 
 namespace {
 
@@ -111,7 +112,11 @@ int RunPackCommand(int argc, char** argv) {
   PackFailure failure;
   const bool written = WritePackedFile(options, output, &failure);
   const bool closed = std::fclose(output.file) == 0;
-  if (written && closed) return kExitSuccess;
+  if (written && closed) {
+    // Signing comes last: it covers the installer exactly as it will be shipped.
+    if (options.signCommand) return SignPackedInstaller(*options.signCommand, options.outputPath);
+    return kExitSuccess;
+  }
 
   // A half-written file would look like a damaged archive: leave none behind.
   std::remove(options.outputPath.c_str());

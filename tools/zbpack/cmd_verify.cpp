@@ -79,8 +79,12 @@ int RunVerifyCommand(int argc, char** argv) {
   const std::string path = argv[1];
 
   ArchiveContext context;
-  if (!OpenArchive(path, true, context) || !EnterMembers(path, context) ||
-      !AllocateWork(path, context)) {
+  if (!OpenArchive(path, true, context)) {
+    CloseArchive(context);
+    return kExitFailure;
+  }
+  const ArchiveEnd end = LocateArchiveEndInFile(context.archiveFile);
+  if (!EnterMembers(path, context) || !AllocateWork(path, context)) {
     CloseArchive(context);
     return kExitFailure;
   }
@@ -92,6 +96,8 @@ int RunVerifyCommand(int argc, char** argv) {
 
   VerifyTally tally;
   VerifyMembers(context, tally);
+  const std::string coverProblem =
+      tally.failed == 0 ? SignatureCoverProblem(end, context.archiveFile) : "";
   std::fclose(context.outFile);
   context.outFile = nullptr;
   CloseArchive(context);
@@ -101,6 +107,8 @@ int RunVerifyCommand(int argc, char** argv) {
         tally.failed > 1 ? std::to_string(tally.failed) + " members failed, the first " : "";
     return ReportResultFailure(path, count + tally.firstLabel, tally.firstCode);
   }
+  if (!coverProblem.empty()) return ReportFailure(path, coverProblem);
+  if (IsSigned(end)) std::printf("signed: %s\n", SignatureText(end).c_str());
   std::printf("all %lu members OK\n", static_cast<unsigned long>(context.trailer.fileCount));
   return kExitSuccess;
 }

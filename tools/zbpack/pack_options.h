@@ -37,6 +37,7 @@ struct PackOptions {
   PackOverrides overrides;
   std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
   std::optional<uint64_t> truncateSize; // bytes the output is cut to after writing
+  std::optional<std::string> signCommand;  // run on the finished output, "%1" = its path
   std::vector<MemberSource> members;    // in archive order
 };
 
