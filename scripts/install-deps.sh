@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb imagemagick
   python3
+  osslsigncode openssl
 )
 
 missing=()
