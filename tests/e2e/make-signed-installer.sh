@@ -7,10 +7,10 @@
 #   make-signed-installer.sh WINE BIN
 set -euo pipefail
 wine=$1
-out=$2/signed
-rm -rf "$out"
-mkdir -p "$out/in"
-cd "$out"
+bin=$(cd "$2" && pwd)
+rm -rf "$bin/signed"
+mkdir -p "$bin/signed/in"
+cd "$bin/signed"
 for tool in osslsigncode openssl; do
   if ! command -v "$tool" >/dev/null; then
     echo "$tool is not installed (scripts/install-deps.sh)" | tee skipped
@@ -18,12 +18,13 @@ for tool in osslsigncode openssl; do
   fi
 done
 
-cp ../zbscripttool.exe in/setup.exe
+cp "$bin/zbscripttool.exe" in/setup.exe
 printf '>Checking the signed installer\r\n#ZbE2ESigned setup.exe held\r\n' >in/install.txt
 for size in 20000 20001; do
   head -c "$size" /dev/urandom >in/data.bin
-  "$wine" ../zbpack.exe pack -o unsigned.exe --stub ../zubrex-stub.exe --product "Signed Product" \
-    --script install.txt in/install.txt in/data.bin in/setup.exe >pack.log
+  "$wine" "$bin/zbpack.exe" pack -o unsigned.exe --stub "$bin/zubrex-stub.exe" \
+    --product "Signed Product" --script install.txt in/install.txt in/data.bin in/setup.exe \
+    >pack.log
   [ $(($(stat -c %s unsigned.exe) % 8)) -ne 0 ] && break
 done
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Zubrex Test" \
