@@ -10,11 +10,16 @@ target_compile_options(gtest_main PRIVATE -w)
 
 # Environment for every test that runs under Wine: our own prefix, no debug chatter, and no
 # attempt to install Mono or Gecko.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(ZB_WINEARCH win64)
+else()
+  set(ZB_WINEARCH win32)
+endif()
 set(ZB_WINE_ENV
   "WINEPREFIX=${ZB_WINEPREFIX}"
   "WINEDEBUG=-all"
   "WINEDLLOVERRIDES=mscoree=;mshtml="
-  "WINEARCH=win32")
+  "WINEARCH=${ZB_WINEARCH}")
 
 if(ZB_WIN32)
   # One warm wineserver for the whole run (a cold Wine start per test costs seconds).

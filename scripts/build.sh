@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds both trees: build/host (native core, zbpack, unit tests, benchmark) and build/win32
-# (the stub, zbpack.exe and the Win32 test programs). Installs missing packages first.
+# Builds the trees: build/host (native core, zbpack, unit tests, benchmark) and build/win32
+# (the stub, zbpack.exe and the Win32 test programs), and on a machine that cannot run 32-bit
+# programs also build/win64 (the same for x86-64, to run the Win32 tests under 64-bit Wine;
+# see scripts/wine-env.sh). Installs missing packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -16,3 +18,8 @@ configure build/host
 configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake"
 cmake --build build/host
 cmake --build build/win32
+source scripts/wine-env.sh
+if [ "$ZB_WIN_TREE" = build/win64 ]; then
+  configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-x86_64.cmake"
+  cmake --build build/win64
+fi

@@ -7,9 +7,9 @@ cd "$(dirname "$0")/.."
 repo=$PWD
 bash scripts/build.sh >/dev/null
 
-export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+source scripts/wine-env.sh
 bash scripts/wine-prefix.sh up
+win=$ZB_WIN_TREE/bin
 
 demo=build/demo
 rm -rf "$demo"
@@ -17,7 +17,7 @@ mkdir -p "$demo/product" "$demo/tmp"
 rm -rf "$WINEPREFIX/drive_c/ZubrexDemo"
 
 # The sample product.
-cp build/win32/bin/demo-setup.exe "$demo/product/demo-setup.exe"
+cp "$win/demo-setup.exe" "$demo/product/demo-setup.exe"
 cat > "$demo/product/readme.txt" <<'TEXT'
 Zubrex Demo
 ===========
@@ -32,18 +32,18 @@ printf '; Zubrex demo install script\r\n>Preparing the demo installation ...\r\n
 zbpack=build/host/bin/zbpack
 installer="$demo/ZubrexDemoSetup.exe"
 (cd "$demo/product" && "$repo/$zbpack" pack -o "$repo/$installer" \
-  --stub "$repo/build/win32/bin/zubrex-stub.exe" --product "Zubrex Demo" --script install.txt \
+  --stub "$repo/$win/zubrex-stub.exe" --product "Zubrex Demo" --script install.txt \
   install.txt demo-setup.exe readme.txt license.txt engine.bin)
 echo
 "$zbpack" list "$installer"
 echo
 
-robot() { wine build/win32/bin/zbrobot.exe "$@"; }
-tmp_win=$(winepath -w "$demo/tmp")
+robot() { "$ZB_WINE" "$win/zbrobot.exe" "$@"; }
+tmp_win=$("$ZB_WINE" winepath -w "$demo/tmp")
 
-echo "== running $installer under Wine (TEMP=$tmp_win)"
+echo "== running $installer under Wine ($WINEARCH build, TEMP=$tmp_win)"
 # The installer inherits the robot's output: into a file, so that nothing waits for it to end.
-robot run-stub "$(winepath -w "$installer")" "$tmp_win" > "$demo/stub.pid"
+robot run-stub "$("$ZB_WINE" winepath -w "$installer")" "$tmp_win" > "$demo/stub.pid"
 pid=$(tr -d '\r' < "$demo/stub.pid")
 echo "question box:"
 robot answer "Zubrex Self-Extracting Archive" yes 30000 | sed 's/^/    /'

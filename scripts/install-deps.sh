@@ -9,22 +9,33 @@ packages=(
   wine wine32:i386
   clang libclang-rt-14-dev
   xvfb imagemagick
-  python3
+  python3 time
   osslsigncode openssl
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# A kernel without IA-32 emulation cannot run 32-bit Wine: the Win32 tests then run as an
+# x86-64 build under 64-bit Wine (scripts/wine-env.sh), which needs these as well.
+packages_win64=(wine64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 
-echo "install-deps: installing ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
-fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+updated=0
+install_missing() {  # package...
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "install-deps: installing ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    updated=0
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  [ "$updated" = 1 ] || { $SUDO apt-get update -qq; updated=1; }
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+install_missing "${packages[@]}"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+if [ "$WINEARCH" = win64 ]; then install_missing "${packages_win64[@]}"; fi

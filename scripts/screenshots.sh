@@ -18,7 +18,9 @@
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-win32_tree="${ZB_WIN32_TREE:-$repo/build/win32}"
+export WINEPREFIX="${ZB_SCREEN_PREFIX:-$repo/build/wineprefix-x11}"
+source "$repo/scripts/wine-env.sh"
+win32_tree="${ZB_WIN32_TREE:-$repo/$ZB_WIN_TREE}"
 host_tree="${ZB_HOST_TREE:-$repo/build/host}"
 out="${1:-$repo/build/screenshots}"
 stub="$win32_tree/bin/zubrex-stub.exe"
@@ -26,20 +28,18 @@ robot_exe="$win32_tree/bin/zbrobot.exe"
 zbpack="$host_tree/bin/zbpack"
 
 die() { echo "screenshots: $*" >&2; exit 1; }
-for tool in Xvfb import wine; do
+for tool in Xvfb import "$ZB_WINE"; do
   command -v "$tool" >/dev/null || die "$tool is not installed"
 done
 for file in "$stub" "$robot_exe" "$zbpack"; do
   [ -f "$file" ] || die "missing $file: build it first"
 done
 
-export WINEPREFIX="${ZB_SCREEN_PREFIX:-$repo/build/wineprefix-x11}"
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 
 work=$(mktemp -d)
 xvfb_pid=""
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  "$ZB_WINESERVER" -k >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -62,13 +62,13 @@ done
 # manager, Wine waits about two seconds on every hidden or destroyed managed window, so the
 # windows are left unmanaged.
 "$repo/scripts/wine-prefix.sh" init >/dev/null
-wineserver -k >/dev/null 2>&1 || true
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-setsid wineserver -p </dev/null >/dev/null 2>&1 || true
-wine wineboot </dev/null >/dev/null 2>&1 || true
+"$ZB_WINESERVER" -k >/dev/null 2>&1 || true
+"$ZB_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
+"$ZB_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+setsid "$ZB_WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+"$ZB_WINE" wineboot </dev/null >/dev/null 2>&1 || true
 
-robot() { wine "$robot_exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+robot() { "$ZB_WINE" "$robot_exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 shot() { import -window root "$out/$1"; echo "screenshots: $out/$1"; }
 
 # Demo archive: enough data that the extraction keeps the progress window up a while, and a
@@ -91,7 +91,7 @@ printf '; demo install script\r\n>Installing the Demo Product ...\r\n' >"$work/p
 caption="Zubrex Self-Extracting Archive"
 
 # A successful run: question, splash, progress, final status.
-(cd "$work" && setsid wine demo.exe </dev/null >/dev/null 2>&1 &)
+(cd "$work" && setsid "$ZB_WINE" demo.exe </dev/null >/dev/null 2>&1 &)
 question=$(robot wait-window "#32770" "$caption" 20000) || die "no question box"
 sleep 0.5
 shot 1-question.png
@@ -116,7 +116,7 @@ shot 4-status.png
 robot press "$status" 1005 >/dev/null || die "cannot press OK"
 
 # A failing run: the error box after the splash.
-(cd "$work" && setsid wine broken.exe </dev/null >/dev/null 2>&1 &)
+(cd "$work" && setsid "$ZB_WINE" broken.exe </dev/null >/dev/null 2>&1 &)
 question=$(robot wait-window "#32770" "$caption" 20000) || die "no question box"
 robot press "$question" 6 >/dev/null || die "cannot press Yes"
 error=$(robot wait-window "#32770" "$caption Error" 30000) || die "no error box"

@@ -36,8 +36,9 @@ start=$(date +%s)
 run_ctest "host unit tests" --test-dir build/host -j2
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_ctest "host unit tests under ASan/UBSan" --test-dir build/sanitize -j2
+source scripts/wine-env.sh
 bash scripts/wine-prefix.sh init
-run_ctest "Win32 tests under Wine" --test-dir build/win32
+run_ctest "Win32 tests under Wine ($ZB_WIN_TREE, $WINEARCH)" --test-dir "$ZB_WIN_TREE"
 echo "== fuzzing"
 if bash scripts/fuzz.sh "${ZB_FUZZ_SECONDS:-20}"; then
   passed=$((passed + 1))

@@ -5,7 +5,7 @@
 #   wine-prefix.sh up     init, then start a persistent wineserver and warm it up
 #   wine-prefix.sh down   stop the wineserver and every Wine process of the prefix
 #
-# WINEPREFIX comes from the environment (default: <repo>/build/wineprefix).
+# WINEPREFIX and WINEARCH come from the environment, else from scripts/wine-env.sh.
 #
 # Why "up" exists: a cold Wine start costs about half a second, and when the first Wine
 # process of a CTest test starts the wineserver, that server inherits the test's output pipes,
@@ -13,19 +13,14 @@
 # persistent and with its output on /dev/null, so each later test pays only its own run.
 set -euo pipefail
 
-repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}"
-export WINEARCH=win32
-export WINEDEBUG=-all
-# Without these, wineboot tries for minutes to fetch and install Mono and Gecko.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 # Written last by init: a prefix without it was interrupted and is made again.
 ready_mark="$WINEPREFIX/.zubrex-ready"
 
 die() { echo "wine-prefix: $*" >&2; exit 1; }
 
-command -v wine >/dev/null || die "wine is not installed (scripts/install-deps.sh)"
+command -v "$ZB_WINE" >/dev/null || die "wine is not installed (scripts/install-deps.sh)"
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
 
@@ -38,16 +33,16 @@ init_prefix() {
   flock 9
   if [ ! -f "$ready_mark" ]; then
     echo "wine-prefix: creating $WINEPREFIX" >&2
-    quiet wineboot -i || die "wineboot -i failed"
+    quiet "$ZB_WINE" wineboot -i || die "wineboot -i failed"
     # No display: windows, dialogs and controls still exist and can be driven by messages.
-    quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
+    quiet "$ZB_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
       || die "cannot set the null graphics driver"
     # When a display is used (screenshots under Xvfb without a window manager), unmanaged
     # windows spare a two-second wait on every hide or destroy.
-    quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+    quiet "$ZB_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
       || die "cannot set Managed=N"
     # The registry reaches the prefix's files when the server ends.
-    quiet wineserver -w
+    quiet "$ZB_WINESERVER" -w
     touch "$ready_mark"
   fi
   flock -u 9
@@ -63,14 +58,14 @@ case "${1:-}" in
     # Persistent until "down"; a second "up" finds the running server and leaves it alone.
     # setsid and /dev/null keep the server and the processes it spawns off the caller's
     # terminal and pipes.
-    setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+    setsid "$ZB_WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     # Start the prefix's own services (explorer, services.exe) now rather than inside the
     # first test.
-    setsid wine wineboot </dev/null >/dev/null 2>&1 || die "wine wineboot failed"
+    setsid "$ZB_WINE" wineboot </dev/null >/dev/null 2>&1 || die "wine wineboot failed"
     ;;
   down)
     [ -d "$WINEPREFIX" ] || exit 0
-    quiet wineserver -k || true
+    quiet "$ZB_WINESERVER" -k || true
     ;;
   *)
     echo "usage: $0 init|up|down" >&2

@@ -10,9 +10,10 @@ cd "$(dirname "$0")/../.."
 repo=$PWD
 mb=${1:-8}
 bash scripts/build.sh >/dev/null
-export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+source scripts/wine-env.sh
 bash scripts/wine-prefix.sh up
+win=$ZB_WIN_TREE/bin
+winpath() { "$ZB_WINE" winepath -w "$1"; }
 
 work=build/bench-stub
 rm -rf "$work"
@@ -58,7 +59,7 @@ printf '%-9s %10s %10s %10s %12s %12s %14s %14s\n' method packed_MB ratio pack_M
 for method in implode stored; do
   installer="$work/setup-$method.exe"
   t0=$(seconds)
-  build/host/bin/zbpack pack -o "$installer" --stub build/win32/bin/zubrex-stub.exe \
+  build/host/bin/zbpack pack -o "$installer" --stub "$win/zubrex-stub.exe" \
     --product "Benchmark" --method "$method" "$work"/members/* >/dev/null
   t1=$(seconds)
   pack_s=$(elapsed "$t0" "$t1")
@@ -67,11 +68,11 @@ for method in implode stored; do
 
   t0=$(seconds); build/host/bin/zbpack verify "$installer" >/dev/null; t1=$(seconds)
   verify_host=$(elapsed "$t0" "$t1")
-  t0=$(seconds); wine build/win32/bin/zbpack.exe verify "$(winepath -w "$installer")" >/dev/null; t1=$(seconds)
+  t0=$(seconds); "$ZB_WINE" "$win/zbpack.exe" verify "$(winpath "$installer")" >/dev/null; t1=$(seconds)
   verify_i686=$(elapsed "$t0" "$t1")
 
   rm -rf "$work/tmp"; mkdir -p "$work/tmp"
-  stub_ms=$(wine build/win32/bin/zbstubtimer.exe "$(winepath -w "$installer")" "$(winepath -w "$work/tmp")" \
+  stub_ms=$("$ZB_WINE" "$win/zbstubtimer.exe" "$(winpath "$installer")" "$(winpath "$work/tmp")" \
     | tr -d '\r' | awk '/yes_to_ok_ms/ {print $2}')
   # The run waits 2 s under the splash and 1 s with the full bar by design; the rest is work.
   stub_work_s=$(python3 -c "print(f'{$stub_ms / 1000 - 3:.2f}')")

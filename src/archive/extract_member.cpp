@@ -41,13 +41,14 @@ ResultCode OpenMemberOutput(ArchiveContext& context) {
   return result;
 }
 
-ResultCode TransferMember(ArchiveContext& context) {
+ResultCode TransferMember(ArchiveContext& context, uint32_t* bytesWritten) {
   TransferState state =
       StartTransfer(context.archiveFile, context.outFile, context.header.storedSize);
   const uint32_t transfer =
       context.header.compressed != 0
           ? Explode(ReadMemberData, WriteMemberData, context.work, &state)
           : CopyStored(ReadMemberData, WriteMemberData, context.work, &state);
+  if (bytesWritten != nullptr) *bytesWritten = state.bytesWritten;
   if (transfer != 0) return MapExplodeResult(transfer);
   // The next header begins right after this member's stored bytes, however many of them an
   // implode stream needed before its end symbol.

@@ -18,5 +18,6 @@ ResultCode OpenMemberOutput(ArchiveContext& context);
 // Moves the current member's storedSize data bytes from archiveFile to outFile (stored copy
 // or decoder, by header.compressed) and compares the CRC-32 of the bytes written with
 // header.crc. Afterwards archiveFile stands at the member's computed end (data bytes that an
-// implode stream did not use are skipped). Opens and closes nothing.
-ResultCode TransferMember(ArchiveContext& context);
+// implode stream did not use are skipped). Opens and closes nothing. bytesWritten, if given,
+// gets the count of bytes written to outFile (the member's decoded size, modulo 2^32).
+ResultCode TransferMember(ArchiveContext& context, uint32_t* bytesWritten = nullptr);

@@ -37,27 +37,31 @@ bool IsDeviceName(const char* component, size_t length) {
   return false;
 }
 
-bool IsSafeComponent(const char* component, size_t length) {
-  if (length == 0) return false;  // leading, doubled or trailing separator
+MemberNameFaultKind ComponentFault(const char* component, size_t length) {
+  if (length == 0) return MemberNameFaultKind::kEmptyPart;
   bool onlyDotsAndBlanks = true;
   for (size_t i = 0; i < length; ++i) {
     const unsigned char c = static_cast<unsigned char>(component[i]);
-    if (c < 0x20 || std::strchr(":*?\"<>|", c) != nullptr) return false;
+    if (c < 0x20) return MemberNameFaultKind::kControlCharacter;
+    if (c == ':') return MemberNameFaultKind::kColon;
+    if (std::strchr("*?\"<>|", c) != nullptr) return MemberNameFaultKind::kWildcardOrQuote;
     if (c != '.' && c != ' ') onlyDotsAndBlanks = false;
   }
-  if (onlyDotsAndBlanks) return false;
-  return !IsDeviceName(component, length);
+  if (onlyDotsAndBlanks) return MemberNameFaultKind::kDotsAndBlanks;
+  if (IsDeviceName(component, length)) return MemberNameFaultKind::kDeviceName;
+  return MemberNameFaultKind::kNone;
 }
 
 }  // namespace
 
-bool IsSafeMemberName(const char* name) {
-  if (name == nullptr || name[0] == '\0') return false;
+MemberNameFaultKind MemberNameFault(const char* name) {
+  if (name == nullptr || name[0] == '\0') return MemberNameFaultKind::kEmpty;
   const char* start = name;
   for (const char* p = name;; ++p) {
     if (*p == '\0' || IsSeparator(*p)) {
-      if (!IsSafeComponent(start, size_t(p - start))) return false;
-      if (*p == '\0') return true;
+      const MemberNameFaultKind fault = ComponentFault(start, size_t(p - start));
+      if (fault != MemberNameFaultKind::kNone) return fault;
+      if (*p == '\0') return MemberNameFaultKind::kNone;
       start = p + 1;
     }
   }

@@ -1,4 +1,4 @@
-// Decoder of the PKWARE DCL implode format.
+// Decoder of the implode format.
 //
 // Explode pulls compressed bytes through readFn in requests of kExplodeReadSize bytes and
 // pushes decoded bytes through writeFn in blocks of kExplodeWriteSize bytes, followed by exactly

@@ -70,14 +70,14 @@ std::vector<std::string> ImportedDlls(const std::string& image, bool* ok) {
   if (!fits(0, sizeof dos)) return names;
   std::memcpy(&dos, image.data(), sizeof dos);
   if (dos.e_magic != IMAGE_DOS_SIGNATURE) return names;
-  IMAGE_NT_HEADERS32 nt;
+  IMAGE_NT_HEADERS nt;
   if (dos.e_lfanew < 0 || !fits(dos.e_lfanew, sizeof nt)) return names;
   std::memcpy(&nt, image.data() + dos.e_lfanew, sizeof nt);
   if (nt.Signature != IMAGE_NT_SIGNATURE ||
-      nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
+      nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC) {
     return names;
   }
-  const size_t sectionsAt = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
+  const size_t sectionsAt = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS, OptionalHeader) +
                             nt.FileHeader.SizeOfOptionalHeader;
   std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
   if (!fits(sectionsAt, sections.size() * sizeof(IMAGE_SECTION_HEADER))) return names;
@@ -134,7 +134,7 @@ TEST_F(DllPlantingTest, TheStubDoesNotImportComctl32) {
   ASSERT_FALSE(image.empty()) << "cannot read " << stub;
   bool ok = false;
   const std::vector<std::string> dlls = ImportedDlls(image, &ok);
-  ASSERT_TRUE(ok) << stub << " is not a 32-bit PE image this test can read";
+  ASSERT_TRUE(ok) << stub << " is not a PE image of this build's architecture";
   std::string list;
   bool kernel32 = false;
   for (const std::string& dll : dlls) {

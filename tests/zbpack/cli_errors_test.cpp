@@ -1,8 +1,13 @@
 // Failures the user meets: one line "zbpack: FILE: message" on stderr, exit 1 (2 for bad
-// usage), and no half-written output; verify's refusal of damaged archives.
+// usage). Three tables: archives that verify must refuse because the stub would fail or install
+// something else; what pack refuses before writing; and the files no command may damage.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,49 +18,244 @@ namespace {
 class ZbpackErrorsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFileText(scratch_.Path("stub.exe"), "MZ pretend stub");
+    WriteFileBytes(scratch_.Path("stub.exe"), FakeStubBytes());
     WriteFileText(scratch_.Path("a.txt"), "alpha");
     WriteFileBytes(scratch_.Path("b.bin"), CompressibleBytes(5000));
   }
 
-  std::vector<std::string> PackArgs(const std::vector<std::string>& extra) {
-    std::vector<std::string> args = {"pack", "-o", scratch_.Path("out.exe"), "--stub",
+  std::vector<std::string> PackArgs(const std::vector<std::string>& extra,
+                                    const std::string& out = "out.exe") {
+    std::vector<std::string> args = {"pack", "-o", scratch_.Path(out), "--stub",
                                      scratch_.Path("stub.exe"), "--product", "P"};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
 
-  RunResult PackBoth(const std::vector<std::string>& extra) {
-    std::vector<std::string> args = PackArgs(extra);
+  // Packs a.txt and b.bin with the options in front.
+  RunResult PackBoth(const std::vector<std::string>& extra, const std::string& out = "out.exe") {
+    std::vector<std::string> args = PackArgs(extra, out);
     args.push_back(scratch_.Path("a.txt"));
     args.push_back(scratch_.Path("b.bin"));
     return RunZbpack(args, scratch_);
   }
 
+  // The entries of the scratch directory that a failed command must not leave behind.
+  std::vector<std::string> TemporaryFiles() {
+    std::vector<std::string> found;
+    DIR* dir = opendir(scratch_.root().c_str());
+    while (dirent* entry = readdir(dir)) {
+      if (std::string(entry->d_name).find(".zbpack-") != std::string::npos) {
+        found.push_back(entry->d_name);
+      }
+    }
+    closedir(dir);
+    return found;
+  }
+
   ScratchDir scratch_;
 };
 
-bool IsOneLine(const std::string& text) {
-  return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
+struct VerifyCase {
+  std::vector<std::string> packOptions;
+  size_t cutBytes;       // bytes taken off the end of the packed file
+  std::string message;   // stderr after "zbpack: FILE: "
+};
+
+TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
+  const VerifyCase cases[] = {
+      {{"--set", "member.1.crc=0x1234"}, 0,
+       "member 1 (a.txt): contents do not match its CRC-32 (kArchiveCorrupted, 0x3000a)"},
+      {{"--set", "member.2.compressed=0"}, 0,
+       "member 2 (b.bin): contents do not match its CRC-32 (kArchiveCorrupted, 0x3000a)"},
+      {{"--set", "member.1.name=..\\evil.txt"}, 0,
+       "member 1 (..\\evil.txt): name has a part of dots and blanks only (such as ..) "
+       "(kCannotCreateFile, 0x3000b)"},
+      {{"--set", "member.1.name=sub\\a.txt"}, 0,
+       "member 1 (sub\\a.txt): name has a directory part (the installer creates no folders) "
+       "(kCannotCreateFile, 0x3000b)"},
+      {{"--set", "member.1.name=" + std::string(161, 'n')}, 0,
+       "member 1 (" + std::string(161, 'n') + "): name is longer than 160 bytes (too long below "
+       "a typical temporary folder) (kCannotCreateFile, 0x3000b)"},
+      {{"--set", "member.2.name=A.TXT "}, 0,
+       "member 2 (A.TXT ): names the same file on Windows as member 1: the installer would "
+       "overwrite it"},
+      {{"--set", "member.1.name=\x1b]0;x\a"}, 0,
+       "member 1 (\\x1b]0;x\\x07): name contains a control character (kCannotCreateFile, 0x3000b)"},
+      {{"--set", "trailer.fileCount=3"}, 0,
+       "member 3: the closing record stands where this member should begin: fileCount says 3, "
+       "the archive holds 2 (kZbSeaBadArchiveCount, 0x3000c)"},
+      {{"--set", "trailer.fileCount=1", "--set", "trailer.totalBytes=5"}, 0,
+       "fileCount says 1, but more members follow (the installer would leave them out)"},
+      {{"--append-bytes", "00112233"}, 0, "4 bytes of unknown data stand before the closing record"},
+      {{"--set", "member.1.storedSize=4000"}, 0,
+       "member 1 (a.txt): its 4000 data bytes run past the closing record "
+       "(kArchiveCorrupted, 0x3000a)"},
+      {{"--set", "trailer.scriptIndex=3"}, 0, "scriptIndex 3 names no member (there are 2)"},
+      {{"--set", "trailer.totalBytes=5004"}, 0,
+       "totalBytes says 5004, but the members' sizes add up to 5005"},
+      {{"--set", "member.2.originalSize=4999", "--set", "trailer.totalBytes=5004"}, 0,
+       "member 2 (b.bin): decodes to 5000 bytes, but originalSize says 4999"},
+      {{"--set", "trailer.totalBytes=0"}, 0,
+       "the closing record's total byte count is 0 (kEmptyArchive, 0x30017)"},
+      {{"--set", "trailer.seaTag=0x000F0005"}, 0,
+       "closing record of another format version (kBadSeaVersion, 0x30007)"},
+      {{"--set", "archiveTag=0x000A0004"}, 0,
+       "no archive tag at archiveOffset 1024 (kArchiveCorrupted, 0x3000a)"},
+      {{"--method", "stored"}, 100, "file ends 100 bytes early (truncated download?)"},
+      {{"--method", "stored"}, 1000, "file ends at least 1000 bytes early (truncated download?)"},
+      {{"--method", "stored"}, 5500, "not an installer (no closing record)"},
+  };
+  for (const VerifyCase& c : cases) {
+    SCOPED_TRACE(c.message);
+    ASSERT_EQ(PackBoth(c.packOptions).exitCode, 0);
+    if (c.cutBytes > 0) {
+      const std::string path = scratch_.Path("out.exe");
+      const Bytes whole = ReadFileBytes(path);
+      ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(whole.size() - c.cutBytes)), 0);
+    }
+    const RunResult result = RunZbpack({"verify", scratch_.Path("out.exe")}, scratch_);
+    EXPECT_EQ(result.exitCode, 1);
+    const std::string err = result.err;
+    const std::string prefix = "zbpack: " + scratch_.Path("out.exe") + ": ";
+    const size_t first = err.find("the first: ");
+    EXPECT_EQ(first == std::string::npos ? err.substr(prefix.size())
+                                         : err.substr(first + 11),
+              c.message + "\n");
+  }
 }
 
-TEST_F(ZbpackErrorsTest, MissingInputNamesTheFileAndLeavesNoOutput) {
-  const std::string missing = scratch_.Path("missing.txt");
-  const RunResult result =
-      RunZbpack(PackArgs({scratch_.Path("a.txt"), missing}), scratch_);
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "zbpack: " + missing + ": cannot open: No such file or directory\n");
-  EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
+struct PackRefusal {
+  std::vector<std::string> args;  // after "pack -o out.exe --stub stub.exe --product P"
+  std::string what;               // the file named in the error line
+  std::string message;
+};
 
-  const std::string missingStub = scratch_.Path("nostub.exe");
-  const RunResult noStub = RunZbpack({"pack", "-o", scratch_.Path("out.exe"), "--stub",
-                                      missingStub, "--product", "P", scratch_.Path("a.txt")},
-                                     scratch_);
-  EXPECT_EQ(noStub.exitCode, 1);
-  EXPECT_EQ(noStub.err, "zbpack: " + missingStub + ": cannot open: No such file or directory\n");
+TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
+  const std::string a = scratch_.Path("a.txt");
+  const std::string b = scratch_.Path("b.bin");
+  WriteFileBytes(scratch_.Path("console.exe"), [] {
+    Bytes console = FakeStubBytes();
+    console[0x58 + 68] = 3;  // subsystem: console
+    return console;
+  }());
+  ASSERT_EQ(PackBoth({}, "installer.exe").exitCode, 0);
+  const std::string name161(161, 'n');
+  const PackRefusal cases[] = {
+      {{"CON.txt=" + a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
+      {{"c:evil=" + a}, a, "member name 'c:evil' contains ':' (a drive or a data stream)"},
+      {{"..\\x.txt=" + a}, a, "member name '..\\x.txt' has a part of dots and blanks only (such as ..)"},
+      {{"sub\\x.txt=" + a}, a, "member name 'sub\\x.txt' has a directory part (the installer creates no folders)"},
+      {{"what?=" + a}, a, "member name 'what?' contains one of * ? \" < > |"},
+      {{"\x1b[2J=" + a}, a, "member name '\\x1b[2J' contains a control character"},
+      {{name161 + "=" + a}, a, "member name '" + name161 + "' is longer than 160 bytes (too long below a typical temporary folder)"},
+      {{a, "A.TXT.=" + b}, b, "member name 'A.TXT.' names the same file on Windows as member 1 'a.txt' (from " + a + ")"},
+      {{"--stub", a, a}, a, "not usable as --stub: not a Windows program"},
+      {{"--stub", scratch_.Path("console.exe"), a}, scratch_.Path("console.exe"),
+       "not usable as --stub: a Windows console or driver program, not the stub"},
+      {{"--stub", scratch_.Path("installer.exe"), a}, scratch_.Path("installer.exe"),
+       "not usable as --stub: already an installer (an archive follows the stub)"},
+      {{"empty=" + scratch_.Path("missing")}, scratch_.Path("missing"), "cannot open: No such file or directory"},
+  };
+  for (const PackRefusal& c : cases) {
+    SCOPED_TRACE(c.message);
+    const RunResult result = RunZbpack(PackArgs(c.args), scratch_);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "zbpack: " + c.what + ": " + c.message + "\n");
+    EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
+  }
+  EXPECT_TRUE(TemporaryFiles().empty());
 }
 
-TEST_F(ZbpackErrorsTest, RefusesAMemberOf4GiB) {
+// Each case runs one command that must fail without touching what it names; check then says
+// what must still hold.
+struct SafetyCase {
+  const char* title;
+  std::vector<std::string> args;
+  std::string message;            // stderr after "zbpack: "
+  std::function<void()> check;    // may be empty
+};
+
+TEST_F(ZbpackErrorsTest, NoCommandDamagesItsInputsOrWritesThroughLinks) {
+  const Bytes alpha = {'a', 'l', 'p', 'h', 'a'};
+  const std::string a = scratch_.Path("a.txt");
+  const std::string out = scratch_.Path("out");
+  ASSERT_EQ(PackBoth({}, "setup.exe").exitCode, 0);
+  const Bytes installer = ReadFileBytes(scratch_.Path("setup.exe"));
+  WriteFileText(scratch_.Path("previous.exe"), "the previous installer");
+  ASSERT_EQ(symlink(a.c_str(), scratch_.Path("link.txt").c_str()), 0);
+  // Folders already holding a link, and a FIFO, named like a member.
+  ASSERT_EQ(mkdir(out.c_str(), 0777), 0);
+  ASSERT_EQ(symlink(scratch_.Path("target.txt").c_str(), (out + "/a.txt").c_str()), 0);
+  const std::string fifo = scratch_.Path("fifo");
+  ASSERT_EQ(mkdir(fifo.c_str(), 0777), 0);
+  ASSERT_EQ(mkfifo((fifo + "/a.txt").c_str(), 0666), 0);
+  // An installer inside the folder it is extracted into, holding a member of its own name.
+  ASSERT_EQ(mkdir(scratch_.Path("in").c_str(), 0777), 0);
+  const std::string inside = scratch_.Path("in/inst.exe");
+  ASSERT_EQ(RunZbpack(PackArgs({"inst.exe=" + a}, "in/inst.exe"), scratch_).exitCode, 0);
+  const Bytes insideBytes = ReadFileBytes(inside);
+
+  auto unchanged = [](const std::string& path, const Bytes& bytes) {
+    return [path, bytes] { EXPECT_EQ(ReadFileBytes(path), bytes) << path; };
+  };
+  const SafetyCase cases[] = {
+      {"output is a member", PackArgs({a, scratch_.Path("b.bin")}, "a.txt"),
+       a + ": is the same file as the input " + a + " (nothing written)", unchanged(a, alpha)},
+      {"output is a member through a link", PackArgs({a}, "link.txt"),
+       scratch_.Path("link.txt") + ": is the same file as the input " + a + " (nothing written)",
+       unchanged(a, alpha)},
+      {"output is the stub", PackArgs({a}, "stub.exe"),
+       scratch_.Path("stub.exe") + ": is the same file as the input " + scratch_.Path("stub.exe") +
+           " (nothing written)",
+       unchanged(scratch_.Path("stub.exe"), FakeStubBytes())},
+      {"a failing pack keeps the previous output",
+       PackArgs({a, scratch_.Path("missing")}, "previous.exe"),
+       scratch_.Path("missing") + ": cannot open: No such file or directory",
+       unchanged(scratch_.Path("previous.exe"), ReadFileBytes(scratch_.Path("previous.exe")))},
+      {"implode onto its input", {"implode", a, a},
+       a + ": is the same file as the input (nothing written)", unchanged(a, alpha)},
+      {"extract onto a link, even with --force", {"extract", "--force", "-C", out, scratch_.Path("setup.exe")},
+       scratch_.Path("setup.exe") + ": member 1 (a.txt): cannot create " + out +
+           "/a.txt: is a symbolic link (not followed, not replaced) (kCannotCreateFile, 0x3000b)",
+       [this] { EXPECT_TRUE(ReadFileBytes(scratch_.Path("target.txt")).empty()); }},
+      {"extract onto a FIFO, even with --force", {"extract", "--force", "-C", fifo, scratch_.Path("setup.exe")},
+       scratch_.Path("setup.exe") + ": member 1 (a.txt): cannot create " + fifo +
+           "/a.txt: exists and is not a regular file (not replaced) (kCannotCreateFile, 0x3000b)",
+       nullptr},
+      {"extract onto the installer being read", {"extract", "--force", "-C", scratch_.Path("in"), inside},
+       inside + ": member 1 (inst.exe): cannot create " + scratch_.Path("in") +
+           "/inst.exe: is the installer being read (not replaced) (kCannotCreateFile, 0x3000b)",
+       unchanged(inside, insideBytes)},
+  };
+  for (const SafetyCase& c : cases) {
+    SCOPED_TRACE(c.title);
+    const RunResult result = RunZbpack(c.args, scratch_);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "zbpack: " + c.message + "\n");
+    if (c.check) c.check();
+  }
+  EXPECT_TRUE(TemporaryFiles().empty());
+  EXPECT_EQ(ReadFileBytes(scratch_.Path("setup.exe")), installer);
+}
+
+TEST_F(ZbpackErrorsTest, ExtractMakesItsFolderAndReplacesOnlyWithForce) {
+  ASSERT_EQ(PackBoth({}, "setup.exe").exitCode, 0);
+  const std::string out = scratch_.Path("new/deep/out");
+  const std::vector<std::string> extract = {"extract", "-C", out, scratch_.Path("setup.exe")};
+  ASSERT_EQ(RunZbpack(extract, scratch_).exitCode, 0);
+  WriteFileText(out + "/a.txt", "edited");
+  const RunResult again = RunZbpack(extract, scratch_);
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.err.find(out + "/a.txt: exists (--force replaces it)"), std::string::npos)
+      << again.err;
+  EXPECT_EQ(ReadFileBytes(out + "/a.txt"), (Bytes{'e', 'd', 'i', 't', 'e', 'd'}));
+  std::vector<std::string> forced = extract;
+  forced.insert(forced.begin() + 1, "--force");
+  EXPECT_EQ(RunZbpack(forced, scratch_).exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(out + "/a.txt"), (Bytes{'a', 'l', 'p', 'h', 'a'}));
+}
+
+TEST_F(ZbpackErrorsTest, RefusesAMemberOf4GiBBeforeWriting) {
   // Sparse: no disk space is used, and the size is refused before anything is read.
   const std::string huge = scratch_.Path("huge.bin");
   WriteFileBytes(huge, Bytes());
@@ -64,22 +264,7 @@ TEST_F(ZbpackErrorsTest, RefusesAMemberOf4GiB) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err, "zbpack: " + huge + ": too large for an archive member (4 GiB and more)\n");
   EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
-}
-
-TEST_F(ZbpackErrorsTest, BadArchivesNameTheResultCode) {
-  const std::string zeros = scratch_.Path("zeros.exe");
-  WriteFileBytes(zeros, Bytes(400, 0));
-  const std::string tiny = scratch_.Path("tiny.exe");
-  WriteFileBytes(tiny, Bytes(100, 0));
-  for (const char* command : {"list", "verify"}) {
-    SCOPED_TRACE(command);
-    const RunResult corrupted = RunZbpack({command, zeros}, scratch_);
-    EXPECT_EQ(corrupted.exitCode, 1);
-    EXPECT_EQ(corrupted.err, "zbpack: " + zeros + ": bad archive (kArchiveCorrupted, 0x3000a)\n");
-    const RunResult tooShort = RunZbpack({command, tiny}, scratch_);
-    EXPECT_EQ(tooShort.exitCode, 1);
-    EXPECT_EQ(tooShort.err, "zbpack: " + tiny + ": bad archive (kIOError, 0x10014)\n");
-  }
+  EXPECT_TRUE(TemporaryFiles().empty());
 }
 
 TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
@@ -89,8 +274,6 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
       PackArgs({"--script", "nosuch.txt", scratch_.Path("a.txt")}),
       PackArgs({"--set", "trailer.nosuch=1", scratch_.Path("a.txt")}),
       PackArgs({"--set", "member.2.crc=1", scratch_.Path("a.txt")}),
-      PackArgs({"--set", "member.1.crc=0x100000000", scratch_.Path("a.txt")}),
-      PackArgs({"--set", "trailer.productName=" + std::string(257, 'x'), scratch_.Path("a.txt")}),
       PackArgs({"--dict", "8192", scratch_.Path("a.txt")}),
       PackArgs({"--method", "zip", scratch_.Path("a.txt")}),
       {"pack", "-o", scratch_.Path("out.exe"), "--stub", scratch_.Path("stub.exe"), "--product",
@@ -103,73 +286,10 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
     SCOPED_TRACE(args[0] + " " + (args.size() > 1 ? args.back() : ""));
     const RunResult result = RunZbpack(args, scratch_);
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(IsOneLine(result.err)) << result.err;
     EXPECT_EQ(result.err.compare(0, 8, "zbpack: "), 0) << result.err;
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
   }
   EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
-}
-
-TEST_F(ZbpackErrorsTest, HelpNamesEverySubcommand) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"},
-                                               std::vector<std::string>{}}) {
-    const RunResult result = RunZbpack(args, scratch_);
-    EXPECT_EQ(result.exitCode, args.empty() ? 2 : 0);
-    for (const char* word : {"zbpack pack", "zbpack list", "zbpack verify", "zbpack extract",
-                             "zbpack implode", "zbpack explode", "--set", "--truncate"}) {
-      EXPECT_NE(result.out.find(word), std::string::npos) << word;
-    }
-  }
-}
-
-TEST_F(ZbpackErrorsTest, VerifyFailsOnABadCrcAndGoesOnWithTheNextMember) {
-  ASSERT_EQ(PackBoth({"--set", "member.1.crc=0x1234"}).exitCode, 0);
-  const RunResult result = RunZbpack({"verify", scratch_.Path("out.exe")}, scratch_);
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "zbpack: " + scratch_.Path("out.exe") +
-                            ": member 1 (a.txt): bad data (kArchiveCorrupted, 0x3000a)\n");
-  EXPECT_NE(result.out.find("FAILED  a.txt (kArchiveCorrupted, 0x3000a)"), std::string::npos)
-      << result.out;
-  EXPECT_NE(result.out.find("OK      b.bin"), std::string::npos) << result.out;
-}
-
-TEST_F(ZbpackErrorsTest, VerifyFailsOnANameTheStubWouldRefuse) {
-  ASSERT_EQ(PackBoth({"--set", "member.1.name=..\\evil.txt"}).exitCode, 0);
-  const RunResult result = RunZbpack({"verify", scratch_.Path("out.exe")}, scratch_);
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "zbpack: " + scratch_.Path("out.exe") +
-                            ": member 1 (..\\evil.txt): unsafe name (kCannotCreateFile, 0x3000b)\n");
-  EXPECT_NE(result.out.find("OK      b.bin"), std::string::npos) << result.out;
-}
-
-TEST_F(ZbpackErrorsTest, VerifyFailsOnAnOverstatedFileCount) {
-  ASSERT_EQ(PackBoth({"--set", "trailer.fileCount=3"}).exitCode, 0);
-  const RunResult result = RunZbpack({"verify", scratch_.Path("out.exe")}, scratch_);
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "zbpack: " + scratch_.Path("out.exe") +
-                            ": member 3: bad header (kZbSeaBadArchiveCount, 0x3000c)\n");
-}
-
-TEST_F(ZbpackErrorsTest, VerifyAndExtractRefuseAnEmptyTotal) {
-  ASSERT_EQ(PackBoth({"--set", "trailer.totalBytes=0"}).exitCode, 0);
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"verify", scratch_.Path("out.exe")},
-        std::vector<std::string>{"extract", "-C", scratch_.Path("x"), scratch_.Path("out.exe")}}) {
-    const RunResult result = RunZbpack(args, scratch_);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("(kEmptyArchive, 0x30017)"), std::string::npos) << result.err;
-  }
-}
-
-TEST_F(ZbpackErrorsTest, ExtractStopsAtTheFirstFailingMember) {
-  ASSERT_EQ(PackBoth({"--set", "member.1.name=../escape.txt"}).exitCode, 0);
-  const RunResult result =
-      RunZbpack({"extract", "-C", scratch_.Path("x"), scratch_.Path("out.exe")}, scratch_);
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_TRUE(IsOneLine(result.err)) << result.err;
-  EXPECT_NE(result.err.find("member 1 (../escape.txt)"), std::string::npos) << result.err;
-  EXPECT_NE(result.err.find("(kCannotCreateFile, 0x3000b)"), std::string::npos) << result.err;
-  EXPECT_TRUE(ReadFileBytes(scratch_.Path("escape.txt")).empty());
-  EXPECT_TRUE(ReadFileBytes(scratch_.Path("x/b.bin")).empty());
 }
 
 }  // namespace

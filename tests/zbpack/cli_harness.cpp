@@ -7,9 +7,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+
+#include "archive/stub_mark.h"
 
 namespace {
 
@@ -90,6 +93,29 @@ uint32_t Le32At(const Bytes& bytes, size_t offset) {
 uint64_t Le64At(const Bytes& bytes, size_t offset) {
   return static_cast<uint64_t>(Le32At(bytes, offset)) |
          static_cast<uint64_t>(Le32At(bytes, offset + 4)) << 32;
+}
+
+Bytes FakeStubBytes(size_t size) {
+  Bytes bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+  std::fill(bytes.begin() + 2, bytes.begin() + 0x200, 0);
+  auto put = [&bytes](size_t offset, uint32_t value, size_t width) {
+    for (size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+  };
+  bytes[0] = 'M';
+  bytes[1] = 'Z';
+  put(0x3C, 0x40, 4);                        // where "PE\0\0" stands
+  put(0x40, 0x00004550, 4);                  // "PE\0\0"
+  put(0x44, 0x014C, 2);                      // i386
+  put(0x46, 1, 2);                           // one section
+  put(0x54, 0xE0, 2);                        // optional header size
+  put(0x58, 0x010B, 2);                      // PE32
+  put(0x58 + 68, 2, 2);                      // subsystem: Windows GUI
+  put(0x138 + 16, static_cast<uint32_t>(size - 0x200), 4);  // section: raw size
+  put(0x138 + 20, 0x200, 4);                                // section: raw data offset
+  const char mark[] = ZB_STUB_MARK;
+  std::copy(mark, mark + sizeof mark - 1, bytes.begin() + 0x200);
+  return bytes;
 }
 
 Bytes CompressibleBytes(size_t size) {

@@ -24,12 +24,8 @@ constexpr uint64_t kFileTimeB = (946684799ULL + 11644473600ULL) * 10000000ULL + 
 class ZbpackLayoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Bytes stub(kStubSize);
-    for (size_t i = 0; i < stub.size(); ++i) stub[i] = static_cast<uint8_t>(i * 7 + 3);
-    stub[0] = 'M';
-    stub[1] = 'Z';
-    stubBytes_ = stub;
-    WriteFileBytes(scratch_.Path("stub.exe"), stub);
+    stubBytes_ = FakeStubBytes(kStubSize);
+    WriteFileBytes(scratch_.Path("stub.exe"), stubBytes_);
     WriteFileText(scratch_.Path("a.txt"), "hello");             // CRC-32 0x3610A686
     WriteFileText(scratch_.Path("setup.txt"), "123456789");     // CRC-32 0xCBF43926
     SetModificationTime(scratch_.Path("a.txt"), kTimeA, kTimeANanoseconds);
@@ -98,14 +94,14 @@ TEST_F(ZbpackLayoutTest, EveryFieldStandsAtItsOffset) {
 TEST_F(ZbpackLayoutTest, NoScriptGivesScriptIndexZeroAndNameArgumentNamesTheMember) {
   const RunResult result = RunZbpack(
       {"pack", "-o", scratch_.Path("out.exe"), "--stub", scratch_.Path("stub.exe"), "--product",
-       "P", "--method", "stored", "sub\\b.txt=" + scratch_.Path("a.txt")},
+       "P", "--method", "stored", "renamed.b=" + scratch_.Path("a.txt")},
       scratch_);
   ASSERT_EQ(result.exitCode, 0) << result.err;
   const Bytes file = ReadFileBytes(scratch_.Path("out.exe"));
   ASSERT_EQ(file.size(), kStubSize + 4 + 32 + 10 + 5 + 280);
   EXPECT_EQ(Le32At(file, kMember1 + 4), 10u);
   EXPECT_EQ(std::string(file.begin() + kMember1 + 32, file.begin() + kMember1 + 42),
-            std::string("sub\\b.txt\0", 10));
+            std::string("renamed.b\0", 10));
   EXPECT_EQ(Le32At(file, file.size() - kTrailerFromEnd + 12), 0u);
 }
 

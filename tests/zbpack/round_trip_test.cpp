@@ -20,7 +20,7 @@ struct SourceFile {
 class ZbpackRoundTripTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFileText(scratch_.Path("stub.exe"), "MZ pretend stub");
+    WriteFileBytes(scratch_.Path("stub.exe"), FakeStubBytes());
     files_ = {
         {"readme.txt", CompressibleBytes(20000), 1700000000, 123456700},
         {"random.bin", IncompressibleBytes(3000), 1234567890, 0},

@@ -16,22 +16,11 @@ int Shell(const std::string& command) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The smallest PE32 image osslsigncode signs: DOS header, "PE\0\0", COFF header, an optional
-// header with 16 data directories; no sections.
-Bytes MinimalPe() {
-  Bytes pe(0x40 + 24 + 224, 0);
-  pe[0] = 'M';
-  pe[1] = 'Z';
-  pe[0x3C] = 0x40;
-  pe[0x40] = 'P';
-  pe[0x41] = 'E';
-  pe[0x44] = 0x4C;  // i386
-  pe[0x45] = 0x01;
-  pe[0x40 + 20] = 224;  // SizeOfOptionalHeader
-  pe[0x58] = 0x0B;      // PE32
-  pe[0x59] = 0x01;
-  pe[0x58 + 92] = 16;  // NumberOfRvaAndSizes
-  return pe;
+// The fake stub with the 16 data directories that osslsigncode needs for its certificate entry.
+Bytes SignableStub() {
+  Bytes stub = FakeStubBytes();
+  stub[0x58 + 92] = 16;  // NumberOfRvaAndSizes
+  return stub;
 }
 
 TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
@@ -48,7 +37,7 @@ TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
     return "osslsigncode sign -certs '" + cert + "' -key '" + key + "' -in " + target + " -out " +
            target + ".signed && mv " + target + ".signed " + target;
   };
-  WriteFileBytes(scratch.Path("stub.exe"), MinimalPe());
+  WriteFileBytes(scratch.Path("stub.exe"), SignableStub());
   const Bytes contents = IncompressibleBytes(3001);  // the unsigned size is not a multiple of 8
   WriteFileBytes(scratch.Path("data.bin"), contents);
   const std::string installer = scratch.Path("setup it's.exe");  // a path the shell must quote
@@ -72,7 +61,7 @@ TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
   const std::string checkSignature = "osslsigncode verify -CAfile '" + cert + "' -in ";
   EXPECT_EQ(0, Shell(checkSignature + "\"" + installer + "\""));
   Bytes flipped = ReadFileBytes(installer);
-  flipped[MinimalPe().size() + 4 + 32 + 9 + 1000] ^= 0x01;
+  flipped[SignableStub().size() + 4 + 32 + 9 + 1000] ^= 0x01;
   WriteFileBytes(scratch.Path("flipped.exe"), flipped);
   EXPECT_NE(0, Shell(checkSignature + "'" + scratch.Path("flipped.exe") + "'"));
 

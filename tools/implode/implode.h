@@ -1,4 +1,4 @@
-// Streaming encoder of the PKWARE DCL implode format.
+// Streaming encoder of the implode format.
 //
 // Call order: ImplodeInit, any number of ImplodeFeed, one ImplodeFinish. Output leaves through
 // the write callback in blocks of up to kImplodeOutBlock bytes: the 2-byte header (literal mode,

@@ -6,21 +6,121 @@
 
 #include "explode/explode.h"
 #include "zbpack/cli_report.h"
+#include "zbpack/host_files.h"
 
-bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context) {
+namespace {
+
+bool ReadAt(FILE* file, uint64_t offset, void* bytes, size_t size) {
+  return SeekStream(file, offset) && std::fread(bytes, size, 1, file) == 1;
+}
+
+uint16_t LoadLE16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
+
+// The file offset where the sections of the Windows program at the start of file end, which
+// is where an archive behind it begins; 0 when the file starts with no such program.
+uint64_t EndOfProgram(FILE* file) {
+  uint8_t bytes[64];
+  if (!ReadAt(file, 0, bytes, 64) || bytes[0] != 'M' || bytes[1] != 'Z') return 0;
+  const uint64_t peOffset = LoadLE32(bytes + 0x3C);
+  uint8_t coff[24];
+  if (!ReadAt(file, peOffset, coff, sizeof coff) || std::memcmp(coff, "PE\0\0", 4) != 0) return 0;
+  const uint16_t sectionCount = LoadLE16(coff + 6);
+  const uint64_t sectionTable = peOffset + sizeof coff + LoadLE16(coff + 20);
+  uint64_t end = 0;
+  for (uint16_t i = 0; i < sectionCount; ++i) {
+    uint8_t section[40];
+    if (!ReadAt(file, sectionTable + 40u * i, section, sizeof section)) return 0;
+    const uint64_t sectionEnd = uint64_t(LoadLE32(section + 20)) + LoadLE32(section + 16);
+    if (sectionEnd > end) end = sectionEnd;
+  }
+  return end;
+}
+
+// For a file without a closing record: if it is a program followed by the start of an archive
+// whose records run past the end of the file, how many bytes are missing (at least; exactly
+// when the cut fell inside the closing record). 0 when the file is no installer cut short.
+uint64_t MissingBytes(FILE* file, uint64_t fileSize, bool* exact) {
+  *exact = false;
+  uint64_t position = EndOfProgram(file);
+  uint8_t tag[4];
+  if (position == 0 || !ReadAt(file, position, tag, sizeof tag) || LoadLE32(tag) != kArchiveTag) {
+    return 0;
+  }
+  position += sizeof tag;
+  for (;;) {
+    uint8_t bytes[kFileHeaderSize];
+    if (position + kFileHeaderSize > fileSize) return position + kSeaTrailerSize - fileSize;
+    if (!ReadAt(file, position, bytes, sizeof bytes)) return 0;
+    FileHeader header;
+    DecodeFileHeader(bytes, &header);
+    if (TestFileHeaderTag(header.tag) == kZbSeaBadArchiveCount) {
+      *exact = true;  // the closing record begins here and is cut short
+      return position + kSeaTrailerSize - fileSize;
+    }
+    if (header.tag != kFileHeaderTag) return 0;
+    position += kFileHeaderSize + uint64_t(header.nameLength) + header.storedSize;
+    if (position > fileSize) return position + kSeaTrailerSize - fileSize;
+  }
+}
+
+std::string NoClosingRecordMessage(FILE* file, uint64_t fileSize) {
+  bool exact = false;
+  const uint64_t missing = MissingBytes(file, fileSize, &exact);
+  if (missing == 0) return "not an installer (no closing record)";
+  return std::string("file ends ") + (exact ? "" : "at least ") + std::to_string(missing) +
+         " bytes early (truncated download?)";
+}
+
+// Reads the closing record into context.trailer and finds where it stands: the one place that
+// knows where an archive's closing record lies in its file. It ends the file, or stands in
+// front of the certificate table of a signed installer (as ReadSeaTrailer finds it too).
+ResultCode LocateClosingRecord(ArchiveContext& context, uint64_t fileSize, ArchiveEnd* signature,
+                               uint64_t* trailerOffset) {
+  *signature = LocateArchiveEndInFile(context.archiveFile);
+  const uint64_t archiveEnd = IsSigned(*signature) ? SignedArchiveEnd(*signature) : fileSize;
+  if (archiveEnd < kSeaTrailerSize) return kIOError;
+  const ResultCode code = ReadSeaTrailer(context);
+  if (code == kNoError) *trailerOffset = archiveEnd - kSeaTrailerSize;
+  return code;
+}
+
+}  // namespace
+
+bool EndsInClosingRecord(FILE* file) {
+  ArchiveContext probe;
+  probe.archiveFile = file;
+  uint64_t fileSize = 0;
+  uint64_t trailerOffset = 0;
+  ArchiveEnd signature = {};
+  return std::fseek(file, 0, SEEK_END) == 0 && TellStream(file, &fileSize) &&
+         LocateClosingRecord(probe, fileSize, &signature, &trailerOffset) == kNoError;
+}
+
+bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context,
+                 ArchiveExtent* extent) {
   context.exePath = path.c_str();
   context.archiveFile = std::fopen(path.c_str(), "rb");
   if (context.archiveFile == nullptr) {
     ReportFailure(path, std::string("cannot open: ") + std::strerror(errno));
     return false;
   }
-  const ResultCode code = ReadSeaTrailer(context);
+  if (std::fseek(context.archiveFile, 0, SEEK_END) != 0 ||
+      !TellStream(context.archiveFile, &extent->fileSize)) {
+    ReportFailure(path, "cannot read: not a regular file");
+    return false;
+  }
+  const ResultCode code = LocateClosingRecord(context, extent->fileSize, &extent->signature,
+                                              &extent->trailerOffset);
+  if (code == kBadSeaVersion) {
+    ReportResultFailure(path, "closing record of another format version", code);
+    return false;
+  }
   if (code != kNoError) {
-    ReportResultFailure(path, "bad archive", code);
+    ReportFailure(path, NoClosingRecordMessage(context.archiveFile, extent->fileSize));
     return false;
   }
   if (requireTotal && context.trailer.totalBytes == 0) {
-    ReportResultFailure(path, "bad archive: its total byte count is 0", kEmptyArchive);
+    ReportResultFailure(path, "the closing record's total byte count is 0", kEmptyArchive);
     return false;
   }
   return true;
@@ -29,7 +129,10 @@ bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& con
 bool EnterMembers(const std::string& path, ArchiveContext& context) {
   const ResultCode code = ReadArchiveTag(context);
   if (code != kNoError) {
-    ReportResultFailure(path, "bad archive tag", code);
+    ReportResultFailure(path,
+                        "no archive tag at archiveOffset " +
+                            std::to_string(context.trailer.archiveOffset),
+                        code);
     return false;
   }
   return true;
@@ -58,7 +161,7 @@ std::string MemberNameText(const char (&memberName)[kMemberNameSize]) {
 std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize]) {
   std::string label = "member " + std::to_string(index);
   const std::string name = MemberNameText(memberName);
-  if (!name.empty()) label += " (" + name + ")";
+  if (!name.empty()) label += " (" + Printable(name) + ")";
   return label;
 }
 
@@ -72,17 +175,9 @@ std::string SignatureText(const ArchiveEnd& end) {
          " of padding before it)";
 }
 
-std::string SignatureCoverProblem(const ArchiveEnd& end, FILE* walkedArchive) {
-  if (end.certificateSize == 0) return "";
-  const std::string table = "the certificate table at offset " + std::to_string(end.certificateOffset);
-  // What follows the table is not covered by its signature, and the archive was found there.
-  if (!IsSigned(end)) {
-    return table + " does not end the file, so the signature does not cover the archive " +
-           "(sign the finished installer, not the stub)";
-  }
-  const long walkEnd = std::ftell(walkedArchive);
-  if (walkEnd < 0 || uint64_t(walkEnd) + kSeaTrailerSize > SignedArchiveEnd(end)) {
-    return "the members run into the closing record or " + table;
-  }
-  return "";
+std::string UncoveredArchiveProblem(const ArchiveEnd& end) {
+  if (end.certificateSize == 0 || IsSigned(end)) return "";
+  return "the certificate table at offset " + std::to_string(end.certificateOffset) +
+         " does not end the file, so the signature does not cover the archive (sign the " +
+         "finished installer, not the stub)";
 }

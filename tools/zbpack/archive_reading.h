@@ -1,5 +1,6 @@
 // What list, verify and extract share around the archive reading code that the stub runs
-// (ReadSeaTrailer, ReadArchiveTag, ReadFileHeader, TransferMember, ExtractMember).
+// (ReadSeaTrailer, ReadArchiveTag, ReadFileHeader, TransferMember). OpenArchive is the one
+// place where zbpack opens an archive and finds its closing record.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -8,13 +9,27 @@
 #include "archive/archive_context.h"
 #include "archive/archive_end.h"
 
+// Where the archive lies in its file, as OpenArchive found it.
+struct ArchiveExtent {
+  uint64_t fileSize = 0;       // bytes
+  uint64_t trailerOffset = 0;  // file offset of the closing record: the last member ends here
+  ArchiveEnd signature = {};   // the certificate table, if any; the closing record stands in
+                               // front of it when it ends the file
+};
+
 // Opens path "rb" into context.archiveFile and reads the closing record, as the stub does
 // first. Also refuses a totalBytes of 0 when requireTotal is set (the stub refuses such an
-// archive before extracting). On failure prints the error line and returns false; the caller
-// closes archiveFile in every case (CloseArchive).
-bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context);
+// archive before extracting). A file without a closing record is told apart from an installer
+// cut short (then the missing byte count is given). On failure prints the error line and
+// returns false; the caller closes archiveFile in every case (CloseArchive).
+bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context,
+                 ArchiveExtent* extent);
 
-// Reads the archive tag; on failure prints the error line and returns false.
+// Whether the open file ends in a closing record, that is whether it is an installer already.
+bool EndsInClosingRecord(FILE* file);
+
+// Reads the archive tag; on failure prints the error line and returns false. On success the
+// stream stands on member 1's header.
 bool EnterMembers(const std::string& path, ArchiveContext& context);
 
 // Allocates the decoder's work block into context.work (freed when the context ends).
@@ -23,17 +38,16 @@ bool AllocateWork(const std::string& path, ArchiveContext& context);
 void CloseArchive(ArchiveContext& context);
 
 // "member 3 (a.txt)", or "member 3" while no name has been read. The name is taken up to its
-// NUL or the end of the buffer, whichever comes first.
+// NUL or the end of the buffer, whichever comes first, and printable (control bytes escaped).
 std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize]);
 
-// The name in the buffer, up to its NUL or the end of the buffer.
+// The name in the buffer, up to its NUL or the end of the buffer, as stored (not escaped).
 std::string MemberNameText(const char (&memberName)[kMemberNameSize]);
 
 // How the file is signed, for list and verify: "1432 bytes, certificate table at offset 352
 // (1 byte of padding before it)"; empty when the file has no certificate table.
 std::string SignatureText(const ArchiveEnd& end);
 
-// Why the signature does not cover the whole archive, or empty when it does (or the file has no
-// certificate table). Call once the members have been walked: the stream must stand where the
-// last member's data ends.
-std::string SignatureCoverProblem(const ArchiveEnd& end, FILE* walkedArchive);
+// Why the certificate table does not cover the archive: a table that does not end the file (a
+// stub signed before the archive was appended). Empty otherwise.
+std::string UncoveredArchiveProblem(const ArchiveEnd& end);

@@ -28,3 +28,18 @@ int ReportUsage(const std::string& what, const std::string& message) {
 int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code) {
   return ReportFailure(what, message + " " + DescribeResult(code));
 }
+
+std::string Printable(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || (byte >= 0x7F && byte <= 0x9F)) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      shown += escaped;
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}

@@ -14,3 +14,8 @@ int ReportUsage(const std::string& what, const std::string& message);    // retu
 
 // "zbpack: WHAT: message (kArchiveCorrupted, 0x3000a)"; returns kExitFailure.
 int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code);
+
+// The text with every byte that a terminal could take as a control escaped as \xNN: C0 controls,
+// DEL and the C1 range 0x80-0x9F. Names and texts read from an archive pass through it before
+// they are printed.
+std::string Printable(const std::string& text);

@@ -17,18 +17,20 @@
 #include "implode/implode.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
+#include "zbpack/output_file.h"
 
 namespace {
 
 constexpr size_t kReadChunk = 65536;  // bytes per read from the input file
 
 // One end of a transfer: a named file or a standard stream, closed by its owner through
-// CloseStream. A failed output is left as it is (partial): OUT may name a device or a file the
-// user wants to inspect, and removing it is not this tool's business.
+// CloseInput or CloseOutput. A named output is written beside its target and renamed into place only when
+// complete (OutputFile), so a failed run leaves the target as it was.
 struct Stream {
   std::string name;  // as the user wrote it; "-" for stdin/stdout
   FILE* file = nullptr;
   bool standard = false;
+  OutputFile output;  // a named output's temporary file
 };
 
 bool OpenInput(const char* path, Stream* stream) {
@@ -45,7 +47,9 @@ bool OpenInput(const char* path, Stream* stream) {
   return stream->file != nullptr;
 }
 
-bool OpenOutput(const char* path, Stream* stream) {
+// Refuses an output that is the input file itself (by identity, whatever the spelling), before
+// anything is written. On failure returns false with the reason in error.
+bool OpenOutput(const char* path, const char* inputPath, Stream* stream, std::string* error) {
   stream->name = path;
   if (std::strcmp(path, "-") == 0) {
 #ifdef _WIN32
@@ -55,17 +59,32 @@ bool OpenOutput(const char* path, Stream* stream) {
     stream->standard = true;
     return true;
   }
-  stream->file = std::fopen(path, "wb");
-  return stream->file != nullptr;
+  if (!FindOutputClash(path, {inputPath}).empty()) {
+    *error = "is the same file as the input (nothing written)";
+    return false;
+  }
+  if (!BeginOutput(path, &stream->output, error)) return false;
+  stream->file = stream->output.file;
+  return true;
 }
 
-// Closes the stream; for an output returns false when buffered bytes could not be written.
-bool CloseStream(Stream& stream, bool isOutput) {
-  bool ok = true;
-  if (isOutput) ok = std::fflush(stream.file) == 0 && std::ferror(stream.file) == 0;
-  if (!stream.standard && std::fclose(stream.file) != 0) ok = false;
+// Closes an input.
+void CloseInput(Stream& stream) {
+  if (!stream.standard) std::fclose(stream.file);
   stream.file = nullptr;
-  return ok;
+}
+
+// Ends an output: a named one is renamed onto its target when complete is set and everything
+// was written, else removed. Returns false when the output is not complete and in place.
+bool CloseOutput(Stream& stream, bool complete) {
+  if (stream.standard) {
+    return std::fflush(stream.file) == 0 && std::ferror(stream.file) == 0 && complete;
+  }
+  stream.file = nullptr;
+  std::string reason;
+  if (complete) return FinishOutput(stream.output, &reason);
+  AbandonOutput(stream.output);
+  return false;
 }
 
 std::string SystemReason() { return std::strerror(errno); }
@@ -166,9 +185,9 @@ int RunImplodeCommand(int argc, char** argv) {
   Stream in;
   if (!OpenInput(args.input, &in)) return ReportFailure(args.input, SystemReason());
   Stream out;
-  if (!OpenOutput(args.output, &out)) {
-    const std::string reason = SystemReason();
-    CloseStream(in, false);
+  std::string reason;
+  if (!OpenOutput(args.output, args.input, &out, &reason)) {
+    CloseInput(in);
     return ReportFailure(args.output, reason);
   }
   auto encoder = std::make_unique<ImplodeEncoder>();  // about 1.2 MB: not for the stack
@@ -188,8 +207,8 @@ int RunImplodeCommand(int argc, char** argv) {
     }
   }
   if (writeOk && !readFailed) writeOk = ImplodeFinish(*encoder);
-  CloseStream(in, false);
-  const bool closed = CloseStream(out, true);
+  CloseInput(in);
+  const bool closed = CloseOutput(out, writeOk && !readFailed);
   if (readFailed) return ReportFailure(args.input, "read error");
   if (!writeOk || !closed) return ReportFailure(args.output, "write error");
   return kExitSuccess;
@@ -211,16 +230,17 @@ int RunExplodeCommand(int argc, char** argv) {
   Stream in;
   if (!OpenInput(files[0], &in)) return ReportFailure(files[0], SystemReason());
   Stream out;
-  if (!OpenOutput(files[1], &out)) {
-    const std::string reason = SystemReason();
-    CloseStream(in, false);
+  std::string reason;
+  if (!OpenOutput(files[1], files[0], &out, &reason)) {
+    CloseInput(in);
     return ReportFailure(files[1], reason);
   }
   std::vector<uint8_t> work(kExplodeWorkSize);
   ExplodeFiles callbacks = {in.file, out.file, false, false};
   const uint32_t result = Explode(ReadCompressed, WriteDecoded, work.data(), &callbacks);
-  CloseStream(in, false);
-  const bool closed = CloseStream(out, true);
+  CloseInput(in);
+  const bool closed = CloseOutput(
+      out, !callbacks.readFailed && !callbacks.writeFailed && result == CMP_NO_ERROR);
   if (callbacks.readFailed) return ReportFailure(files[0], "read error");
   if (result != CMP_NO_ERROR) return ReportFailure(files[0], DescribeExplodeResult(result));
   if (callbacks.writeFailed || !closed) return ReportFailure(files[1], "write error");

@@ -1,7 +1,8 @@
-// zbpack extract: writes every member into a directory through the stub's own extraction code,
-// which also refuses unsafe member names and puts each file's time back.
+// zbpack extract: writes every member into a directory through the stub's own transfer code.
+// Names are held to the rules verify applies; each file is created new, never through a link
+// or into anything but a regular file, and gets its time back through its own handle.
 #include <cstdio>
-#include <cstring>
+#include <map>
 #include <string>
 
 #include "archive/extract_member.h"
@@ -10,66 +11,112 @@
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
+#include "zbpack/member_rules.h"
+#include "zbpack/result_names.h"
 
 namespace {
 
-bool IsSeparator(char c) { return c == '/' || c == kPathSeparator; }
+struct ExtractOptions {
+  std::string directory;
+  std::string path;
+  bool force = false;  // replace existing regular files (never links, folders or devices)
+};
 
-// Makes DIR followed by one separator the context's work directory. False if it does not fit
-// the work directory buffer with room for a member name of at least one character.
-bool SetWorkDir(const std::string& directory, ArchiveContext& context) {
-  std::string workDir = directory;
-  if (workDir.empty() || !IsSeparator(workDir.back())) workDir.push_back(kPathSeparator);
-  if (workDir.size() + 2 > kPathSize) return false;
-  std::memcpy(context.workDir, workDir.c_str(), workDir.size() + 1);
-  context.workDirLength = static_cast<uint32_t>(workDir.size());
-  return true;
+// Returns an empty string, or the usage error.
+std::string ParseExtractOptions(int argc, char** argv, ExtractOptions* options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "-C") {
+      if (i + 1 >= argc) return "-C needs a directory";
+      options->directory = argv[++i];
+    } else if (argument == "--force") {
+      options->force = true;
+    } else if (!argument.empty() && argument[0] == '-') {
+      return "unknown option '" + argument + "'";
+    } else if (options->path.empty()) {
+      options->path = argument;
+    } else {
+      return "expected one archive, got '" + options->path + "' and '" + argument + "'";
+    }
+  }
+  if (options->directory.empty() || options->path.empty()) return "expected: extract -C DIR [--force] FILE";
+  return "";
+}
+
+// Extracts the member whose header stands at the stream's position. Returns the error line's
+// message, or an empty string.
+std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
+                       const HostFileId& archiveId, std::map<std::string, uint32_t>& names) {
+  const uint32_t index = context.currentIndex;
+  ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
+  const std::string label = MemberLabel(index, context.memberName);
+  if (code != kNoError) return label + ": bad header " + DescribeResult(code);
+  const std::string name = MemberNameText(context.memberName);
+  const std::string problem = MemberNameProblem(name);
+  if (!problem.empty()) {
+    return label + ": cannot extract: name " + problem + " " + DescribeResult(kCannotCreateFile);
+  }
+  const auto inserted = names.emplace(WindowsFoldedName(name), index);
+  if (!inserted.second) {
+    return label + ": cannot extract: names the same file on Windows as member " +
+           std::to_string(inserted.first->second) + " " + DescribeResult(kCannotCreateFile);
+  }
+  std::string target = options.directory;
+  if (target.back() != '/' && target.back() != kPathSeparator) target.push_back(kPathSeparator);
+  target += name;
+  std::string reason;
+  context.outFile = CreateNewHostFile(target, options.force, archiveId, &reason);
+  if (context.outFile == nullptr) {
+    return label + ": cannot create " + Printable(target) + ": " + reason + " " +
+           DescribeResult(kCannotCreateFile);
+  }
+  code = TransferMember(context);
+  // As the stub does, a failing member's file stays, closed and with its time set.
+  const bool timed = SetStreamLastWriteTime(context.outFile, context.header.lastWriteTime);
+  const bool closed = std::fclose(context.outFile) == 0;
+  context.outFile = nullptr;
+  if (code != kNoError) return label + ": cannot extract " + DescribeResult(code);
+  if (!closed) return label + ": write error";
+  if (!timed) return label + ": cannot set its time";
+  std::printf("%s\n", Printable(name).c_str());
+  return "";
 }
 
 }  // namespace
 
 int RunExtractCommand(int argc, char** argv) {
-  std::string directory;
-  std::string path;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "-C") {
-      if (i + 1 >= argc) return ReportUsage("extract", "-C needs a directory");
-      directory = argv[++i];
-    } else if (!argument.empty() && argument[0] == '-') {
-      return ReportUsage("extract", "unknown option '" + argument + "'");
-    } else if (path.empty()) {
-      path = argument;
-    } else {
-      return ReportUsage("extract", "expected one archive, got '" + path + "' and '" + argument + "'");
-    }
-  }
-  if (directory.empty() || path.empty()) return ReportUsage("extract", "expected: extract -C DIR FILE");
+  ExtractOptions options;
+  const std::string usage = ParseExtractOptions(argc, argv, &options);
+  if (!usage.empty()) return ReportUsage("extract", usage);
 
   ArchiveContext context;
-  if (!SetWorkDir(directory, context)) {
-    return ReportFailure(directory, "path too long for a work directory");
-  }
-  std::string reason;
-  if (!MakeHostDirectory(directory.c_str(), &reason)) {
-    return ReportFailure(directory, "cannot create directory: " + reason);
-  }
-  if (!OpenArchive(path, true, context) || !EnterMembers(path, context) ||
-      !AllocateWork(path, context)) {
+  ArchiveExtent extent;
+  HostFileId archiveId;
+  if (!OpenArchive(options.path, true, context, &extent) || !EnterMembers(options.path, context) ||
+      !AllocateWork(options.path, context)) {
     CloseArchive(context);
     return kExitFailure;
   }
+  std::string reason;
+  if (!QueryStreamFileId(context.archiveFile, &archiveId)) {
+    CloseArchive(context);
+    return ReportFailure(options.path, "cannot identify the file");
+  }
+  if (!MakeHostDirectories(options.directory, &reason)) {
+    CloseArchive(context);
+    return ReportFailure(options.directory, "cannot create directory: " + reason);
+  }
 
   int exitCode = kExitSuccess;
+  std::map<std::string, uint32_t> names;  // folded name -> member index
   for (uint32_t index = 1; index <= context.trailer.fileCount; ++index) {
     context.currentIndex = index;
     context.memberName[0] = '\0';
-    const ResultCode code = ExtractMember(context);
-    if (code != kNoError) {
-      exitCode = ReportResultFailure(path, MemberLabel(index, context.memberName) + ": cannot extract", code);
+    const std::string failure = ExtractOne(context, options, archiveId, names);
+    if (!failure.empty()) {
+      exitCode = ReportFailure(options.path, failure);
       break;
     }
-    std::printf("%s\n", MemberNameText(context.memberName).c_str());
   }
   CloseArchive(context);
   return exitCode;

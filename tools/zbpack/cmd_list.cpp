@@ -18,14 +18,14 @@ struct ListedMember {
 void PrintListing(const ArchiveContext& context, const ArchiveEnd& end,
                   const std::vector<ListedMember>& members) {
   const SeaTrailer& trailer = context.trailer;
-  std::printf("Product: %s\n", trailer.productName);
+  std::printf("Product: %s\n", Printable(trailer.productName).c_str());
   std::printf("Total bytes: %lu\n", static_cast<unsigned long>(trailer.totalBytes));
   std::printf("Members: %lu\n", static_cast<unsigned long>(trailer.fileCount));
   if (trailer.scriptIndex == 0) {
     std::printf("Script: none\n");
   } else if (trailer.scriptIndex <= members.size()) {
     std::printf("Script: %lu %s\n", static_cast<unsigned long>(trailer.scriptIndex),
-                members[trailer.scriptIndex - 1].name.c_str());
+                Printable(members[trailer.scriptIndex - 1].name).c_str());
   } else {
     std::printf("Script: %lu (no such member)\n", static_cast<unsigned long>(trailer.scriptIndex));
   }
@@ -40,7 +40,7 @@ void PrintListing(const ArchiveContext& context, const ArchiveEnd& end,
                 static_cast<unsigned long>(header.storedSize),
                 static_cast<unsigned long>(header.originalSize),
                 static_cast<unsigned long>(header.crc),
-                FormatFileTimeUtc(header.lastWriteTime).c_str(), members[i].name.c_str());
+                FormatFileTimeUtc(header.lastWriteTime).c_str(), Printable(members[i].name).c_str());
   }
 }
 
@@ -51,10 +51,8 @@ int RunListCommand(int argc, char** argv) {
   const std::string path = argv[1];
 
   ArchiveContext context;
-  ArchiveEnd end = {};
-  bool ok = OpenArchive(path, false, context);
-  if (ok) end = LocateArchiveEndInFile(context.archiveFile);
-  ok = ok && EnterMembers(path, context);
+  ArchiveExtent extent;
+  bool ok = OpenArchive(path, false, context, &extent) && EnterMembers(path, context);
 
   // The members are gathered first so that the script member's name heads the listing; a
   // failure part-way still lists the members read before it.
@@ -65,20 +63,20 @@ int RunListCommand(int argc, char** argv) {
     failure = ReadFileHeader(context.header, context.memberName, context.archiveFile);
     if (failure != kNoError) {
       ok = false;
-      PrintListing(context, end, members);
+      PrintListing(context, extent.signature, members);
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": bad header", failure);
       break;
     }
     members.push_back(ListedMember{context.header, MemberNameText(context.memberName)});
     if (!SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
       ok = false;
-      PrintListing(context, end, members);
+      PrintListing(context, extent.signature, members);
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": cannot seek over its data",
                           kIOError);
       break;
     }
   }
-  if (ok) PrintListing(context, end, members);
+  if (ok) PrintListing(context, extent.signature, members);
   CloseArchive(context);
   return ok ? kExitSuccess : kExitFailure;
 }

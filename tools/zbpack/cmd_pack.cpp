@@ -1,99 +1,183 @@
-// zbpack pack: the stub, the archive tag, one member per FILE, the closing record.
+// zbpack pack: the stub, the archive tag, one member per FILE, the closing record. Everything
+// that can be known beforehand (names, stub, sizes, the output not being an input) is checked
+// before a byte is written; the output is written beside its target and renamed into place
+// only when complete.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <limits>
+#include <map>
+#include <vector>
 
 #include "zbpack/archive_writer.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
+#include "zbpack/host_files.h"
 #include "zbpack/member_builder.h"
+#include "zbpack/member_rules.h"
+#include "zbpack/output_file.h"
 #include "zbpack/pack_options.h"
 #include "zbpack/pack_signing.h"
+#include "zbpack/stub_check.h"
 
 namespace {
 
-// What went wrong while writing, for the one error line: the file concerned and the message.
-struct PackFailure {
-  std::string what;
-  std::string message;
+constexpr uint64_t kMax32 = 0xFFFFFFFFu;
+
+// What pack checked before writing: the stub and each member's file.
+struct PackInputs {
+  std::string stubPath;
+  HostFileInfo stub;
+  std::vector<HostFileInfo> members;  // in archive order
+  uint64_t totalBytes = 0;            // sum of the members' sizes
 };
 
-bool CopyStub(ArchiveOutput& output, const std::string& stubPath, PackFailure* failure) {
-  FILE* stub = std::fopen(stubPath.c_str(), "rb");
-  if (stub == nullptr) {
-    *failure = {stubPath, std::string("cannot open: ") + std::strerror(errno)};
+// Member names as the installer will see them: its own rules, then duplicates as Windows
+// compares names. Returns false after reporting the first refusal.
+bool CheckMemberNames(const PackOptions& options) {
+  std::map<std::string, size_t> seen;  // folded name -> index into options.members
+  for (size_t i = 0; i < options.members.size(); ++i) {
+    const MemberSource& member = options.members[i];
+    const std::string shown = "member name '" + Printable(member.name) + "' ";
+    const std::string problem = MemberNameProblem(member.name);
+    if (!problem.empty()) {
+      ReportFailure(member.path, shown + problem);
+      return false;
+    }
+    const auto inserted = seen.emplace(WindowsFoldedName(member.name), i);
+    if (!inserted.second) {
+      const MemberSource& first = options.members[inserted.first->second];
+      ReportFailure(member.path, shown + "names the same file on Windows as member " +
+                                     std::to_string(inserted.first->second + 1) + " '" +
+                                     Printable(first.name) + "' (from " + first.path + ")");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CheckInputs(const PackOptions& options, PackInputs* inputs) {
+  inputs->stubPath = options.stubPath.empty() ? DefaultStubPath() : options.stubPath;
+  if (inputs->stubPath.empty()) {
+    ReportFailure("pack", "no --stub given, and no zubrex-stub.exe beside zbpack");
     return false;
   }
-  uint8_t buffer[65536];
-  bool written = true;
-  size_t got;
-  while (written && (got = std::fread(buffer, 1, sizeof buffer, stub)) > 0) {
-    written = WriteOutput(output, buffer, got);
-  }
-  const bool readFailed = std::ferror(stub) != 0;
-  std::fclose(stub);
-  if (readFailed) {
-    *failure = {stubPath, "read error"};
+  std::string problem = StubProblem(inputs->stubPath);
+  if (!problem.empty() || !QueryHostFile(inputs->stubPath.c_str(), &inputs->stub, &problem)) {
+    ReportFailure(inputs->stubPath, problem);
     return false;
   }
-  if (!written) return false;  // reported by the caller as a write error of the output
-  if (output.offset > std::numeric_limits<uint32_t>::max()) {
-    *failure = {stubPath, "stub too large (4 GiB and more)"};
+  for (const MemberSource& member : options.members) {
+    HostFileInfo info;
+    if (!QueryHostFile(member.path.c_str(), &info, &problem)) {
+      ReportFailure(member.path, "cannot open: " + problem);
+      return false;
+    }
+    if (!info.isRegularFile) {
+      ReportFailure(member.path, "not a regular file");
+      return false;
+    }
+    if (info.size > kMax32) {
+      ReportFailure(member.path, "too large for an archive member (4 GiB and more)");
+      return false;
+    }
+    inputs->members.push_back(info);
+    inputs->totalBytes += info.size;
+  }
+  if (inputs->totalBytes > kMax32) {
+    ReportFailure(options.outputPath, "the members add up to 4 GiB or more (" +
+                                          std::to_string(inputs->totalBytes) + " bytes)");
+    return false;
+  }
+  if (inputs->totalBytes == 0 && !options.overrides.trailer.totalBytes) {
+    ReportFailure(options.outputPath,
+                  "the members hold no bytes, and the installer refuses a total of 0 bytes");
+    return false;
+  }
+  std::vector<std::string> paths = {inputs->stubPath};
+  for (const MemberSource& member : options.members) paths.push_back(member.path);
+  const std::string clash = FindOutputClash(options.outputPath, paths);
+  if (!clash.empty()) {
+    ReportFailure(options.outputPath, "is the same file as the input " + clash +
+                                          " (nothing written)");
     return false;
   }
   return true;
+}
+
+bool CopyStub(FILE* output, const PackInputs& inputs, const std::string& outputPath,
+              PackFailure* failure) {
+  FILE* stub = std::fopen(inputs.stubPath.c_str(), "rb");
+  if (stub == nullptr) {
+    *failure = {inputs.stubPath, std::string("cannot open: ") + std::strerror(errno)};
+    return false;
+  }
+  std::vector<uint8_t> buffer(kPackChunkSize);
+  uint64_t copied = 0;
+  bool written = true;
+  size_t got;
+  while (written && (got = std::fread(buffer.data(), 1, buffer.size(), stub)) > 0) {
+    written = WriteBytes(output, buffer.data(), got);
+    copied += got;
+  }
+  const bool readFailed = std::ferror(stub) != 0;
+  std::fclose(stub);
+  if (readFailed || (written && copied != inputs.stub.size)) {
+    *failure = {inputs.stubPath, readFailed ? "read error" : "the file changed size while being read"};
+    return false;
+  }
+  if (!written) *failure = {outputPath, "write error"};
+  return written;
 }
 
 const char* MethodName(const FileHeader& header) {
   return header.compressed != 0 ? "imploded" : "stored";
 }
 
-// Writes the whole packed file into output. Returns false with failure filled, or with failure
-// empty for a write error of the output stream.
-bool WritePackedFile(const PackOptions& options, ArchiveOutput& output, PackFailure* failure) {
-  if (!CopyStub(output, options.stubPath, failure)) return false;
-  const uint32_t stubSize = static_cast<uint32_t>(output.offset);
-
-  if (!WriteArchiveTag(output, options.overrides.archiveTag.value_or(kArchiveTag))) return false;
-
-  uint64_t totalBytes = 0;  // sum of the members' real sizes, whatever their headers are set to
+// Writes the whole packed file into output. Returns false with failure filled.
+bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE* output,
+                     PackFailure* failure) {
+  const PackFailure writeError = {options.outputPath, "write error"};
+  if (!CopyStub(output, inputs, options.outputPath, failure)) return false;
+  if (!WriteArchiveTag(output, options.overrides.archiveTag.value_or(kArchiveTag))) {
+    *failure = writeError;
+    return false;
+  }
   for (size_t i = 0; i < options.members.size(); ++i) {
     const MemberSource& source = options.members[i];
-    PackedMember member;
-    std::string problem;
-    if (!BuildMember(source, options.method, options.implode, &member, &problem)) {
-      *failure = {source.path, problem};
+    const auto found = options.overrides.members.find(static_cast<uint32_t>(i + 1));
+    const MemberOverrides* overrides =
+        found == options.overrides.members.end() ? nullptr : &found->second;
+    FileHeader header;
+    if (!WriteMemberFromFile(output, source, inputs.members[i], options.method, options.implode,
+                             overrides, options.outputPath, &header, failure)) {
       return false;
     }
-    totalBytes += member.header.originalSize;
-    std::printf("%s: %lu -> %lu bytes, %s\n", source.name.c_str(),
-                static_cast<unsigned long>(member.header.originalSize),
-                static_cast<unsigned long>(member.header.storedSize), MethodName(member.header));
-
-    const auto overrides = options.overrides.members.find(static_cast<uint32_t>(i + 1));
-    if (overrides != options.overrides.members.end()) {
-      ApplyMemberOverrides(overrides->second, &member.header, &member.nameBytes);
-    }
-    if (!WriteMember(output, member.header, member.nameBytes, member.data)) return false;
+    std::printf("%s: %llu -> %lu bytes, %s\n", Printable(source.name).c_str(),
+                static_cast<unsigned long long>(inputs.members[i].size),
+                static_cast<unsigned long>(header.storedSize), MethodName(header));
   }
-  if (totalBytes > std::numeric_limits<uint32_t>::max()) {
-    *failure = {options.outputPath, "the members add up to 4 GiB or more"};
+  if (!WriteBytes(output, options.appendBytes.data(), options.appendBytes.size())) {
+    *failure = writeError;
     return false;
   }
 
-  if (!WriteOutput(output, options.appendBytes.data(), options.appendBytes.size())) return false;
-
   SeaTrailer trailer = {};
   trailer.recordTag = kSeaTrailerTag;
-  trailer.archiveOffset = stubSize;
+  trailer.archiveOffset = static_cast<uint32_t>(inputs.stub.size);
   trailer.fileCount = static_cast<uint32_t>(options.members.size());
   trailer.scriptIndex = ScriptIndexOf(options);
   trailer.seaTag = kSeaTrailerTag;
-  trailer.totalBytes = static_cast<uint32_t>(totalBytes);
+  trailer.totalBytes = static_cast<uint32_t>(inputs.totalBytes);
   std::memcpy(trailer.productName, options.productName->data(), options.productName->size());
   ApplyTrailerOverrides(options.overrides.trailer, &trailer);
-  return WriteTrailer(output, trailer);
+  uint64_t size = 0;
+  if (!WriteTrailer(output, trailer) || !TellStream(output, &size) ||
+      (options.truncateSize && *options.truncateSize < size &&
+       !TruncateStream(output, *options.truncateSize))) {
+    *failure = writeError;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -103,23 +187,21 @@ int RunPackCommand(int argc, char** argv) {
   const std::string problem = ParsePackOptions(argc, argv, &options);
   if (!problem.empty()) return ReportUsage("pack", problem);
 
-  ArchiveOutput output;
-  output.limit = options.truncateSize;
-  output.file = std::fopen(options.outputPath.c_str(), "wb");
-  if (output.file == nullptr) {
-    return ReportFailure(options.outputPath, std::string("cannot create: ") + std::strerror(errno));
+  PackInputs inputs;
+  if (!CheckMemberNames(options) || !CheckInputs(options, &inputs)) return kExitFailure;
+
+  OutputFile output;
+  std::string reason;
+  if (!BeginOutput(options.outputPath, &output, &reason)) {
+    return ReportFailure(options.outputPath, "cannot create: " + reason);
   }
   PackFailure failure;
-  const bool written = WritePackedFile(options, output, &failure);
-  const bool closed = std::fclose(output.file) == 0;
-  if (written && closed) {
-    // Signing comes last: it covers the installer exactly as it will be shipped.
-    if (options.signCommand) return SignPackedInstaller(*options.signCommand, options.outputPath);
-    return kExitSuccess;
+  if (!WritePackedFile(options, inputs, output.file, &failure)) {
+    AbandonOutput(output);
+    return ReportFailure(failure.what, failure.message);
   }
-
-  // A half-written file would look like a damaged archive: leave none behind.
-  std::remove(options.outputPath.c_str());
-  if (failure.message.empty()) return ReportFailure(options.outputPath, "write error");
-  return ReportFailure(failure.what, failure.message);
+  if (!FinishOutput(output, &reason)) return ReportFailure(options.outputPath, reason);
+  // Signing comes last: it covers the installer exactly as it will be shipped.
+  if (options.signCommand) return SignPackedInstaller(*options.signCommand, options.outputPath);
+  return kExitSuccess;
 }

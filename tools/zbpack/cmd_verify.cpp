@@ -1,74 +1,162 @@
-// zbpack verify: decodes every member to the null device through the stub's own transfer code
-// and checks its CRC-32.
+// zbpack verify: exit 0 means the stub will install exactly the files the archive claims. Every
+// member is decoded to the null device through the stub's own transfer code, and everything
+// the stub relies on is checked: the walk from the archive tag through fileCount members
+// ending exactly at the closing record, each name (the stub's rules, no directory part, the
+// length bound, no two names for one Windows file), each member's CRC-32 and decoded size
+// against originalSize, totalBytes against their sum, scriptIndex naming a member.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "archive/extract_member.h"
-#include "archive/member_name.h"
 #include "zbpack/archive_reading.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/host_files.h"
+#include "zbpack/member_rules.h"
 #include "zbpack/result_names.h"
 
 namespace {
 
-struct VerifyTally {
-  uint32_t failed = 0;
-  std::string firstLabel;
-  ResultCode firstCode = kNoError;
+struct VerifyState {
+  std::vector<std::string> problems;         // in the order found
+  std::map<std::string, uint32_t> names;     // folded name -> member index
+  uint64_t originalSum = 0;                  // sum of the members' originalSize
+  bool walkComplete = false;                 // all fileCount members were located
 };
 
-void CountFailure(VerifyTally& tally, const std::string& label, ResultCode code) {
-  if (tally.failed++ == 0) {
-    tally.firstLabel = label;
-    tally.firstCode = code;
+// One member's outcome on its own line; problems are also kept for the closing error line.
+void Fail(VerifyState& state, uint32_t index, const std::string& label, const std::string& problem) {
+  std::printf("%5lu  FAILED  %s\n", static_cast<unsigned long>(index), problem.c_str());
+  state.problems.push_back(label + ": " + problem);
+}
+
+void FailArchive(VerifyState& state, const std::string& problem) {
+  std::printf("archive FAILED  %s\n", problem.c_str());
+  state.problems.push_back(problem);
+}
+
+std::string WithCode(const std::string& text, ResultCode code) {
+  return text + " " + DescribeResult(code);
+}
+
+std::string HeaderProblem(ResultCode code, uint32_t index, uint32_t fileCount) {
+  switch (code) {
+    case kZbSeaBadArchiveCount:
+      return WithCode("the closing record stands where this member should begin: fileCount says " +
+                          std::to_string(fileCount) + ", the archive holds " +
+                          std::to_string(index - 1),
+                      code);
+    case kIOError: return WithCode("header or name runs past the end of the file", code);
+    case kArchiveCorrupted: return WithCode("name longer than 255 bytes or without its NUL", code);
+    case kBadArchiveVersion: return WithCode("member header of another format version", code);
+    default: return WithCode("no member header where this member should begin", code);
   }
 }
 
-// Verifies the members in archive order: names the stub would refuse, and data whose CRC-32
-// does not match. A member whose data fail is reported and skipped by
-// its storedSize, so that one bad member does not hide the state of the others; a header that
-// cannot be read ends the walk, since nothing after it can be located.
-void VerifyMembers(ArchiveContext& context, VerifyTally& tally) {
-  for (uint32_t index = 1; index <= context.trailer.fileCount; ++index) {
+std::string TransferProblem(ResultCode code) {
+  switch (code) {
+    case kArchiveCorrupted: return WithCode("contents do not match its CRC-32", code);
+    case kCopyAborted: return WithCode("read error", code);
+    default: return WithCode("implode stream damaged", code);
+  }
+}
+
+// Name checks: what the stub refuses, what it cannot create, and two names for one file.
+bool CheckName(VerifyState& state, uint32_t index, const std::string& label, const std::string& name) {
+  const std::string problem = MemberNameProblem(name);
+  if (!problem.empty()) {
+    Fail(state, index, label, WithCode("name " + problem, kCannotCreateFile));
+    return false;
+  }
+  const auto inserted = state.names.emplace(WindowsFoldedName(name), index);
+  if (!inserted.second) {
+    Fail(state, index, label,
+         "names the same file on Windows as member " + std::to_string(inserted.first->second) +
+             ": the installer would overwrite it");
+    return false;
+  }
+  return true;
+}
+
+void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyState& state) {
+  const uint32_t fileCount = context.trailer.fileCount;
+  for (uint32_t index = 1; index <= fileCount; ++index) {
     context.currentIndex = index;
     context.memberName[0] = '\0';
     ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
     if (code != kNoError) {
-      std::printf("%5lu  FAILED  (header) %s\n", static_cast<unsigned long>(index),
-                  DescribeResult(code).c_str());
-      CountFailure(tally, MemberLabel(index, context.memberName) + ": bad header", code);
+      Fail(state, index, MemberLabel(index, context.memberName), HeaderProblem(code, index, fileCount));
       return;
     }
+    const std::string label = MemberLabel(index, context.memberName);
     const std::string name = MemberNameText(context.memberName);
-    fpos_t dataStart;
-    const bool haveDataStart = std::fgetpos(context.archiveFile, &dataStart) == 0;
-
-    code = TransferMember(context);
-    // The stub refuses to create a member that would leave its work directory or name no
-    // plain file: an installer holding one cannot install, whatever its data.
-    const bool safeName = IsSafeMemberName(context.memberName);
-    if (code == kNoError && !safeName) {
-      std::printf("%5lu  FAILED  %s unsafe name %s\n", static_cast<unsigned long>(index),
-                  name.c_str(), DescribeResult(kCannotCreateFile).c_str());
-      CountFailure(tally, MemberLabel(index, context.memberName) + ": unsafe name",
-                   kCannotCreateFile);
-      continue;
-    }
-    if (code == kNoError) {
-      std::printf("%5lu  OK      %s\n", static_cast<unsigned long>(index), name.c_str());
-      continue;
-    }
-    std::printf("%5lu  FAILED  %s %s\n", static_cast<unsigned long>(index), name.c_str(),
-                DescribeResult(code).c_str());
-    CountFailure(tally, MemberLabel(index, context.memberName) + ": bad data", code);
-    if (!haveDataStart || std::fsetpos(context.archiveFile, &dataStart) != 0 ||
-        !SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
+    const FileHeader header = context.header;
+    uint64_t dataStart = 0;
+    if (!TellStream(context.archiveFile, &dataStart)) return;
+    const uint64_t dataEnd = dataStart + header.storedSize;
+    uint32_t written = 0;
+    if (dataEnd > extent.trailerOffset) {
+      // The stub would take in the closing record as data; its result names the failure.
+      code = TransferMember(context, &written);
+      Fail(state, index, label,
+           WithCode("its " + std::to_string(header.storedSize) +
+                        " data bytes run past the closing record",
+                    code != kNoError ? code : kArchiveCorrupted));
       return;
     }
+    state.originalSum += header.originalSize;
+    bool ok = CheckName(state, index, label, name);
+
+    code = TransferMember(context, &written);
+    if (code != kNoError) {
+      Fail(state, index, label, TransferProblem(code));
+      ok = false;
+    } else if (written != header.originalSize) {
+      Fail(state, index, label, "decodes to " + std::to_string(written) +
+                                    " bytes, but originalSize says " +
+                                    std::to_string(header.originalSize));
+      ok = false;
+    }
+    if (ok) std::printf("%5lu  OK      %s\n", static_cast<unsigned long>(index), Printable(name).c_str());
+    // Whatever the transfer consumed, the next header begins behind this member's data.
+    if (!SeekStream(context.archiveFile, dataEnd)) return;
+  }
+  state.walkComplete = true;
+}
+
+// What holds for the archive as a whole once the walk has located every member.
+void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyState& state) {
+  const SeaTrailer& trailer = context.trailer;
+  if (state.walkComplete) {
+    uint64_t position = 0;
+    if (TellStream(context.archiveFile, &position) && position < extent.trailerOffset) {
+      uint8_t tag[4];
+      const bool moreMembers = std::fread(tag, sizeof tag, 1, context.archiveFile) == 1 &&
+                               LoadLE32(tag) == kFileHeaderTag;
+      FailArchive(state,
+          moreMembers ? "fileCount says " + std::to_string(trailer.fileCount) +
+                            ", but more members follow (the installer would leave them out)"
+                      : std::to_string(extent.trailerOffset - position) +
+                            " bytes of unknown data stand before the closing record");
+    }
+    if (state.originalSum != trailer.totalBytes) {
+      FailArchive(state, "totalBytes says " + std::to_string(trailer.totalBytes) +
+                               ", but the members' sizes add up to " +
+                               std::to_string(state.originalSum));
+    }
+  }
+  // The walk above ends at the closing record, which a signed installer keeps in front of its
+  // certificate table; a table that does not end the file signs nothing behind it.
+  const std::string uncovered = UncoveredArchiveProblem(extent.signature);
+  if (!uncovered.empty()) FailArchive(state, uncovered);
+  if (trailer.scriptIndex > trailer.fileCount) {
+    FailArchive(state, "scriptIndex " + std::to_string(trailer.scriptIndex) +
+                             " names no member (there are " + std::to_string(trailer.fileCount) +
+                             ")");
   }
 }
 
@@ -79,12 +167,9 @@ int RunVerifyCommand(int argc, char** argv) {
   const std::string path = argv[1];
 
   ArchiveContext context;
-  if (!OpenArchive(path, true, context)) {
-    CloseArchive(context);
-    return kExitFailure;
-  }
-  const ArchiveEnd end = LocateArchiveEndInFile(context.archiveFile);
-  if (!EnterMembers(path, context) || !AllocateWork(path, context)) {
+  ArchiveExtent extent;
+  if (!OpenArchive(path, true, context, &extent) || !EnterMembers(path, context) ||
+      !AllocateWork(path, context)) {
     CloseArchive(context);
     return kExitFailure;
   }
@@ -94,21 +179,21 @@ int RunVerifyCommand(int argc, char** argv) {
     return ReportFailure(NullDevicePath(), std::string("cannot open: ") + std::strerror(errno));
   }
 
-  VerifyTally tally;
-  VerifyMembers(context, tally);
-  const std::string coverProblem =
-      tally.failed == 0 ? SignatureCoverProblem(end, context.archiveFile) : "";
+  VerifyState state;
+  VerifyMembers(context, extent, state);
+  VerifyArchive(context, extent, state);
   std::fclose(context.outFile);
   context.outFile = nullptr;
   CloseArchive(context);
 
-  if (tally.failed != 0) {
+  if (!state.problems.empty()) {
     const std::string count =
-        tally.failed > 1 ? std::to_string(tally.failed) + " members failed, the first " : "";
-    return ReportResultFailure(path, count + tally.firstLabel, tally.firstCode);
+        state.problems.size() > 1 ? std::to_string(state.problems.size()) + " problems, the first: " : "";
+    return ReportFailure(path, count + state.problems.front());
   }
-  if (!coverProblem.empty()) return ReportFailure(path, coverProblem);
-  if (IsSigned(end)) std::printf("signed: %s\n", SignatureText(end).c_str());
+  if (IsSigned(extent.signature)) {
+    std::printf("signed: %s\n", SignatureText(extent.signature).c_str());
+  }
   std::printf("all %lu members OK\n", static_cast<unsigned long>(context.trailer.fileCount));
   return kExitSuccess;
 }

@@ -1,99 +1,154 @@
 #include "zbpack/member_builder.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <limits>
+#include <vector>
 
 #include "explode/crc32.h"
-#include "zbpack/host_files.h"
+#include "zbpack/archive_writer.h"
 #include "zbpack/member_implode.h"
 
 namespace {
 
-bool ReadWholeFile(const std::string& path, size_t size, std::vector<uint8_t>* contents,
-                   std::string* error) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    *error = std::string("cannot open: ") + std::strerror(errno);
+// The member's file, read front to back through one buffer.
+struct SourceReader {
+  FILE* file = nullptr;
+  std::vector<uint8_t> buffer = std::vector<uint8_t>(kPackChunkSize);
+  ~SourceReader() {
+    if (file != nullptr) std::fclose(file);
+  }
+};
+
+// Reads the whole file from its start, handing each chunk to consume (which returns false to
+// stop); crc gets the CRC-32 of what was read. false with failure filled on a read error,
+// on a file whose size is not expectedSize, or when consume stopped (failure left empty).
+template <typename Consume>
+bool ReadSource(SourceReader& reader, const MemberSource& source, uint64_t expectedSize,
+                uint32_t* crc, PackFailure* failure, Consume consume) {
+  if (!SeekStream(reader.file, 0)) {
+    *failure = {source.path, "cannot read from its start"};
     return false;
   }
-  contents->resize(size);
-  const size_t got = size == 0 ? 0 : std::fread(contents->data(), 1, size, file);
-  // One more byte would mean the file grew since its size was taken.
-  const bool grew = std::fgetc(file) != EOF;
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) {
-    *error = "read error";
+  uint32_t running = 0xFFFFFFFFu;
+  uint64_t total = 0;
+  for (;;) {
+    const size_t got = std::fread(reader.buffer.data(), 1, reader.buffer.size(), reader.file);
+    if (got > 0) {
+      const uint32_t count = static_cast<uint32_t>(got);
+      running = Crc32Update(reader.buffer.data(), &count, &running);
+      total += got;
+      if (total > expectedSize) break;
+      if (!consume(reader.buffer.data(), got)) return false;
+    }
+    if (got < reader.buffer.size()) break;
+  }
+  if (std::ferror(reader.file) != 0) {
+    *failure = {source.path, "read error"};
     return false;
   }
-  if (got != size || grew) {
-    *error = "the file changed size while being read";
+  if (total != expectedSize) {
+    *failure = {source.path, "the file changed size while being read"};
     return false;
   }
+  *crc = ~running;
   return true;
 }
 
 }  // namespace
 
-uint32_t ContentCrc32(const uint8_t* data, size_t size) {
-  uint32_t crc = 0xFFFFFFFF;
-  // Crc32Update takes 32-bit counts; members are below 4 GiB, but keep each step bounded anyway.
-  constexpr size_t kStep = 0x40000000;
-  while (size > 0) {
-    const uint32_t step = static_cast<uint32_t>(size < kStep ? size : kStep);
-    crc = Crc32Update(data, &step, &crc);
-    data += step;
-    size -= step;
-  }
-  return ~crc;
-}
-
-bool BuildMember(const MemberSource& source, PackMethod method, const ImplodeChoice& implode,
-                 PackedMember* member, std::string* error) {
-  HostFileInfo info;
-  std::string reason;
-  if (!QueryHostFile(source.path.c_str(), &info, &reason)) {
-    *error = "cannot open: " + reason;
-    return false;
-  }
-  if (!info.isRegularFile) {
-    *error = "not a regular file";
-    return false;
-  }
-  if (info.size > std::numeric_limits<uint32_t>::max()) {
-    *error = "too large for an archive member (4 GiB and more)";
-    return false;
-  }
-  std::vector<uint8_t> contents;
-  if (!ReadWholeFile(source.path, static_cast<size_t>(info.size), &contents, error)) return false;
-
-  FileHeader& header = member->header;
+bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFileInfo& info,
+                         PackMethod method, const ImplodeChoice& implode,
+                         const MemberOverrides* overrides, const std::string& outputPath,
+                         FileHeader* written, PackFailure* failure) {
+  const PackFailure writeError = {outputPath, "write error"};
+  FileHeader header = {};
   header.tag = kFileHeaderTag;
-  header.originalSize = static_cast<uint32_t>(contents.size());
-  header.crc = ContentCrc32(contents.data(), contents.size());
+  header.originalSize = static_cast<uint32_t>(info.size);
   header.lastWriteTime = info.lastWriteTime;
-  member->nameBytes = source.name;
-  member->nameBytes.push_back('\0');
-  header.nameLength = static_cast<uint32_t>(member->nameBytes.size());
+  std::string nameBytes = source.name;
+  nameBytes.push_back('\0');
+  header.nameLength = static_cast<uint32_t>(nameBytes.size());
+  // The name is written before the data, so an overridden name must be known now.
+  if (overrides != nullptr) {
+    FileHeader scratch = header;
+    ApplyMemberOverrides(*overrides, &scratch, &nameBytes);
+  }
 
+  uint64_t headerStart = 0;
+  uint64_t dataStart = 0;
+  const FileHeader placeholder = {};
+  if (!TellStream(output, &headerStart) || !WriteFileHeader(output, placeholder) ||
+      !WriteBytes(output, nameBytes.data(), nameBytes.size()) || !TellStream(output, &dataStart)) {
+    *failure = writeError;
+    return false;
+  }
+
+  SourceReader reader;
+  reader.file = std::fopen(source.path.c_str(), "rb");
+  if (reader.file == nullptr) {
+    *failure = {source.path, std::string("cannot open: ") + std::strerror(errno)};
+    return false;
+  }
+
+  // Auto caps the implode stream below the contents' size: once it reaches that, storing wins
+  // and the encoder stops. Forced implode caps it at what storedSize can hold.
   bool imploded = false;
-  if (method == PackMethod::kImplode || (method == PackMethod::kAuto && ImplodeAvailable())) {
-    std::vector<uint8_t> packed;
-    if (!ImplodeContents(contents, implode, &packed, error)) return false;
-    if (packed.size() > std::numeric_limits<uint32_t>::max()) {
-      *error = "imploded data too large for an archive member (4 GiB and more)";
+  uint64_t storedSize = info.size;
+  const bool tryImplode = method == PackMethod::kImplode ||
+                          (method == PackMethod::kAuto && ImplodeAvailable() && info.size > 0);
+  if (tryImplode) {
+    const uint64_t cap = method == PackMethod::kAuto ? info.size - 1 : 0xFFFFFFFFu;
+    std::string problem;
+    MemberImplode* encoder = StartImplode(implode, output, cap, &problem);
+    if (encoder == nullptr) {
+      *failure = {source.path, problem};
       return false;
     }
-    // Auto keeps the implode stream only when it saves bytes; anything else is stored.
-    if (method == PackMethod::kImplode || packed.size() < contents.size()) {
-      member->data.swap(packed);
-      imploded = true;
+    const bool read = ReadSource(reader, source, info.size, &header.crc, failure,
+                                 [encoder](const uint8_t* data, size_t size) {
+                                   return FeedImplode(encoder, data, size);
+                                 });
+    const bool finished = read && FinishImplode(encoder);
+    const bool capReached = ImplodeCapReached(encoder);
+    storedSize = ImplodedBytes(encoder);
+    FreeImplode(encoder);
+    if (!read && !failure->what.empty()) return false;
+    if (!finished && !capReached) {
+      *failure = writeError;
+      return false;
     }
+    if (capReached && method == PackMethod::kImplode) {
+      *failure = {source.path, "imploded data too large for an archive member (4 GiB and more)"};
+      return false;
+    }
+    imploded = finished;
   }
-  if (!imploded) member->data.swap(contents);
+  if (!imploded) {
+    // Stored: whatever the encoder wrote is cut off first.
+    if (!SeekStream(output, dataStart) || !TruncateStream(output, dataStart)) {
+      *failure = writeError;
+      return false;
+    }
+    const bool read = ReadSource(reader, source, info.size, &header.crc, failure,
+                                 [output](const uint8_t* data, size_t size) {
+                                   return WriteBytes(output, data, size);
+                                 });
+    if (!read) {
+      if (failure->what.empty()) *failure = writeError;
+      return false;
+    }
+    storedSize = info.size;
+  }
   header.compressed = imploded ? 1 : 0;
-  header.storedSize = static_cast<uint32_t>(member->data.size());
+  header.storedSize = static_cast<uint32_t>(storedSize);
+  if (overrides != nullptr) ApplyMemberOverrides(*overrides, &header, &nameBytes);
+
+  uint64_t end = 0;
+  if (!TellStream(output, &end) || !SeekStream(output, headerStart) ||
+      !WriteFileHeader(output, header) || !SeekStream(output, end)) {
+    *failure = writeError;
+    return false;
+  }
+  *written = header;
   return true;
 }

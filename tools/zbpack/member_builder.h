@@ -1,24 +1,31 @@
-// One member made ready for writing: its header, name and data bytes, read from its file and
-// stored or imploded.
+// One member written behind what the output holds: its header, name and data, the data read
+// from the member's file through a fixed buffer and stored or imploded on the way.
 #pragma once
+#include <cstdint>
+#include <cstdio>
 #include <string>
-#include <vector>
 
 #include "archive/archive_format.h"
+#include "zbpack/host_files.h"
 #include "zbpack/pack_options.h"
 
-struct PackedMember {
-  FileHeader header;
-  std::string nameBytes;      // the name with its NUL, as written behind the header
-  std::vector<uint8_t> data;  // the bytes written behind the name
+// Bytes per read from a member's file (and from the stub).
+constexpr size_t kPackChunkSize = 65536;
+
+// Why writing a member failed: the file concerned (the member's file or the output) and the
+// message.
+struct PackFailure {
+  std::string what;
+  std::string message;
 };
 
-// Reads the whole file of source (which must be a regular file below 4 GiB) and fills member:
-// crc over the contents, lastWriteTime the file's modification time, originalSize its size,
-// and the data stored or imploded as method asks. On failure returns false with the reason in
-// error (the file concerned is source.path).
-bool BuildMember(const MemberSource& source, PackMethod method, const ImplodeChoice& implode,
-                 PackedMember* member, std::string* error);
-
-// CRC-32 of size bytes as the archive records it: seeded with 0xFFFFFFFF, complemented at the end.
-uint32_t ContentCrc32(const uint8_t* data, size_t size);
+// Appends the member of source (a regular file below 4 GiB, as info says) at output's end.
+// Its header gets crc over the contents, lastWriteTime the file's modification time,
+// originalSize its size, and the data stored or imploded as method asks (auto: imploded only
+// when that is smaller; the file is then read a second time to store it). overrides, if given,
+// replace fields afterwards. The header as written goes to written.
+// output must be seekable: the header is written last, in front of the data.
+bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFileInfo& info,
+                         PackMethod method, const ImplodeChoice& implode,
+                         const MemberOverrides* overrides, const std::string& outputPath,
+                         FileHeader* written, PackFailure* failure);

@@ -1,16 +1,26 @@
-// Imploding a member with the zbimplode encoder, the whole contents in one pass.
+// Imploding a member with the zbimplode encoder, fed chunk by chunk.
 #include "zbpack/member_implode.h"
-
-#include <memory>
 
 #include "implode/implode.h"
 
+struct MemberImplode {
+  ImplodeEncoder encoder;
+  FILE* output;
+  uint64_t capBytes;
+  uint64_t written;
+  bool capReached;
+};
+
 namespace {
 
-bool AppendOutput(const uint8_t* data, uint32_t size, void* userData) {
-  auto* output = static_cast<std::vector<uint8_t>*>(userData);
-  output->insert(output->end(), data, data + size);
-  return true;
+bool WriteImploded(const uint8_t* data, uint32_t size, void* userData) {
+  auto* implode = static_cast<MemberImplode*>(userData);
+  if (implode->written + size > implode->capBytes) {
+    implode->capReached = true;
+    return false;
+  }
+  implode->written += size;
+  return std::fwrite(data, 1, size, implode->output) == size;
 }
 
 uint8_t DictBitsOf(uint32_t dictionarySize) {
@@ -25,23 +35,30 @@ uint8_t DictBitsOf(uint32_t dictionarySize) {
 
 bool ImplodeAvailable() { return true; }
 
-bool ImplodeContents(const std::vector<uint8_t>& contents, const ImplodeChoice& choice,
-                     std::vector<uint8_t>* imploded, std::string* error) {
+MemberImplode* StartImplode(const ImplodeChoice& choice, FILE* output, uint64_t capBytes,
+                            std::string* error) {
   ImplodeSettings settings;
   settings.mode = choice.asciiLiterals ? 1 : 0;
   settings.dictBits = DictBitsOf(choice.dictionarySize);
   if (choice.level) settings.level = static_cast<uint8_t>(*choice.level);
-
-  // The encoder record is about 1.2 MB: too large for the stack.
-  auto encoder = std::make_unique<ImplodeEncoder>();
-  imploded->clear();
-  if (!ImplodeInit(*encoder, settings, AppendOutput, imploded)) {
+  auto* implode = new MemberImplode;
+  implode->output = output;
+  implode->capBytes = capBytes;
+  implode->written = 0;
+  implode->capReached = false;
+  if (!ImplodeInit(implode->encoder, settings, WriteImploded, implode)) {
     *error = "the implode encoder refused its settings";
-    return false;
+    delete implode;
+    return nullptr;
   }
-  if (!ImplodeFeed(*encoder, contents.data(), contents.size()) || !ImplodeFinish(*encoder)) {
-    *error = "the implode encoder failed";
-    return false;
-  }
-  return true;
+  return implode;
 }
+
+bool FeedImplode(MemberImplode* implode, const uint8_t* data, size_t size) {
+  return ImplodeFeed(implode->encoder, data, size);
+}
+
+bool FinishImplode(MemberImplode* implode) { return ImplodeFinish(implode->encoder); }
+uint64_t ImplodedBytes(const MemberImplode* implode) { return implode->written; }
+bool ImplodeCapReached(const MemberImplode* implode) { return implode->capReached; }
+void FreeImplode(MemberImplode* implode) { delete implode; }

@@ -1,16 +1,28 @@
-// The implode encoder as the packer uses it. Builds without the encoder library link
-// member_implode_none.cpp instead of member_implode.cpp.
+// The implode encoder as the packer uses it: a stream in, a stream out, with a cap on the
+// output. Builds without the encoder library link member_implode_none.cpp instead of
+// member_implode.cpp.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
-#include <vector>
 
 #include "zbpack/pack_options.h"
 
 // Whether this build can implode at all.
 bool ImplodeAvailable();
 
-// Fills imploded with the PKWARE DCL implode stream of contents. On failure returns false with
-// the reason in error.
-bool ImplodeContents(const std::vector<uint8_t>& contents, const ImplodeChoice& choice,
-                     std::vector<uint8_t>* imploded, std::string* error);
+// One member's encoder (about 1.5 MB, on the heap), writing to output at its position.
+struct MemberImplode;
+
+// Null with the reason in error when the encoder cannot start. The encoder stops (FeedImplode
+// and FinishImplode return false, capReached set) once its output would exceed capBytes.
+MemberImplode* StartImplode(const ImplodeChoice& choice, FILE* output, uint64_t capBytes,
+                            std::string* error);
+// False once the output was refused (a write error, or the cap reached).
+bool FeedImplode(MemberImplode* implode, const uint8_t* data, size_t size);
+// Ends the stream. False as FeedImplode.
+bool FinishImplode(MemberImplode* implode);
+uint64_t ImplodedBytes(const MemberImplode* implode);  // written to output so far
+bool ImplodeCapReached(const MemberImplode* implode);
+void FreeImplode(MemberImplode* implode);  // null is fine

@@ -127,7 +127,6 @@ std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
   }
 
   if (options->outputPath.empty()) return "missing -o OUT";
-  if (options->stubPath.empty()) return "missing --stub STUB";
   if (!options->productName) return "missing --product NAME";
   if (options->members.empty()) return "no FILE to pack";
   if (options->productName->size() >= kProductNameSize) {
@@ -136,10 +135,6 @@ std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
   for (const MemberSource& member : options->members) {
     if (member.path.empty()) return "'" + member.name + "=' names no file";
     if (member.name.empty()) return "'" + member.path + "' gives an empty member name";
-    if (member.name.size() >= kMemberNameSize) {
-      return "member name '" + member.name + "' is not shorter than " +
-             std::to_string(kMemberNameSize) + " bytes";
-    }
   }
   if (options->scriptMember && ScriptIndexOf(*options) == 0) {
     return "--script: no member is named '" + *options->scriptMember + "'";

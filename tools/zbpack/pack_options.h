@@ -29,20 +29,21 @@ struct MemberSource {
 
 struct PackOptions {
   std::string outputPath;
-  std::string stubPath;
+  std::string stubPath;                 // empty: the stub beside zbpack (DefaultStubPath)
   std::optional<std::string> productName;
   std::optional<std::string> scriptMember;  // member name of the install script
   PackMethod method = PackMethod::kAuto;
   ImplodeChoice implode;
   PackOverrides overrides;
   std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
-  std::optional<uint64_t> truncateSize; // bytes the output is cut to after writing
+  std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
   std::optional<std::string> signCommand;  // run on the finished output, "%1" = its path
   std::vector<MemberSource> members;    // in archive order
 };
 
 // argv[0] is "pack". Returns an empty string, or the usage error. Checks the command line
-// only; whether the files exist is found out when they are read.
+// only; the files, and whether the member names suit the installer, are checked by the
+// pack command before anything is written.
 std::string ParsePackOptions(int argc, char** argv, PackOptions* options);
 
 // The 1-based index of the first member named like --script; 0 without --script or a match.

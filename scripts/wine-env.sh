@@ -1,0 +1,35 @@
+# Sourced by every script that runs Windows programs: which Wine, which prefix, which build tree.
+#
+# The stub is a 32-bit program and is tested as one, under 32-bit Wine (build/win32, prefix
+# build/wineprefix). A kernel without IA-32 emulation cannot start any 32-bit program, Wine's
+# own loader included; there the same sources are built for x86-64 (build/win64) and run under
+# 64-bit Wine (prefix build/wineprefix64), so that the windows, files and processes are still
+# tested for real. build/win32 is built either way: it holds the stub that is shipped.
+#
+# Sets and exports: WINEARCH (win32 or win64; kept when already set), WINEPREFIX (kept when set),
+# WINEDEBUG, WINEDLLOVERRIDES; sets ZB_WINE (the command that runs a Windows program), ZB_WINESERVER
+# and ZB_WIN_TREE (the build tree whose programs run here, relative to the repository).
+
+zb_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# True when this machine can run 32-bit x86 programs (asked of Wine's own 32-bit loader).
+zb_can_run_i386() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+if [ -z "${WINEARCH:-}" ]; then
+  if zb_can_run_i386; then WINEARCH=win32; else WINEARCH=win64; fi
+fi
+if [ "$WINEARCH" = win64 ]; then
+  # /usr/bin/wine prefers the 32-bit loader whenever it is installed, runnable or not.
+  ZB_WINE=/usr/lib/wine/wine64
+  ZB_WINESERVER=/usr/lib/wine/wineserver64
+  ZB_WIN_TREE=build/win64
+  WINEPREFIX="${WINEPREFIX:-$zb_repo/build/wineprefix64}"
+else
+  ZB_WINE=wine
+  ZB_WINESERVER=wineserver
+  ZB_WIN_TREE=build/win32
+  WINEPREFIX="${WINEPREFIX:-$zb_repo/build/wineprefix}"
+fi
+export WINEARCH WINEPREFIX WINEDEBUG=-all
+# Without these, a new prefix spends minutes trying to fetch and install Mono and Gecko.
+export WINEDLLOVERRIDES="mscoree=;mshtml="

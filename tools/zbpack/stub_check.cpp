@@ -1,0 +1,96 @@
+#include "zbpack/stub_check.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "archive/archive_format.h"
+#include "archive/stub_mark.h"
+#include "zbpack/archive_reading.h"
+#include "zbpack/host_files.h"
+
+namespace {
+
+constexpr uint16_t kMachineI386 = 0x014C;
+constexpr uint16_t kMachineAmd64 = 0x8664;
+constexpr uint16_t kSubsystemWindowsGui = 2;
+
+uint16_t LoadLE16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
+
+// The PE headers: "MZ", the offset of "PE\0\0" at 0x3C, the machine in the file header and
+// the subsystem at byte 68 of the optional header (the same place in PE32 and PE32+).
+std::string ProgramProblem(FILE* file) {
+  uint8_t dos[64];
+  if (std::fread(dos, sizeof dos, 1, file) != 1 || dos[0] != 'M' || dos[1] != 'Z') {
+    return "not a Windows program";
+  }
+  uint8_t headers[24 + 70];
+  if (!SeekStream(file, LoadLE32(dos + 0x3C)) || std::fread(headers, sizeof headers, 1, file) != 1 ||
+      std::memcmp(headers, "PE\0\0", 4) != 0) {
+    return "not a Windows program";
+  }
+  const uint16_t machine = LoadLE16(headers + 4);
+  if (machine != kMachineI386 && machine != kMachineAmd64) return "a Windows program for another processor";
+  if (LoadLE16(headers + 20) < 70) return "not a Windows program";
+  const uint16_t subsystem = LoadLE16(headers + 24 + 68);
+  if (subsystem != kSubsystemWindowsGui) return "a Windows console or driver program, not the stub";
+  return "";
+}
+
+// Looks for the mark anywhere in the file, through one fixed buffer; a mark that straddles two
+// reads is found since each read keeps the last (mark length - 1) bytes of the one before.
+bool ContainsStubMark(FILE* file) {
+  static const char kMark[] = ZB_STUB_MARK;
+  constexpr size_t kMarkLength = sizeof kMark - 1;
+  std::vector<char> buffer(65536);
+  size_t kept = 0;
+  if (!SeekStream(file, 0)) return false;
+  for (;;) {
+    const size_t got = std::fread(buffer.data() + kept, 1, buffer.size() - kept, file);
+    if (got == 0) return false;
+    const size_t filled = kept + got;
+    for (size_t i = 0; i + kMarkLength <= filled; ++i) {
+      if (std::memcmp(buffer.data() + i, kMark, kMarkLength) == 0) return true;
+    }
+    kept = filled < kMarkLength - 1 ? filled : kMarkLength - 1;
+    std::memmove(buffer.data(), buffer.data() + filled - kept, kept);
+  }
+}
+
+bool IsFile(const std::string& path) {
+  HostFileInfo info;
+  std::string reason;
+  return QueryHostFile(path.c_str(), &info, &reason) && info.isRegularFile;
+}
+
+}  // namespace
+
+std::string StubProblem(const std::string& path) {
+  HostFileInfo info;
+  std::string reason;
+  if (!QueryHostFile(path.c_str(), &info, &reason)) return "cannot open: " + reason;
+  if (!info.isRegularFile) return "not a regular file";
+  if (info.size > 0xFFFFFFFFu - 4) return "stub too large (4 GiB and more)";
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::string("cannot open: ") + std::strerror(errno);
+  std::string problem = ProgramProblem(file);
+  if (problem.empty() && !ContainsStubMark(file)) problem = "a Windows program, but not a Zubrex stub";
+  if (problem.empty() && EndsInClosingRecord(file)) {
+    problem = "already an installer (an archive follows the stub)";
+  }
+  std::fclose(file);
+  return problem.empty() ? "" : "not usable as --stub: " + problem;
+}
+
+std::string DefaultStubPath() {
+  const std::string here = ExecutableDirectory();
+  if (here.empty()) return "";
+  for (const char* relative : {"/zubrex-stub.exe", "/../../win32/bin/zubrex-stub.exe",
+                               "/../../win64/bin/zubrex-stub.exe"}) {
+    const std::string candidate = here + relative;
+    if (IsFile(candidate)) return candidate;
+  }
+  return "";
+}
