@@ -85,55 +85,31 @@ TEST(ArchiveEnd, SignedAndUnsignedImagesEndWhereTheirArchiveEnds) {
   for (uint32_t padding = 0; padding < 8; ++padding) {
     cases.push_back({"padding", 0x10B, padding, none, int(padding)});
   }
-  cases.push_back({"PE32+", 0x20B, 3, none, 3});
-  cases.push_back({"padding that is not zeros", 0x10B, 3,
-                   [](Bytes& image, const ImageLayout& layout) {
-                     std::memset(&image[layout.archiveEnd], 0xEE, 3);
-                   },
-                   0});
-  cases.push_back({"totalBytes that reads as a tag one word on", 0x10B, 4,
-                   [](Bytes& image, const ImageLayout& layout) {
-                     StoreLE32(&image[layout.archiveEnd - 280 + 20], kSeaTrailerTag);
-                   },
-                   4});
-  cases.push_back({"recordTag damaged: seaTag alone decides", 0x10B, 2,
-                   [](Bytes& image, const ImageLayout& layout) {
-                     StoreLE32(&image[layout.archiveEnd - 280], 0);
-                   },
-                   2});
-  cases.push_back({"table past the end", 0x10B, 0,
-                   [](Bytes& image, const ImageLayout& layout) {
-                     SetEntry(image, layout.entryAt, uint32_t(image.size() - 8), 0xFFFFFFF0u);
-                   },
-                   -1});
-  cases.push_back({"table not ending at the end", 0x10B, 0,
-                   [](Bytes& image, const ImageLayout&) { image.push_back(0xAB); }, -1});
-  cases.push_back({"table at offset 0", 0x10B, 0,
-                   [](Bytes& image, const ImageLayout& layout) {
-                     SetEntry(image, layout.entryAt, 0, uint32_t(image.size()));
-                   },
-                   -1});
-  cases.push_back({"empty table", 0x10B, 0,
-                   [](Bytes& image, const ImageLayout& layout) {
-                     SetEntry(image, layout.entryAt, uint32_t(image.size()), 0);
-                   },
-                   -1});
-  cases.push_back({"unknown optional magic", 0x10B, 0,
-                   [](Bytes& image, const ImageLayout&) { image[kOptionalAt] = 0x07; }, -1});
-  cases.push_back({"four data directories", 0x10B, 0,
-                   [](Bytes& image, const ImageLayout&) { image[kOptionalAt + 92] = 4; }, -1});
-  cases.push_back({"optional header too short for the entry", 0x20B, 0,
-                   [](Bytes& image, const ImageLayout&) { image[kPeAt + 20] = 151; }, -1});
-  cases.push_back({"e_lfanew past the end", 0x10B, 0,
-                   [](Bytes& image, const ImageLayout&) { StoreLE32(&image[0x3C], 0xFFFFFFF0u); },
-                   -1});
-  cases.push_back({"no PE signature", 0x10B, 0,
-                   [](Bytes& image, const ImageLayout&) { image[kPeAt + 1] = 'X'; }, -1});
-  cases.push_back({"no MZ", 0x10B, 0, [](Bytes& image, const ImageLayout&) { image[0] = 'Z'; },
-                   -1});
-  cases.push_back({"cut inside the PE header", 0x10B, 0,
-                   [](Bytes& image, const ImageLayout&) { image.resize(kOptionalAt + 1); },
-                   -1});
+  const uint32_t kTag = kSeaTrailerTag;
+  cases.insert(cases.end(), {
+      {"PE32+", 0x20B, 3, none, 3},
+      {"padding not zeros", 0x10B, 3, [](auto& b, auto& l) { b[l.archiveEnd + 1] = 0xEE; }, 0},
+      {"totalBytes reads as a tag one word on", 0x10B, 4,
+       [=](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 260], kTag); }, 4},
+      {"recordTag damaged: seaTag decides", 0x10B, 2,
+       [](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 280], 0); }, 2},
+      {"table past the end", 0x10B, 0,
+       [](auto& b, auto& l) { SetEntry(b, l.entryAt, uint32_t(b.size() - 8), 0xFFFFFFF0u); }, -1},
+      {"table not ending the file", 0x10B, 0, [](auto& b, auto&) { b.push_back(0xAB); }, -1},
+      {"table over the headers", 0x10B, 0,
+       [](auto& b, auto& l) { SetEntry(b, l.entryAt, 0, uint32_t(b.size())); }, -1},
+      {"empty table", 0x10B, 0,
+       [](auto& b, auto& l) { SetEntry(b, l.entryAt, uint32_t(b.size()), 0); }, -1},
+      {"unknown optional magic", 0x10B, 0, [](auto& b, auto&) { b[kOptionalAt] = 0x07; }, -1},
+      {"four data directories", 0x10B, 0, [](auto& b, auto&) { b[kOptionalAt + 92] = 4; }, -1},
+      {"optional header short of the entry", 0x20B, 0, [](auto& b, auto&) { b[kPeAt + 20] = 151; },
+       -1},
+      {"e_lfanew past the end", 0x10B, 0,
+       [](auto& b, auto&) { StoreLE32(&b[0x3C], 0xFFFFFFF0u); }, -1},
+      {"no PE signature", 0x10B, 0, [](auto& b, auto&) { b[kPeAt + 1] = 'X'; }, -1},
+      {"no MZ", 0x10B, 0, [](auto& b, auto&) { b[0] = 'Z'; }, -1},
+      {"cut inside the PE header", 0x10B, 0, [](auto& b, auto&) { b.resize(kOptionalAt + 1); }, -1},
+  });
 
   ScratchDir dir;
   for (const EndCase& c : cases) {
