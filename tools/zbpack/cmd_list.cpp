@@ -15,7 +15,8 @@ struct ListedMember {
   std::string name;
 };
 
-void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>& members) {
+void PrintListing(const ArchiveContext& context, const ArchiveEnd& end,
+                  const std::vector<ListedMember>& members) {
   const SeaTrailer& trailer = context.trailer;
   std::printf("Product: %s\n", Printable(trailer.productName).c_str());
   std::printf("Total bytes: %lu\n", static_cast<unsigned long>(trailer.totalBytes));
@@ -28,6 +29,8 @@ void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>
   } else {
     std::printf("Script: %lu (no such member)\n", static_cast<unsigned long>(trailer.scriptIndex));
   }
+  const std::string signature = SignatureText(end);
+  if (!signature.empty()) std::printf("Signature: %s\n", signature.c_str());
   std::printf("%5s  %-8s  %10s  %10s  %-8s  %-19s  %s\n", "#", "method", "stored", "original",
               "crc32", "modified (UTC)", "name");
   for (size_t i = 0; i < members.size(); ++i) {
@@ -60,20 +63,20 @@ int RunListCommand(int argc, char** argv) {
     failure = ReadFileHeader(context.header, context.memberName, context.archiveFile);
     if (failure != kNoError) {
       ok = false;
-      PrintListing(context, members);
+      PrintListing(context, extent.signature, members);
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": bad header", failure);
       break;
     }
     members.push_back(ListedMember{context.header, MemberNameText(context.memberName)});
     if (!SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
       ok = false;
-      PrintListing(context, members);
+      PrintListing(context, extent.signature, members);
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": cannot seek over its data",
                           kIOError);
       break;
     }
   }
-  if (ok) PrintListing(context, members);
+  if (ok) PrintListing(context, extent.signature, members);
   CloseArchive(context);
   return ok ? kExitSuccess : kExitFailure;
 }

@@ -17,6 +17,7 @@
 #include "zbpack/member_tree.h"
 #include "zbpack/output_file.h"
 #include "zbpack/pack_options.h"
+#include "zbpack/pack_signing.h"
 #include "zbpack/stub_check.h"
 
 namespace {
@@ -221,5 +222,7 @@ int RunPackCommand(int argc, char** argv) {
     return ReportFailure(failure.what, failure.message);
   }
   if (!FinishOutput(output, &reason)) return ReportFailure(options.outputPath, reason);
+  // Signing comes last: it covers the installer exactly as it will be shipped.
+  if (options.signCommand) return SignPackedInstaller(*options.signCommand, options.outputPath);
   return kExitSuccess;
 }

@@ -149,6 +149,10 @@ void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
                                std::to_string(state.originalSum));
     }
   }
+  // The walk above ends at the closing record, which a signed installer keeps in front of its
+  // certificate table; a table that does not end the file signs nothing behind it.
+  const std::string uncovered = UncoveredArchiveProblem(extent.signature);
+  if (!uncovered.empty()) FailArchive(state, uncovered);
   if (trailer.scriptIndex > trailer.fileCount) {
     FailArchive(state, "scriptIndex " + std::to_string(trailer.scriptIndex) +
                              " names no member (there are " + std::to_string(trailer.fileCount) +
@@ -186,6 +190,9 @@ int RunVerifyCommand(int argc, char** argv) {
     const std::string count =
         state.problems.size() > 1 ? std::to_string(state.problems.size()) + " problems, the first: " : "";
     return ReportFailure(path, count + state.problems.front());
+  }
+  if (IsSigned(extent.signature)) {
+    std::printf("signed: %s\n", SignatureText(extent.signature).c_str());
   }
   std::printf("all %lu members OK\n", static_cast<unsigned long>(context.trailer.fileCount));
   return kExitSuccess;

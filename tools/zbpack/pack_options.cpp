@@ -126,6 +126,11 @@ std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
       if (!ParseHexBytes(value, &options->appendBytes)) {
         return "--append-bytes needs pairs of hex digits, not '" + value + "'";
       }
+    } else if (argument == "--sign-command") {
+      if (value.find("%1") == std::string::npos) {
+        return "--sign-command needs %1 where the installer's path goes, in '" + value + "'";
+      }
+      options->signCommand = value;
     } else if (argument == "--truncate") {
       if (!ParseDecimal(value, &number)) return "--truncate needs a byte count, not '" + value + "'";
       options->truncateSize = number;

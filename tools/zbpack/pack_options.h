@@ -45,6 +45,7 @@ struct PackOptions {
   PackOverrides overrides;
   std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
   std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
+  std::optional<std::string> signCommand;  // run on the finished output, "%1" = its path
   std::vector<MemberSource> members;    // in archive order
 };
 
