@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb imagemagick
   python3 time
+  osslsigncode openssl
 )
 
 # A kernel without IA-32 emulation cannot run 32-bit Wine: the Win32 tests then run as an

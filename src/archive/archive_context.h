@@ -28,8 +28,10 @@ struct ArchiveContext {
   ~ArchiveContext();  // frees work; closes nothing (the streams have their own owners)
 };
 
-// Reads the last 280 bytes of archiveFile into trailer and tests seaTag. The product name is
-// always left NUL-terminated inside its field (a name without its NUL is cut at 255 bytes).
+// Reads the 280 bytes that end the archive into trailer and tests seaTag: the file's last 280
+// bytes, or for a signed installer those before its certificate table (archive_end.h). The
+// product name is always left NUL-terminated inside its field (a name without its NUL is cut
+// at 255 bytes).
 ResultCode ReadSeaTrailer(ArchiveContext& context);
 
 // Seeks archiveFile to trailer.archiveOffset, reads and tests the archive tag. On success the

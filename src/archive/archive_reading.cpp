@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "archive/archive_context.h"
+#include "archive/archive_end.h"
 
 ArchiveContext::~ArchiveContext() { std::free(work); }
 
@@ -30,7 +31,18 @@ int SeekArchive(FILE* stream, int64_t offset, int origin) {
 }  // namespace
 
 ResultCode ReadSeaTrailer(ArchiveContext& context) {
-  if (SeekArchive(context.archiveFile, -int64_t(kSeaTrailerSize), SEEK_END) != 0) return kIOError;
+  // The closing record ends the archive: at the end of the file, or before the certificate
+  // table of a signed installer.
+  const ArchiveEnd end = LocateArchiveEndInFile(context.archiveFile);
+  if (!IsSigned(end)) {
+    if (SeekArchive(context.archiveFile, -int64_t(kSeaTrailerSize), SEEK_END) != 0) return kIOError;
+  } else {
+    const uint32_t archiveEnd = SignedArchiveEnd(end);
+    if (archiveEnd < kSeaTrailerSize ||
+        SeekArchive(context.archiveFile, int64_t{archiveEnd} - int64_t(kSeaTrailerSize), SEEK_SET) != 0) {
+      return kIOError;
+    }
+  }
   uint8_t bytes[kSeaTrailerSize];
   if (std::fread(bytes, kSeaTrailerSize, 1, context.archiveFile) != 1) return kIOError;
   DecodeSeaTrailer(bytes, &context.trailer);

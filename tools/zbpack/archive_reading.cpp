@@ -72,11 +72,15 @@ std::string NoClosingRecordMessage(FILE* file, uint64_t fileSize) {
 }
 
 // Reads the closing record into context.trailer and finds where it stands: the one place that
-// knows where an archive's closing record lies in its file.
-ResultCode LocateClosingRecord(ArchiveContext& context, uint64_t fileSize, uint64_t* trailerOffset) {
-  if (fileSize < kSeaTrailerSize) return kIOError;
+// knows where an archive's closing record lies in its file. It ends the file, or stands in
+// front of the certificate table of a signed installer (as ReadSeaTrailer finds it too).
+ResultCode LocateClosingRecord(ArchiveContext& context, uint64_t fileSize, ArchiveEnd* signature,
+                               uint64_t* trailerOffset) {
+  *signature = LocateArchiveEndInFile(context.archiveFile);
+  const uint64_t archiveEnd = IsSigned(*signature) ? SignedArchiveEnd(*signature) : fileSize;
+  if (archiveEnd < kSeaTrailerSize) return kIOError;
   const ResultCode code = ReadSeaTrailer(context);
-  if (code == kNoError) *trailerOffset = fileSize - kSeaTrailerSize;
+  if (code == kNoError) *trailerOffset = archiveEnd - kSeaTrailerSize;
   return code;
 }
 
@@ -87,8 +91,9 @@ bool EndsInClosingRecord(FILE* file) {
   probe.archiveFile = file;
   uint64_t fileSize = 0;
   uint64_t trailerOffset = 0;
+  ArchiveEnd signature = {};
   return std::fseek(file, 0, SEEK_END) == 0 && TellStream(file, &fileSize) &&
-         LocateClosingRecord(probe, fileSize, &trailerOffset) == kNoError;
+         LocateClosingRecord(probe, fileSize, &signature, &trailerOffset) == kNoError;
 }
 
 bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context,
@@ -104,7 +109,8 @@ bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& con
     ReportFailure(path, "cannot read: not a regular file");
     return false;
   }
-  const ResultCode code = LocateClosingRecord(context, extent->fileSize, &extent->trailerOffset);
+  const ResultCode code = LocateClosingRecord(context, extent->fileSize, &extent->signature,
+                                              &extent->trailerOffset);
   if (code == kBadSeaVersion) {
     ReportResultFailure(path, "closing record of another format version", code);
     return false;
@@ -157,4 +163,21 @@ std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize
   const std::string name = MemberNameText(memberName);
   if (!name.empty()) label += " (" + Printable(name) + ")";
   return label;
+}
+
+std::string SignatureText(const ArchiveEnd& end) {
+  if (end.certificateSize == 0) return "";
+  std::string text = std::to_string(end.certificateSize) + " bytes, certificate table at offset " +
+                     std::to_string(end.certificateOffset);
+  if (!IsSigned(end)) return text + ", which does not end the file";
+  if (end.padding == 0) return text;
+  return text + " (" + std::to_string(end.padding) + " byte" + (end.padding == 1 ? "" : "s") +
+         " of padding before it)";
+}
+
+std::string UncoveredArchiveProblem(const ArchiveEnd& end) {
+  if (end.certificateSize == 0 || IsSigned(end)) return "";
+  return "the certificate table at offset " + std::to_string(end.certificateOffset) +
+         " does not end the file, so the signature does not cover the archive (sign the " +
+         "finished installer, not the stub)";
 }

@@ -7,11 +7,14 @@
 #include <string>
 
 #include "archive/archive_context.h"
+#include "archive/archive_end.h"
 
 // Where the archive lies in its file, as OpenArchive found it.
 struct ArchiveExtent {
   uint64_t fileSize = 0;       // bytes
   uint64_t trailerOffset = 0;  // file offset of the closing record: the last member ends here
+  ArchiveEnd signature = {};   // the certificate table, if any; the closing record stands in
+                               // front of it when it ends the file
 };
 
 // Opens path "rb" into context.archiveFile and reads the closing record, as the stub does
@@ -40,3 +43,11 @@ std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize
 
 // The name in the buffer, up to its NUL or the end of the buffer, as stored (not escaped).
 std::string MemberNameText(const char (&memberName)[kMemberNameSize]);
+
+// How the file is signed, for list and verify: "1432 bytes, certificate table at offset 352
+// (1 byte of padding before it)"; empty when the file has no certificate table.
+std::string SignatureText(const ArchiveEnd& end);
+
+// Why the certificate table does not cover the archive: a table that does not end the file (a
+// stub signed before the archive was appended). Empty otherwise.
+std::string UncoveredArchiveProblem(const ArchiveEnd& end);

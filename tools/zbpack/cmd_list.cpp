@@ -22,7 +22,8 @@ struct ListedMember {
 
 uint32_t codePage = kDefaultCodePage;  // --codepage: the installer's texts are in it
 
-void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>& members) {
+void PrintListing(const ArchiveContext& context, const ArchiveEnd& end,
+                  const std::vector<ListedMember>& members) {
   const SeaTrailer& trailer = context.trailer;
   std::printf("Product: %s\n", Printable(CodePageToUtf8(trailer.productName, codePage)).c_str());
   std::printf("Total bytes: %lu\n", static_cast<unsigned long>(trailer.totalBytes));
@@ -35,6 +36,8 @@ void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>
   } else {
     std::printf("Script: %lu (no such member)\n", static_cast<unsigned long>(trailer.scriptIndex));
   }
+  const std::string signature = SignatureText(end);
+  if (!signature.empty()) std::printf("Signature: %s\n", signature.c_str());
   std::printf("%5s  %-8s  %10s  %10s  %-8s  %-19s  %s\n", "#", "method", "stored", "original",
               "crc32", "modified (UTC)", "name");
   for (size_t i = 0; i < members.size(); ++i) {
@@ -48,11 +51,13 @@ void PrintListing(const ArchiveContext& context, const std::vector<ListedMember>
   }
 }
 
-void PrintJsonListing(const ArchiveContext& context, const std::vector<ListedMember>& members) {
+void PrintJsonListing(const ArchiveContext& context, const ArchiveEnd& end,
+                      const std::vector<ListedMember>& members) {
   const uint32_t script = context.trailer.scriptIndex;
   nlohmann::json document = ArchiveJson(
       context.trailer, script >= 1 && script <= members.size() ? members[script - 1].name : "",
       codePage);
+  if (IsSigned(end)) document["signatureBytes"] = end.certificateSize;
   for (size_t i = 0; i < members.size(); ++i) {
     document["members"].push_back(
         MemberJson(static_cast<uint32_t>(i + 1), members[i].header, members[i].name));
@@ -99,7 +104,7 @@ int RunListCommand(int argc, char** argv) {
     failure = ReadFileHeader(context.header, context.memberName, context.archiveFile);
     if (failure != kNoError) {
       ok = false;
-      print(context, members);
+      print(context, extent.signature, members);
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": bad header", failure);
       break;
     }
@@ -107,13 +112,13 @@ int RunListCommand(int argc, char** argv) {
                                    CodePageToUtf8(MemberNameText(context.memberName), codePage)});
     if (!SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
       ok = false;
-      print(context, members);
+      print(context, extent.signature, members);
       ReportResultFailure(path, MemberLabel(index, context.memberName) + ": cannot seek over its data",
                           kIOError);
       break;
     }
   }
-  if (ok) print(context, members);
+  if (ok) print(context, extent.signature, members);
   CloseArchive(context);
   return ok ? kExitSuccess : kExitFailure;
 }

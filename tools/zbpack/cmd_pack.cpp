@@ -20,6 +20,7 @@
 #include "zbpack/member_tree.h"
 #include "zbpack/output_file.h"
 #include "zbpack/pack_options.h"
+#include "zbpack/pack_signing.h"
 #include "zbpack/progress.h"
 #include "zbpack/stub_check.h"
 
@@ -303,6 +304,8 @@ int RunPack(int argc, char** argv, bool fixture) {
     return ReportFailure(failure.what, failure.message);
   }
   if (!FinishOutput(output, &reason)) return ReportFailure(options.outputPath, reason);
+  // Signing comes last: it covers the installer exactly as it will be shipped.
+  if (options.signCommand) return SignPackedInstaller(*options.signCommand, options.outputPath);
   return kExitSuccess;
 }
 

@@ -184,6 +184,10 @@ void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
                                std::to_string(state.originalSum));
     }
   }
+  // The walk above ends at the closing record, which a signed installer keeps in front of its
+  // certificate table; a table that does not end the file signs nothing behind it.
+  const std::string uncovered = UncoveredArchiveProblem(extent.signature);
+  if (!uncovered.empty()) FailArchive(state, uncovered);
   if (trailer.scriptIndex > trailer.fileCount) {
     FailArchive(state, "scriptIndex " + std::to_string(trailer.scriptIndex) +
                              " names no member (there are " + std::to_string(trailer.fileCount) +
@@ -260,6 +264,7 @@ int RunVerifyCommand(int argc, char** argv) {
     return ReportFailure(path, count + state.problems.front());
   }
   if (!state.json) {
+    if (IsSigned(extent.signature)) PrintResultLine("signed: " + SignatureText(extent.signature));
     PrintResultLine("all " + std::to_string(context.trailer.fileCount) + " members OK");
   }
   return kExitSuccess;

@@ -58,6 +58,9 @@ constexpr char kPackHelp[] =
     "                             code pages: 437, 737, 775, 850, 852, 855, 857, 858,\n"
     "                             860-866, 869, 874, 1250-1258\n"
     "  -q, --quiet                print errors only (no member lines, no progress)\n"
+    "  --sign-command CMD         sign the finished installer: CMD runs through the shell\n"
+    "                             with %1 replaced by its quoted path; the signed result\n"
+    "                             is verified, and removed if signing or verifying fails\n"
     "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
     "the same files give the same installer (reproducible builds).\n";
 

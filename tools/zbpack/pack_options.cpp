@@ -110,6 +110,7 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
                        option == "--product" || option == "--script" || option == "--method" ||
                        option == "--dict" || option == "--level" || option == "--codepage" ||
                        option == "--threads" || option == "--files-from" ||
+                       option == "--sign-command" ||
                        (fixture && (option == "--set" || option == "--append-bytes" ||
                                     option == "--truncate"));
     if (!known) return "unknown option '" + option + "'";
@@ -161,6 +162,11 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
       if (!ParseHexBytes(value, &options->appendBytes)) {
         return "--append-bytes needs pairs of hex digits, not '" + value + "'";
       }
+    } else if (option == "--sign-command") {
+      if (value.find("%1") == std::string::npos) {
+        return "--sign-command needs %1 where the installer's path goes, in '" + value + "'";
+      }
+      options->signCommand = value;
     } else {  // --truncate
       if (!ParseDecimal(value, &number)) return "--truncate needs a byte count, not '" + value + "'";
       options->truncateSize = number;

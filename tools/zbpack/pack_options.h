@@ -53,6 +53,7 @@ struct PackOptions {
   std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
   bool quiet = false;                   // --quiet: errors only
   uint32_t codePage = kDefaultCodePage; // --codepage: the installer's texts are in it
+  std::optional<std::string> signCommand;  // run on the finished output, "%1" = its path
   std::vector<MemberSource> members;    // in archive order
   // FILETIME that no member's time may exceed (SOURCE_DATE_EPOCH): later times become it.
   std::optional<uint64_t> latestTime;

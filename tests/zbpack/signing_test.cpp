@@ -1,0 +1,88 @@
+// Really signed installers (osslsigncode, with a throwaway certificate made by openssl): pack
+// --sign-command, then list, verify and extract read them, the signature covers the archive,
+// and the mistakes a user can make fail and leave no installer behind.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "cli_harness.h"
+
+namespace {
+
+int Shell(const std::string& command) {
+  const int status = std::system(("(" + command + ") >/dev/null 2>&1").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The fake stub with the 16 data directories that osslsigncode needs for its certificate entry.
+Bytes SignableStub() {
+  Bytes stub = FakeStubBytes();
+  stub[0x58 + 92] = 16;  // NumberOfRvaAndSizes
+  return stub;
+}
+
+TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
+  if (Shell("command -v osslsigncode") != 0 || Shell("command -v openssl") != 0) {
+    GTEST_SKIP() << "osslsigncode or openssl is not installed (scripts/install-deps.sh)";
+  }
+  ScratchDir scratch;
+  const std::string key = scratch.Path("key.pem");
+  const std::string cert = scratch.Path("cert.pem");
+  ASSERT_EQ(0, Shell("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=Zubrex\\ Test"
+                     " -keyout '" + key + "' -out '" + cert + "'"));
+  // target: %1 for --sign-command, or a quoted path.
+  const auto signCommand = [&](const std::string& target) {
+    return "osslsigncode sign -certs '" + cert + "' -key '" + key + "' -in " + target + " -out " +
+           target + ".signed && mv " + target + ".signed " + target;
+  };
+  WriteFileBytes(scratch.Path("stub.exe"), SignableStub());
+  const Bytes contents = IncompressibleBytes(3001);  // the unsigned size is not a multiple of 8
+  WriteFileBytes(scratch.Path("data.bin"), contents);
+  const std::string installer = scratch.Path("setup it's.exe");  // a path the shell must quote
+
+  RunResult run = RunZbpack({"pack", "-o", installer, "--stub", scratch.Path("stub.exe"),
+                             "--product", "Signed", "--method", "stored", "--sign-command", signCommand("%1"),
+                             scratch.Path("data.bin")},
+                            scratch);
+  ASSERT_EQ(0, run.exitCode) << run.out << run.err;
+  EXPECT_NE(std::string::npos, run.out.find("signed: ")) << run.out;
+
+  run = RunZbpack({"list", installer}, scratch);
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  EXPECT_NE(std::string::npos, run.out.find("Signature: ")) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("bytes of padding before it")) << run.out;  // 2
+  run = RunZbpack({"extract", "-C", scratch.Path("out"), installer}, scratch);
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  EXPECT_EQ(contents, ReadFileBytes(scratch.Path("out/data.bin")));
+
+  // The signature covers the archive: one flipped data byte breaks it.
+  const std::string checkSignature = "osslsigncode verify -CAfile '" + cert + "' -in ";
+  EXPECT_EQ(0, Shell(checkSignature + "\"" + installer + "\""));
+  Bytes flipped = ReadFileBytes(installer);
+  flipped[SignableStub().size() + 4 + 32 + 9 + 1000] ^= 0x01;
+  WriteFileBytes(scratch.Path("flipped.exe"), flipped);
+  EXPECT_NE(0, Shell(checkSignature + "'" + scratch.Path("flipped.exe") + "'"));
+
+  // Mistakes: a stub signed before packing (its signature does not cover the archive), and a
+  // signing command that fails or signs nothing. The failed packs leave no installer.
+  ASSERT_EQ(0, Shell(signCommand("'" + scratch.Path("stub.exe") + "'")));
+  run = RunZbpack({"pack", "-o", scratch.Path("late.exe"), "--stub", scratch.Path("stub.exe"),
+                   "--product", "Late", scratch.Path("data.bin")},
+                  scratch);
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  run = RunZbpack({"verify", scratch.Path("late.exe")}, scratch);
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_NE(std::string::npos, run.err.find("does not cover the archive")) << run.err;
+  for (const std::string& command : {std::string("false %1"), std::string("touch %1")}) {
+    run = RunZbpack({"pack", "-o", scratch.Path("failed.exe"), "--stub", scratch.Path("stub.exe"),
+                     "--product", "Failed", "--sign-command", command, scratch.Path("data.bin")},
+                    scratch);
+    EXPECT_EQ(1, run.exitCode) << command;
+    EXPECT_NE(std::string::npos, run.err.find("the installer was removed")) << run.err;
+    EXPECT_TRUE(ReadFileBytes(scratch.Path("failed.exe")).empty()) << command;
+  }
+}
+
+}  // namespace
