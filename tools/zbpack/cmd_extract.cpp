@@ -39,9 +39,7 @@ std::string ParseExtractOptions(int argc, char** argv, ExtractOptions* options) 
       if (!args.Flag()) return args.error();
       (option == "--force" ? options->force : options->quiet) = true;
     } else if (option == "--codepage") {
-      std::string value;
-      if (!args.Value(&value)) return args.error();
-      const std::string problem = ParseCodePage(value, &options->codePage);
+      const std::string problem = TakeCodePageOption(args, &options->codePage);
       if (!problem.empty()) return problem;
     } else if (!option.empty()) {
       return "unknown option '" + option + "'";

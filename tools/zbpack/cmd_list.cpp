@@ -79,8 +79,7 @@ int RunListCommand(int argc, char** argv) {
       continue;
     }
     if (args.option() == "--codepage") {
-      std::string value;
-      const std::string problem = args.Value(&value) ? ParseCodePage(value, &codePage) : args.error();
+      const std::string problem = TakeCodePageOption(args, &codePage);
       if (!problem.empty()) return ReportUsage("list", problem);
       continue;
     }

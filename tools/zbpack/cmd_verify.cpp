@@ -224,9 +224,7 @@ int RunVerifyCommand(int argc, char** argv) {
       continue;
     }
     if (args.option() == "--codepage") {
-      std::string value;
-      const std::string problem =
-          args.Value(&value) ? ParseCodePage(value, &state.codePage) : args.error();
+      const std::string problem = TakeCodePageOption(args, &state.codePage);
       if (!problem.empty()) return ReportUsage("verify", problem);
       continue;
     }

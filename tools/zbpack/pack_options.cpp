@@ -55,6 +55,11 @@ std::string ParseCodePage(const std::string& value, uint32_t* codePage) {
   return "";
 }
 
+std::string TakeCodePageOption(ArgReader& args, uint32_t* codePage) {
+  std::string value;
+  return args.Value(&value) ? ParseCodePage(value, codePage) : args.error();
+}
+
 std::string MemberNameOfPath(const std::string& path) {
   const size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "zbpack/cli_args.h"
 #include "zbpack/code_page.h"
 #include "zbpack/pack_overrides.h"
 
@@ -78,6 +79,10 @@ std::string ParseThreads(const std::string& value, uint32_t* threads);
 
 // Reads --codepage's value into *codePage; returns "" or the usage error.
 std::string ParseCodePage(const std::string& value, uint32_t* codePage);
+
+// The value of the --codepage option that args has just read, parsed into codePage, for the
+// commands that read installers (list, verify, extract). Empty, or the usage error.
+std::string TakeCodePageOption(ArgReader& args, uint32_t* codePage);
 
 // The member name a path gets without --as: its part after the last '/' or '\'.
 std::string MemberNameOfPath(const std::string& path);
