@@ -1,13 +1,4 @@
-# Cross build for 32-bit Windows with MinGW-w64. The posix-thread compilers are used because
-# GoogleTest needs std::mutex, which the win32-thread compilers lack.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# A CACHE entry, so that -DCMAKE_CROSSCOMPILING_EMULATOR=... on the command line still wins.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine CACHE STRING "runs Win32 test programs")
+# Cross build for 32-bit Windows with MinGW-w64: the stub that users get.
+set(ZB_MINGW_PROCESSOR i686)
+set(ZB_MINGW_EMULATOR wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)
