@@ -23,7 +23,7 @@
 #define IDC_STATUS_TEXT 1004    // status line
 #define IDC_OK 1005             // status window's OK button, disabled until the end
 
-// String table entries used outside the result codes (those are 10000 to 10024).
+// String table entries used outside the result codes (those are in common/result_table.h).
 #define IDS_INSTALL_QUESTION 1  // format with the product name: the Yes/No question
 #define IDS_APP_TITLE 2         // caption of the question box
 #define IDS_FINISHED 3          // final status text

@@ -12,6 +12,7 @@ struct ArchiveContext {
   FILE* archiveFile = nullptr;    // opened "rb"; stays open for the run
   FILE* outFile = nullptr;        // current member's output, opened "wb"
   FILE* scriptFile = nullptr;     // the script member, opened "rt" while it runs
+  void (*pump)() = nullptr;       // keeps windows alive during transfers; null without windows
   uint32_t currentIndex = 0;      // 1-based index of the member being extracted
   uint32_t workDirLength = 0;     // characters of workDir; appended names are cut back to it
   uint32_t totalBytes = 0;        // trailer.totalBytes once accepted

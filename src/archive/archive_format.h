@@ -10,7 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/result_codes.h"
+#include "common/buffer_sizes.h"
+#include "common/result_codes.h"
 
 // A tag's high 16 bits name the record type, the low 16 bits the format version (4).
 constexpr uint32_t kArchiveTag = 0x000E0004;
@@ -21,7 +22,6 @@ constexpr size_t kSeaTrailerSize = 280;   // bytes
 constexpr size_t kFileHeaderSize = 32;    // bytes
 constexpr size_t kProductNameSize = 256;  // bytes, NUL included
 constexpr size_t kMemberNameSize = 256;   // bytes, NUL included
-constexpr size_t kPathSize = 260;         // bytes of every path buffer, NUL included
 
 struct SeaTrailer {
   uint32_t recordTag;      // kSeaTrailerTag; not tested, but met by an overstated fileCount

@@ -3,16 +3,11 @@
 #include <windows.h>
 
 #include "archive/extract_member.h"
-#include "driver/app_globals.h"
-#include "driver/text_format.h"
+#include "common/app_globals.h"
+#include "common/text_format.h"
 #include "resource.h"
 #include "ui/dialogs.h"
-#include "ui/messages.h"
 #include "ui/progress_window.h"
-
-namespace {
-constexpr int kTextSize = 256;
-}
 
 ResultCode ExtractAll(ArchiveContext& context) {
   ResultCode result = ReadArchiveTag(context);
@@ -27,7 +22,7 @@ ResultCode ExtractAll(ArchiveContext& context) {
   // arrives: this order is required.
   SendSetRange(progress, 1, context.trailer.fileCount + 1);
   SendSetStep(progress, 1);
-  SendMessageA(progress, kMsgSetTotal, 0, LPARAM(context.totalBytes));
+  SendSetTotal(progress, context.totalBytes);
 
   for (context.currentIndex = 1;
        context.currentIndex <= context.trailer.fileCount && result == kNoError;

@@ -61,7 +61,7 @@ ResultCode OpenMemberOutput(ArchiveContext& context) {
 
 ResultCode TransferMember(ArchiveContext& context, uint32_t* bytesWritten) {
   TransferState state =
-      StartTransfer(context.archiveFile, context.outFile, context.header.storedSize);
+      StartTransfer(context.archiveFile, context.outFile, context.header.storedSize, context.pump);
   const uint32_t transfer =
       context.header.compressed != 0
           ? Explode(ReadMemberData, WriteMemberData, context.work, &state)

@@ -3,7 +3,6 @@
 #include <cerrno>
 
 #include "explode/crc32.h"
-#include "ui/pump.h"
 
 uint32_t extractedBytes = 0;
 
@@ -11,7 +10,7 @@ ResultCode WriteFailureCode(int error) {
   return error == ENOSPC ? kNotEnoughDiskSpace : kCopyAborted;
 }
 
-TransferState StartTransfer(FILE* input, FILE* output, uint32_t storedSize) {
+TransferState StartTransfer(FILE* input, FILE* output, uint32_t storedSize, void (*pump)()) {
   TransferState state;
   state.input = input;
   state.output = output;
@@ -21,7 +20,7 @@ TransferState StartTransfer(FILE* input, FILE* output, uint32_t storedSize) {
   state.crc = 0xFFFFFFFFu;
   state.chunkSize = kStoredChunkSize;
   state.streamError = 0;
-  state.crcMode = 1;
+  state.pump = pump;
   state.writeError = kNoError;
   return state;
 }
@@ -36,8 +35,7 @@ uint32_t ReadMemberData(uint8_t* buffer, uint32_t* requested, void* userData) {
     // A shortfall at the end of the file is no stream error: the CRC test catches it.
     state.streamError = std::ferror(state.input) != 0 ? 1 : 0;
   }
-  if (state.crcMode == 0 && got > 0) state.crc = Crc32Update(buffer, &got, &state.crc);
-  PumpMessagesPaced();
+  if (state.pump != nullptr) state.pump();
   return got;
 }
 
@@ -56,8 +54,8 @@ void WriteMemberData(uint8_t* buffer, uint32_t* count, void* userData) {
     state.streamError = 1;
     state.writeError = WriteFailureCode(errno);
   }
-  if (state.crcMode == 1 && got > 0) state.crc = Crc32Update(buffer, &got, &state.crc);
-  PumpMessagesPaced();
+  if (got > 0) state.crc = Crc32Update(buffer, &got, &state.crc);
+  if (state.pump != nullptr) state.pump();
 }
 
 uint32_t CopyStored(ExplodeReadFn readFn, ExplodeWriteFn writeFn, void* buffer, void* userData) {

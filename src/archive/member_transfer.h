@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "driver/result_codes.h"
+#include "common/extracted_bytes.h"
+#include "common/result_codes.h"
 #include "explode/explode.h"
 
-// Bytes per read of the stored copy: the size of the work block the decoder needs anyway.
-constexpr uint32_t kStoredChunkSize = 12596;
-static_assert(kStoredChunkSize <= kExplodeWorkSize, "the stored copy reads into the work block");
+// Bytes per read of the stored copy: it reads into the whole work block that the decoder
+// needs anyway.
+constexpr uint32_t kStoredChunkSize = kExplodeWorkSize;
 
 // Shared by the callbacks while one member is transferred; the decoder passes it through as
 // its opaque user data and never reads it.
@@ -23,7 +24,8 @@ struct TransferState {
   uint32_t chunkSize;    // bytes CopyStored asks for per read
   uint32_t streamError;  // nonzero once a short read found its stream's error set, or once
                          // a write failed
-  uint32_t crcMode;      // 0: CRC over bytes read; 1: over bytes written; else none
+  void (*pump)();         // called after every read and write to keep the windows alive
+                         // (dispatching at most one message, paced); null without windows
   ResultCode writeError; // 0, or why the first failed write failed (WriteFailureCode); no
                          // byte is written after it
 };
@@ -33,22 +35,16 @@ struct TransferState {
 // kNotEnoughDiskSpace, anything else kCopyAborted.
 ResultCode WriteFailureCode(int error);
 
-// Process-wide count of bytes written whole to extracted files. The progress window resets it
-// when it opens and samples it on its timer. Unsigned, and it stops at 0xFFFFFFFF instead of
-// wrapping, so the count the window sees never goes backwards.
-extern uint32_t extractedBytes;
-
 // A TransferState at the start of a member: crc 0xFFFFFFFF, chunkSize kStoredChunkSize,
-// crcMode 1, counters and errors 0.
-TransferState StartTransfer(FILE* input, FILE* output, uint32_t storedSize);
+// counters and errors 0. The CRC-32 runs over the bytes written.
+TransferState StartTransfer(FILE* input, FILE* output, uint32_t storedSize, void (*pump)());
 
 // The read callback (ExplodeReadFn shape): at most the member's remaining stored bytes.
-// Dispatches at most one pending window message per call (paced: see PumpMessagesPaced).
+// Calls the state's pump, if any.
 uint32_t ReadMemberData(uint8_t* buffer, uint32_t* requested, void* state);
 
 // The write callback (ExplodeWriteFn shape). A short write sets writeError and streamError;
-// after that the callback writes nothing more. Dispatches at most one pending window message
-// (paced).
+// after that the callback writes nothing more. Calls the state's pump, if any.
 void WriteMemberData(uint8_t* buffer, uint32_t* count, void* state);
 
 // The stored copy, in the calling shape of Explode: 0, or 5 after a stream error. buffer holds

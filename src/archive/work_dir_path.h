@@ -8,7 +8,7 @@
 
 // Appended to the temporary path; ends in a single backslash.
 constexpr char kWorkDirName[] = "ZubrexInstall\\";
-constexpr uint32_t kWorkDirNameLength = 14;   // characters of kWorkDirName
+constexpr uint32_t kWorkDirNameLength = sizeof kWorkDirName - 1;  // characters
 constexpr uint32_t kSearchPatternLength = 3;  // "*.*", appended when the directory is emptied
 
 // Builds workDir from the temporary path as reported: tempLength is what the platform returned

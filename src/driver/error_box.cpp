@@ -4,19 +4,18 @@
 
 #include <cstring>
 
-#include "driver/app_globals.h"
-#include "driver/text_format.h"
+#include "common/app_globals.h"
+#include "common/text_format.h"
 
 namespace {
 constexpr char kErrorCaption[] = "Zubrex Self-Extracting Archive Error";
-constexpr int kResultTextSize = 256;
 constexpr size_t kErrorBoxBufferSize = 512;
-char resultTextBuffer[kResultTextSize];
+char resultTextBuffer[kTextSize];
 }  // namespace
 
 const char* ResultText(ResultCode code) {
   // A failed load leaves an empty message rather than an unset buffer.
-  if (LoadStringA(appInstance, ResultStringId(code), resultTextBuffer, kResultTextSize) <= 0) {
+  if (LoadStringA(appInstance, ResultStringId(code), resultTextBuffer, kTextSize) <= 0) {
     resultTextBuffer[0] = '\0';
   }
   return resultTextBuffer;

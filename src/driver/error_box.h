@@ -1,6 +1,6 @@
 // The one error box of a run and the messages of result codes. Win32 only.
 #pragma once
-#include "driver/result_codes.h"
+#include "common/result_codes.h"
 
 // The message of a code from the string table, in one process-wide 256-byte buffer that the
 // next call overwrites.

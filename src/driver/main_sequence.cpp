@@ -5,10 +5,10 @@
 #include "archive/archive_context.h"
 #include "archive/extract_all.h"
 #include "archive/work_dir.h"
-#include "driver/app_globals.h"
+#include "common/app_globals.h"
 #include "driver/error_box.h"
 #include "driver/run_steps.h"
-#include "driver/text_format.h"
+#include "common/text_format.h"
 #include "resource.h"
 #include "script/script_runner.h"
 #include "ui/dialogs.h"
@@ -20,7 +20,6 @@ namespace {
 
 constexpr uint32_t kSplashMinimumMs = 2000;
 constexpr int kCaptionSize = 128;
-constexpr int kTextSize = 256;
 
 // Asks whether to install the product named in the closing record; true for Yes. Asked even
 // when an earlier step failed: the failure is shown only to a user who said Yes.
@@ -67,6 +66,7 @@ ResultCode RunAfterQuestion(ArchiveContext& context, ResultCode result) {
 
 ResultCode MainSequence() {
   ArchiveContext context;
+  context.pump = PumpMessagesPaced;
   GetModuleFileNameA(nullptr, exePathBuffer, kPathSize);
   ResultCode result = PrepareWorkArea(context, exePathBuffer);
   if (result == kNoError) result = OpenArchiveFile(context);

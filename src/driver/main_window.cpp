@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "driver/app_globals.h"
+#include "common/app_globals.h"
 #include "driver/main_sequence.h"
 #include "resource.h"
 #include "ui/common_controls.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/app_globals.h"
+#include "common/app_globals.h"
 #include "script/command_program.h"
 #include "script/script_line.h"
 #include "script/script_reader.h"

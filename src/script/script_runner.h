@@ -2,7 +2,7 @@
 // Win32 only.
 #pragma once
 #include "archive/archive_context.h"
-#include "driver/result_codes.h"
+#include "common/result_codes.h"
 
 // Runs every line of the script member (context.scriptPath) with context.workDir as the
 // current directory; the former current directory is current again afterwards. Returns 0 when

@@ -1,7 +1,7 @@
 #include "ui/dialogs.h"
 
-#include "driver/app_globals.h"
-#include "ui/messages.h"
+#include "common/app_globals.h"
+#include "common/messages.h"
 
 HWND CreateModelessDialog(int templateId, HWND owner, DLGPROC proc) {
   return CreateDialogParamA(appInstance, MAKEINTRESOURCEA(templateId), owner, proc, 0);

@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "archive/member_transfer.h"
+#include "common/extracted_bytes.h"
 #include "resource.h"
 #include "ui/common_controls.h"
 #include "ui/dialogs.h"
-#include "ui/messages.h"
+#include "common/messages.h"
 #include "ui/pump.h"
 
 // Zero-initialised, so that the program carries no initialised data section for it: the
@@ -24,7 +24,6 @@ constexpr UINT_PTR kCaptionTextBytes = 256;
 
 void OnInitDialog(HWND window) {
   CenterOnDesktop(window, 0, kOffsetBelowSplashPx);
-  LoadCommonControls();
   if (!progressState.meterStarted) {
     progressState.meter = kFreshProgressMeter;
     progressState.meterStarted = true;

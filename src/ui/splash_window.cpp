@@ -1,6 +1,6 @@
 #include "ui/splash_window.h"
 
-#include "ui/messages.h"
+#include "common/messages.h"
 
 INT_PTR CALLBACK SplashDialogProc(HWND window, UINT message, WPARAM, LPARAM) {
   switch (message) {

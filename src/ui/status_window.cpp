@@ -1,8 +1,8 @@
 #include "ui/status_window.h"
 
-#include "driver/app_globals.h"
+#include "common/app_globals.h"
 #include "resource.h"
-#include "ui/messages.h"
+#include "common/messages.h"
 
 namespace {
 

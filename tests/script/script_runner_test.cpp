@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/app_globals.h"
-#include "ui/messages.h"
+#include "common/app_globals.h"
+#include "common/messages.h"
 
 // The process-wide values the stub's driver defines; this test links without the driver.
 HINSTANCE appInstance = nullptr;

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "archive/member_transfer.h"
-#include "driver/app_globals.h"
+#include "common/app_globals.h"
 #include "resource.h"
 #include "ui/common_controls.h"
 #include "ui/dialogs.h"
-#include "ui/messages.h"
+#include "common/messages.h"
 #include "ui/progress_window.h"
 #include "ui/pump.h"
 

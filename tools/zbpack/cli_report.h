@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "driver/result_codes.h"
+#include "common/result_codes.h"
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "archive/archive_format.h"
+#include "common/buffer_sizes.h"
 
 extern HINSTANCE appInstance;  // set by the entry right after the window class is registered
 extern HWND mainWindow;        // the hidden main window; owner of every dialog; set on WM_CREATE

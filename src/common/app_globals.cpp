@@ -1,4 +1,4 @@
-#include "driver/app_globals.h"
+#include "common/app_globals.h"
 
 HINSTANCE appInstance = nullptr;
 HWND mainWindow = nullptr;

@@ -1,4 +1,4 @@
-#include "driver/text_format.h"
+#include "common/text_format.h"
 
 namespace {
 
