@@ -9,7 +9,7 @@ packages=(
   wine wine32:i386
   clang libclang-rt-14-dev
   xvfb imagemagick
-  python3 time
+  python3 python3-pil fonts-dejavu-core time
   osslsigncode openssl
 )
 
