@@ -6,9 +6,10 @@
 
 #include "driver/app_globals.h"
 #include "driver/text_format.h"
+#include "resource.h"
 
 namespace {
-constexpr char kErrorCaption[] = "Zubrex Self-Extracting Archive Error";
+constexpr char kErrorCaption[] = ZB_ERROR_CAPTION;
 constexpr int kResultTextSize = 256;
 constexpr size_t kErrorBoxBufferSize = 512;
 char resultTextBuffer[kResultTextSize];
