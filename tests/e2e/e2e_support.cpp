@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <shellapi.h>
+
 namespace e2e {
 
 const char kFinalText[] = "Files extracted and run successfully!  Press OK to exit.";
@@ -25,23 +27,14 @@ uint32_t NextRandom(uint32_t& state) {
   return state >> 8;
 }
 
+// Deletes a directory with everything below it; best effort.
 void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName, full = path + "\\" + name;
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(full.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
+  const std::string from = path + '\0';  // a list of paths, ended by an empty one
+  SHFILEOPSTRUCTA operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_NO_UI;
+  SHFileOperationA(&operation);
 }
 
 // The value after "key=" up to "|nextKey=" or the end of the line.
@@ -59,28 +52,12 @@ std::string Join(const std::vector<std::string>& names) {
   return "[" + all + "]";
 }
 
-const char* ButtonName(int id) {
-  switch (id) {
-    case IDOK: return "OK";
-    case IDCANCEL: return "Cancel";
-    case IDYES: return "Yes";
-    case IDNO: return "No";
-  }
-  return "?";
-}
-
 bool Up(HWND window) { return window != nullptr && IsWindow(window) && IsWindowVisible(window); }
 
 POINT CentreOf(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-RECT Desktop() {
-  RECT desktop{};
-  GetWindowRect(GetDesktopWindow(), &desktop);
-  return desktop;
 }
 
 }  // namespace
@@ -127,15 +104,7 @@ std::vector<std::string> Sorted(std::vector<std::string> names) {
 
 std::string Printable(const std::string& text) {
   std::string out;
-  for (unsigned char c : text) {
-    char escaped[8] = {static_cast<char>(c), '\0'};
-    if (c == '\n' || c == '\r') {
-      std::snprintf(escaped, sizeof escaped, "\\%c", c == '\n' ? 'n' : 'r');
-    } else if (c < 0x20 || c == 0x7F) {
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-    }
-    out += escaped;
-  }
+  for (char c : text) out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
   return out;
 }
 
@@ -390,17 +359,18 @@ void Session::ExpectBox(HWND box, const char* caption, const std::string& text,
   bool read = false;
   EXPECT_EQ(robot::MessageBoxText(box, &read), text);
   EXPECT_TRUE(read) << "the box's text control did not answer";
-  for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+  for (const auto& [id, name] : {std::pair{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"},
+                                  {IDNO, "No"}}) {
     const bool wanted = std::find(buttons.begin(), buttons.end(), id) != buttons.end();
     const bool shown = robot::ControlVisible(box, id) && robot::ControlEnabled(box, id);
-    EXPECT_EQ(shown, wanted) << "button " << ButtonName(id) << " of \"" << caption << "\"";
+    EXPECT_EQ(shown, wanted) << "button " << name << " of \"" << caption << "\"";
   }
 }
 
 bool Session::Press(HWND window, int buttonId) {
   const robot::PressResult result = robot::Press(window, buttonId);
   if (result == robot::PressResult::kPressed) return true;
-  ADD_FAILURE() << "pressing " << ButtonName(buttonId) << " (" << buttonId << ") of \""
+  ADD_FAILURE() << "pressing button " << buttonId << " of \""
                 << Printable(robot::WindowCaption(window))
                 << "\": " << robot::PressResultName(result) << "; " << DescribeStub();
   return false;
@@ -481,7 +451,8 @@ HWND Session::ToError(const std::string& product, const std::string& text, Trace
 }
 
 void Session::ExpectWindowsInTurn(const Trace& t, const std::string& product, int members) {
-  const RECT desktop = Desktop();
+  RECT desktop{};
+  GetWindowRect(GetDesktopWindow(), &desktop);
   const LONG midX = (desktop.left + desktop.right) / 2, midY = (desktop.top + desktop.bottom) / 2;
   ASSERT_NE(t.splash, nullptr) << "no splash after Yes";
   EXPECT_GE(t.splashLastMs, kSplashStandsMs) << "the splash went too early";

@@ -1,13 +1,8 @@
-// The fixture of the end-to-end tests: one private scratch directory per test, a real
-// installer built into it by the real packer, the real stub run from it with TMP and TEMP
-// pointing into the same directory, and the robot playing the user.
-//
-// Layout of the scratch directory (under the Wine user's temporary directory):
-//   in\        input files written by the test
-//   tmp\       TMP and TEMP of the stub, so its work directory is tmp\ZubrexInstall
-//   setup.exe  the installer (packer output, or a copy of the stub)
-// It is removed when the test passes and kept (its path printed) when it fails. Every wait is
-// bounded; a stub still running when a test ends is killed.
+// The fixture of the end-to-end tests: one private scratch directory per test (in\ for the
+// inputs, tmp\ as the stub's TMP and TEMP, so its work directory is tmp\ZubrexInstall, and
+// setup.exe), a real installer built there by the real packer, the real stub run from it, and
+// the robot playing the user. The directory is removed when the test passes and kept (its path
+// printed) when it fails. Every wait is bounded; a stub still running at the end is killed.
 //
 // Scripts start zbscripttool (packed as setup.exe): each run appends a line to
 // zbscripttool.log in its current directory. A script line "#CLASS command" makes the stub
@@ -42,7 +37,7 @@ bool IsDirectory(const std::string& path);
 // Names in a directory, "." and ".." left out, sorted; none when it does not exist.
 std::vector<std::string> Entries(const std::string& dir);
 std::vector<std::string> Sorted(std::vector<std::string> names);
-// Line breaks and other control bytes escaped, for failure messages.
+// Line breaks escaped, for failure messages.
 std::string Printable(const std::string& text);
 
 // A fixed time with a sub-second part, distinct for each k.

@@ -16,13 +16,8 @@ const char kBadName[] = "Error: There was a problem creating a file. (3000b)\n";
 // Contents replaced when the inputs are written.
 const char kTool[] = "<zbscripttool>";
 // The --truncate length that cuts the copy in the middle of the data of a first stored member
-// of 8192 bytes named letters.txt: stub, archive tag, member header, name with its NUL, half.
+// of 8192 bytes named text.txt: stub, archive tag, member header, name with its NUL, half.
 const char kHalfOfFirstMember[] = "<half>";
-const std::string kLetters = [] {
-  std::string letters(8192, '\0');
-  for (size_t i = 0; i < letters.size(); ++i) letters[i] = static_cast<char>('a' + i % 26);
-  return letters;
-}();
 const std::string kScript = "install.txt";
 
 struct ErrorCase {
@@ -31,6 +26,7 @@ struct ErrorCase {
   std::vector<std::pair<std::string, std::string>> inputs;  // name, contents, packed in order
   const char* text;
   bool statusShown;                   // the failure comes after the extraction
+  bool workDirIsAFile;                // a plain file stands where the work directory goes
   std::vector<std::string> intact;    // left in the work directory equal to their inputs
   std::vector<std::string> others;    // left there as well
   std::vector<std::string> toolTags;  // runs of the script's program
@@ -47,16 +43,18 @@ TEST_P(ErrorTest, ShowsTheErrorAndLeavesOnlyWhatCameBeforeIt) {
     files.push_back(WriteInput(name, contents == kTool ? ReadFileBytes(ScriptToolPath()) : contents,
                                SampleFileTime(++k)));
   }
-  // Without a readable closing record the question names whatever stands in its field.
-  bool recordReadable = !options.empty();
+  if (c.workDirIsAFile) WriteInput("..\\tmp\\ZubrexInstall", "not a folder");
+  // Without a readable closing record the question names whatever stands in its field; when
+  // the work directory cannot be made, the question comes before the archive is read.
+  bool recordReadable = !options.empty() && !c.workDirIsAFile;
   for (std::string& option : options) {
     if (option == kHalfOfFirstMember) {
       recordReadable = false;
-      option = std::to_string(ReadFileBytes(BinPath("zubrex-stub.exe")).size() + 4 + 32 + 12 +
-                              kLetters.size() / 2);
+      option = std::to_string(ReadFileBytes(BinPath("zubrex-stub.exe")).size() + 4 + 32 + 9 +
+                              8192 / 2);
     }
   }
-  if (options.empty()) {
+  if (c.inputs.empty()) {
     ASSERT_TRUE(CopyFileA(BinPath("zubrex-stub.exe").c_str(), InstallerPath().c_str(), FALSE));
   } else {
     ASSERT_TRUE(Pack("My Product", options, files));
@@ -92,37 +90,39 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Found before the extraction: the work directory stays, empty.
         ErrorCase{"TagOfAnotherTypeIsCorrupt", {"--set", "trailer.seaTag=0x12345678"},
-                  {kReadme}, kCorrupt, false, {}, {}, {}, -1},
+                  {kReadme}, kCorrupt, false, false, {}, {}, {}, -1},
         ErrorCase{"TagOfAnotherVersion", {"--set", "trailer.seaTag=0x000F0005"}, {kReadme},
-                  "Error: kBadSeaVersion (30007)\n", false, {}, {}, {}, -1},
+                  "Error: kBadSeaVersion (30007)\n", false, false, {}, {}, {}, -1},
         ErrorCase{"TotalOfZeroBytes", {"--set", "trailer.totalBytes=0"}, {kReadme},
-                  "Error: Unknown Error (30017)\n", false, {}, {}, {}, -1},
-        ErrorCase{"StubWithoutArchiveIsCorrupt", {}, {}, kCorrupt, false, {}, {}, {}, -1},
-        // The last 280 bytes of the cut copy are letters: no closing-record tag, no NUL.
+                  "Error: Unknown Error (30017)\n", false, false, {}, {}, {}, -1},
+        ErrorCase{"StubWithoutArchiveIsCorrupt", {}, {}, kCorrupt, false, false, {}, {}, {}, -1},
+        // The last 280 bytes of the cut copy are text: no closing-record tag, no NUL.
         ErrorCase{"CopyCutShortInsideAMemberIsCorrupt",
                   {"--method", "stored", "--truncate", kHalfOfFirstMember},
-                  {{"letters.txt", kLetters}}, kCorrupt, false, {}, {}, {}, -1},
+                  {{"text.txt", TextBytes(8192, 9)}}, kCorrupt, false, false, {}, {}, {}, -1},
+        ErrorCase{"PlainFileInPlaceOfTheWorkDirectory", {}, {kReadme},
+                  "Error: There was a system error. (10012)\n", false, true, {}, {}, {}, -1},
         // Found during the extraction: the members before stay.
         ErrorCase{"FileCountBeyondTheMembers", {"--set", "trailer.fileCount=3"},
                   {kGood, {"second.bin", MixedBytes(50000, 32)}},
-                  "Error: kZbSeaBadArchiveCount (3000c)\n", false, {"good.txt", "second.bin"},
-                  {}, {}, 0x3000C},
+                  "Error: kZbSeaBadArchiveCount (3000c)\n", false, false,
+                  {"good.txt", "second.bin"}, {}, {}, 0x3000C},
         // The failing member's file was created and given its time, with nothing in it.
         ErrorCase{"ImplodedMemberOfFourBytesIsBadData",
                   {"--method", "stored", "--set", "member.2.compressed=1"},
-                  {kGood, {"four.bin", "abcd"}}, "Error: kCMP_BAD_DATA (30013)\n", false,
+                  {kGood, {"four.bin", "abcd"}}, "Error: kCMP_BAD_DATA (30013)\n", false, false,
                   {"good.txt"}, {"four.bin"}, {}, 0x30013},
         // 500 bytes more than the data, the closing record and the end of the file hold.
         ErrorCase{"StoredMemberRunningPastTheEndIsCorrupt",
                   {"--method", "stored", "--set", "member.2.storedSize=1780"},
-                  {kGood, {"cut.txt", TextBytes(1000, 34)}}, kCorrupt, false, {"good.txt"},
+                  {kGood, {"cut.txt", TextBytes(1000, 34)}}, kCorrupt, false, false, {"good.txt"},
                   {"cut.txt"}, {}, 0x3000A},
         ErrorCase{"ParentFolderNameIsRefused", {"--set", "member.2.name=..\\evil.txt"},
-                  {kGood, {"evil.txt", "not to be written"}}, kBadName, false, {"good.txt"}, {},
-                  {}, 0x3000B},
+                  {kGood, {"evil.txt", "not to be written"}}, kBadName, false, false,
+                  {"good.txt"}, {}, {}, 0x3000B},
         ErrorCase{"AbsoluteNameIsRefused", {"--set", "member.2.name=C:\\zbe2e-evil.txt"},
-                  {kGood, {"evil.txt", "not to be written"}}, kBadName, false, {"good.txt"}, {},
-                  {}, 0x3000B},
+                  {kGood, {"evil.txt", "not to be written"}}, kBadName, false, false,
+                  {"good.txt"}, {}, {}, 0x3000B},
         // The bad member is extracted whole; the script does not run.
         ErrorCase{"CrcMismatchStopsAfterTheBadMember",
                   {"--script", kScript, "--set", "member.3.crc=0x12345678"},
@@ -130,13 +130,13 @@ INSTANTIATE_TEST_SUITE_P(
                    {"setup.exe", kTool},
                    {"bad.bin", MixedBytes(200000, 23)},
                    {"after.txt", TextBytes(5000, 24)}},
-                  kCorrupt, false, {kScript, "setup.exe", "bad.bin"}, {}, {}, 0x3000A},
+                  kCorrupt, false, false, {kScript, "setup.exe", "bad.bin"}, {}, {}, 0x3000A},
         // Found by the script: everything stays, the status window behind the box.
         ErrorCase{"ProgramThatCannotBeFoundIsASystemError", {"--script", kScript},
                   {{kScript, CrLfScript({">Starting", "setup.exe one", "zbe2e-missing.exe two",
                                          "setup.exe three"})},
                    {"setup.exe", kTool}},
-                  "Error: There was a system error. (10012)\n", true, {kScript, "setup.exe"},
+                  "Error: There was a system error. (10012)\n", true, false, {kScript, "setup.exe"},
                   {"zbscripttool.log"}, {"one"}, -1},
         // A line of exactly 255 characters still runs; a longer one stops the script.
         ErrorCase{"LineOverTheLengthLimitStopsTheScript", {"--script", kScript},
@@ -145,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          "setup.exe long " + std::string(285, 'l'),
                                          "setup.exe after"})},
                    {"setup.exe", kTool}},
-                  "Error: The selected archive is not currently supported. (30004)\n", true,
+                  "Error: The selected archive is not currently supported. (30004)\n", true, false,
                   {kScript, "setup.exe"}, {"zbscripttool.log"}, {"before", "edge"}, -1}),
     CaseName());
 

@@ -1,5 +1,5 @@
 // Runs outside the ordinary: a closing record that claims 2 GiB, and a work directory that is
-// a link to another folder or a plain file. What the user sees must still be right, quickly,
+// a link to another folder. What the user sees must still be right, quickly,
 // and nothing outside the work directory may be touched.
 #include <cstdio>
 #include <string>
@@ -90,18 +90,6 @@ TEST_F(FaultTest, WorkDirectoryLinkedToAnotherFolderLeavesThatFolderAlone) {
   // The scratch directory's removal cannot remove the link either.
   EXPECT_TRUE(RunHostUntil(Dir(), "Z:\\bin\\rm", "tmp/ZubrexInstall", "tmp\\ZubrexInstall",
                            false));
-}
-
-TEST_F(FaultTest, PlainFileNamedLikeTheWorkDirectoryIsASystemError) {
-  const std::string plain = WriteInput("..\\tmp\\ZubrexInstall", "not a folder");
-  ASSERT_TRUE(Pack("My Product", {}, {WriteInput("readme.txt", "Read me.\r\n")}));
-  ASSERT_TRUE(Launch());
-  Trace trace;
-  HWND error = ToError("", "Error: There was a system error. (10012)\n", &trace);
-  ASSERT_NE(error, nullptr);
-  EXPECT_EQ(trace.status, nullptr);
-  DismissError(error);
-  EXPECT_EQ(ReadFileBytes(plain), "not a folder");
 }
 
 }  // namespace

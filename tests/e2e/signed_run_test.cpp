@@ -16,9 +16,6 @@ TEST_F(SignedRunTest, APaddedSignedInstallerExtractsRunsItsScriptAndEndsWithOk) 
   if (skipped) GTEST_SKIP() << reason;
   ASSERT_TRUE(CopyFileA((fixture + "setup.exe").c_str(), InstallerPath().c_str(), FALSE))
       << fixture << "setup.exe: error " << GetLastError();
-  std::string list;
-  EXPECT_EQ(RunPacker({"list", InstallerPath()}, &list), 0u) << list;
-  EXPECT_NE(list.find("of padding before it"), std::string::npos) << list;
 
   HeldWindow hold("ZbE2ESigned");
   ASSERT_TRUE(Launch());

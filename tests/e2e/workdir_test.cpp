@@ -47,14 +47,22 @@ TEST_F(WorkDirTest, AFileKeptOpenStaysWithItsDirectoryAndTheRunStillEnds) {
 }
 
 // Drive T:, the 1 MiB tmpfs of scripts/tmpfs-drive.sh, as the stub's temporary directory.
-class FreeSpaceTest : public Session {
+struct SpaceCase {
+  const char* name;
+  int moreThanFree;  // bytes the closing record claims beyond the free space
+  // One member of 3 MiB of zeros, imploded (its bytes reach the disk only through the
+  // decoder's writes), under a claimed total of 1: the check passes, then the drive fills.
+  bool fill;
+};
+
+class FreeSpaceTest : public Session, public ::testing::WithParamInterface<SpaceCase> {
  protected:
   const std::string kWorkDir = "T:\\ZubrexInstall";
 
   void SetUp() override {
     Session::SetUp();
     if (HasFatalFailure()) return;
-    if (FreeBytes(true) != 1u << 20) {
+    if (DriveBytes(true) != 1u << 20) {
       GTEST_SKIP() << "drive T: is not the 1 MiB tmpfs that scripts/tmpfs-drive.sh up makes "
                       "(it needs root; CTest runs it as a fixture)";
     }
@@ -70,7 +78,7 @@ class FreeSpaceTest : public Session {
   }
 
   // Free (or total) bytes of T:\ through the call the stub makes; 0 when it fails.
-  static uint64_t FreeBytes(bool total = false) {
+  static uint64_t DriveBytes(bool total = false) {
     DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
     if (!GetDiskFreeSpaceA("T:\\", &sectors, &bytes, &freeClusters, &clusters)) return 0;
     return uint64_t{total ? clusters : freeClusters} * sectors * bytes;
@@ -80,54 +88,45 @@ class FreeSpaceTest : public Session {
     for (const std::string& name : Entries(kWorkDir)) DeleteFileA((kWorkDir + "\\" + name).c_str());
     RemoveDirectoryA(kWorkDir.c_str());
   }
-
-  // Packs one small member under this total, or one member of 3 MiB of zeros imploded (its
-  // bytes reach the disk only through the decoder's writes) under a total of 1, and runs it.
-  bool RunOnT(uint64_t totalBytes) {
-    const bool fill = totalBytes == 1;
-    const std::vector<std::string> options = {
-        "--method", fill ? "implode" : "stored", "--level", "1", "--set",
-        "trailer.totalBytes=" + std::to_string(totalBytes)};
-    return Pack("Space Product", options,
-                {fill ? WriteInput("zeros.bin", std::string(3 << 20, '\0'))
-                      : WriteInput("readme.txt", "Read me.\r\n")}) &&
-           Launch({{"TMP", "T:\\"}, {"TEMP", "T:\\"}});
-  }
 };
 
-const char kNoSpace[] = "Error: Sorry, there does not seem to be enough free disk space. (3000d)\n";
-
-TEST_F(FreeSpaceTest, ExactlyTheFreeByteCountPasses) {
-  ASSERT_TRUE(RunOnT(FreeBytes()));
-  HWND status = ToStatus("Space Product");
-  ASSERT_NE(status, nullptr);
-  FinishWithOk(status);
-  EXPECT_FALSE(IsDirectory(kWorkDir)) << kWorkDir << " is still there";
-}
-
-TEST_F(FreeSpaceTest, OneByteMoreThanIsFreeIsRefusedBeforeTheExtraction) {
-  ASSERT_TRUE(RunOnT(FreeBytes() + 1));
+TEST_P(FreeSpaceTest, TheExactFreeByteCountPassesAndNoByteMore) {
+  const SpaceCase& c = GetParam();
+  const uint64_t total = c.fill ? 1 : DriveBytes() + uint64_t(c.moreThanFree);
+  ASSERT_TRUE(Pack("Space Product",
+                   {"--method", c.fill ? "implode" : "stored", "--level", "1", "--set",
+                    "trailer.totalBytes=" + std::to_string(total)},
+                   {c.fill ? WriteInput("zeros.bin", std::string(3 << 20, '\0'))
+                           : WriteInput("readme.txt", "Read me.\r\n")}));
+  ASSERT_TRUE(Launch({{"TMP", "T:\\"}, {"TEMP", "T:\\"}}));
+  if (c.moreThanFree == 0 && !c.fill) {
+    HWND status = ToStatus("Space Product");
+    ASSERT_NE(status, nullptr);
+    FinishWithOk(status);
+    EXPECT_FALSE(IsDirectory(kWorkDir)) << kWorkDir << " is still there";
+    return;
+  }
   Trace trace;
-  HWND error = ToError("Space Product", kNoSpace, &trace);
+  HWND error = ToError(
+      "Space Product",
+      "Error: Sorry, there does not seem to be enough free disk space. (3000d)\n", &trace);
   ASSERT_NE(error, nullptr);
-  EXPECT_EQ(trace.progress, nullptr);
+  EXPECT_EQ(trace.status, nullptr);
   EXPECT_NE(trace.splash, nullptr) << "no splash before the error box";
   EXPECT_FALSE(trace.splashUpAtEnd) << "the splash was still up beside the error box";
   DismissError(error);
-  EXPECT_TRUE(IsDirectory(kWorkDir));
-  EXPECT_EQ(Entries(kWorkDir), std::vector<std::string>{});
+  if (!c.fill) {  // refused before the extraction: the directory stays, empty
+    EXPECT_EQ(trace.progress, nullptr);
+    EXPECT_TRUE(IsDirectory(kWorkDir));
+    EXPECT_EQ(Entries(kWorkDir), std::vector<std::string>{});
+  }
 }
 
-// A closing record that understates the total passes the check; the member that then fills
-// the drive fails as a full disk, not as a damaged archive, and nothing reports success.
-TEST_F(FreeSpaceTest, AnImplodedMemberThatFillsTheDriveIsADiskSpaceError) {
-  ASSERT_TRUE(RunOnT(1));
-  Trace trace;
-  HWND error = ToError("Space Product", kNoSpace, &trace);
-  ASSERT_NE(error, nullptr);
-  EXPECT_EQ(trace.status, nullptr);
-  DismissError(error);
-}
+INSTANTIATE_TEST_SUITE_P(Drive, FreeSpaceTest,
+                         ::testing::Values(SpaceCase{"ExactlyTheFreeBytes", 0, false},
+                                           SpaceCase{"OneByteMore", 1, false},
+                                           SpaceCase{"AnImplodedMemberFillsTheDrive", 0, true}),
+                         CaseName());
 
 }  // namespace
 }  // namespace e2e

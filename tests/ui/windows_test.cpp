@@ -1,7 +1,7 @@
-// What the end-to-end runs cannot see of the dialogs and the message pump: a bad caption pointer
-// is never offered to the control, the progress window's own timer moves the bar, an over-long
-// status text is cut, and the pump's pacing. Made from the real resources in this process under
-// Wine; each test leaves no window and no pending message behind.
+// What the end-to-end runs cannot see of the dialogs: a bad caption pointer is never offered to
+// the control, the progress window's own timer moves the bar, an over-long status text is cut.
+// Made from the real resources in this process under Wine; each test leaves no window and no
+// pending message behind.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -27,17 +27,6 @@ char exePathBuffer[kPathSize];
 namespace {
 
 constexpr char kOwnerClass[] = "ZubrexUiTestOwner";
-constexpr UINT kOwnerPing = WM_APP + 1;  // posted to the owner to see when messages get dispatched
-
-int ownerPings;  // kOwnerPing messages the hidden owner window has dispatched
-
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kOwnerPing) {
-    ++ownerPings;
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 // What reached the progress bar control, seen through a subclass of it.
 struct BarLog {
@@ -85,14 +74,13 @@ class DialogTest : public ::testing::Test {
     appInstance = GetModuleHandleA(nullptr);
     ASSERT_TRUE(LoadCommonControls());
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = OwnerProc;
+    windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.hInstance = appInstance;
     windowClass.lpszClassName = kOwnerClass;
     RegisterClassA(&windowClass);  // fails harmlessly for the second suite
   }
 
   void SetUp() override {
-    ownerPings = 0;
     barLog = {};
     lineLog = {};
     mainWindow = CreateWindowExA(0, kOwnerClass, "", WS_POPUPWINDOW, 0, 0, 0, 0, nullptr, nullptr,
@@ -179,33 +167,6 @@ TEST_F(StatusWindowTest, StatusTextIsCutAt255Characters) {
   for (size_t i = 0; i < longText.size(); ++i) longText[i] = static_cast<char>('a' + i % 26);
   SendSetStatus(window, longText.c_str());
   EXPECT_EQ(TextOf(window, IDC_STATUS_TEXT), longText.substr(0, 255));
-}
-
-using PumpTest = DialogTest;
-
-TEST_F(PumpTest, WaitPumpingZeroDispatchesNothingAndPumpMessagesOnlyOne) {
-  PostMessageA(mainWindow, kOwnerPing, 0, 0);
-  PostMessageA(mainWindow, kOwnerPing, 0, 0);
-  WaitPumping(0);
-  EXPECT_EQ(ownerPings, 0);
-  PumpMessages();
-  EXPECT_EQ(ownerPings, 1);
-  PumpMessages();
-  PumpMessages();  // empty queue: returns at once
-  EXPECT_EQ(ownerPings, 2);
-}
-
-TEST_F(PumpTest, PacedPumpingLooksAtTheQueueOncePerIntervalAndStillDrainsIt) {
-  constexpr int kMessages = 20;
-  for (int i = 0; i < kMessages; ++i) PostMessageA(mainWindow, kOwnerPing, 0, 0);
-  // Back-to-back calls take far less than the interval; the tick count may step once in
-  // between (it is coarse under Wine), so at most two looks, one message each.
-  for (int i = 0; i < kMessages; ++i) PumpMessagesPaced();
-  EXPECT_LE(ownerPings, 2);
-  // Over time every message is dispatched, one per look.
-  const DWORD start = GetTickCount();
-  while (ownerPings < kMessages && GetTickCount() - start < 5000) PumpMessagesPaced();
-  EXPECT_EQ(ownerPings, kMessages);
 }
 
 }  // namespace
