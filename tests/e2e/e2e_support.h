@@ -154,7 +154,8 @@ class Session : public ::testing::Test {
 
   // Waits until zbscripttool.log has a line of this tag; false (failure recorded, with what
   // the stub shows) when the stub ends, shows an error box or finishes its script first, or
-  // the time runs out.
+  // the time runs out. The work directory, the log with it, goes at the end of the script:
+  // the script must hold the run (a "#CLASS" line of a HeldWindow) at or after that program.
   bool WaitToolTag(const std::string& tag);
   // The stub's windows as the user sees them: class, caption and text.
   std::string DescribeStub();

@@ -95,12 +95,14 @@ TEST_F(ScriptTest, OwnWindowsAreNotWaitedForAndAmpersandsShowAsWritten) {
 
 // An unquoted program name with a blank is looked up in the work directory as the platform
 // splits the line ("my.exe", then "my setup.exe"), before the platform's own search, which
-// would find the planted copy beside the installer first.
+// would find the planted copy beside the installer first. The run is held after the program:
+// at the end of the script the work directory goes, and the program's log with it.
 TEST_F(ScriptTest, UnquotedProgramNameWithABlankRunsFromTheWorkDirectory) {
   ASSERT_TRUE(CopyFileA(ScriptToolPath().c_str(), (Dir() + "\\my setup.exe").c_str(), FALSE));
   ASSERT_TRUE(Pack("My Product", {"--script", "install.txt"},
-                   {WriteInput("install.txt", CrLfScript({"my setup.exe spaced"})), "--as",
-                    "my setup.exe", ScriptToolPath()}));
+                   {WriteInput("install.txt", CrLfScript({"#ZbE2EHold my setup.exe spaced"})),
+                    "--as", "my setup.exe", ScriptToolPath()}));
+  HeldWindow hold("ZbE2EHold");
   ASSERT_TRUE(Launch());
   HWND status = ToStatus("My Product");
   ASSERT_NE(status, nullptr);
@@ -110,6 +112,7 @@ TEST_F(ScriptTest, UnquotedProgramNameWithABlankRunsFromTheWorkDirectory) {
   EXPECT_EQ(lstrcmpiA(runs[0].module.c_str(), (WorkDir() + "\\my setup.exe").c_str()), 0)
       << runs[0].module;
   EXPECT_EQ(runs[0].cmdline, "my setup.exe spaced");
+  hold.Release();
   FinishWithOk(status);
 }
 
