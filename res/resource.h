@@ -23,6 +23,13 @@
 #define IDC_STATUS_TEXT 1004    // status line
 #define IDC_OK 1005             // status window's OK button, disabled until the end
 
+// The program's name as every window shows it: the caption of the question box and the progress
+// window, the splash's title; the status window and the error box add one word. Adjacent string
+// literals join in C++ and in windres alike.
+#define ZB_APP_TITLE "Zubrex Self-Extracting Archive"
+#define ZB_STATUS_CAPTION ZB_APP_TITLE " Status"
+#define ZB_ERROR_CAPTION ZB_APP_TITLE " Error"
+
 // String table entries used outside the result codes (those are in common/result_table.h).
 #define IDS_INSTALL_QUESTION 1  // format with the product name: the Yes/No question
 #define IDS_APP_TITLE 2         // caption of the question box

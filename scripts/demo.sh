@@ -39,6 +39,13 @@ echo
 echo
 
 robot() { "$ZB_WINE" "$win/zbrobot.exe" "$@"; }
+# A value of res/resource.h as the stub sees it: a control id, or a caption without its quotes.
+resource() {
+  printf '#include "resource.h"\n%s\n' "$1" | cpp -P -I res - | tail -n 1 |
+    sed 's/" *"//g; s/^"//; s/"$//'
+}
+status_text=$(resource IDC_STATUS_TEXT)
+status_ok=$(resource IDC_OK)
 tmp_win=$("$ZB_WINE" winepath -w "$demo/tmp")
 
 echo "== running $installer under Wine ($WINEARCH build, TEMP=$tmp_win)"
@@ -46,25 +53,25 @@ echo "== running $installer under Wine ($WINEARCH build, TEMP=$tmp_win)"
 robot run-stub "$("$ZB_WINE" winepath -w "$installer")" "$tmp_win" > "$demo/stub.pid"
 pid=$(tr -d '\r' < "$demo/stub.pid")
 echo "question box:"
-robot answer "Zubrex Self-Extracting Archive" yes 30000 | sed 's/^/    /'
+robot answer "$(resource ZB_APP_TITLE)" yes 30000 | sed 's/^/    /'
 echo "    -> Yes"
 
-status=$(robot wait-window "#32770" "Zubrex Self-Extracting Archive Status" 60000 | tr -d '\r')
+status=$(robot wait-window "#32770" "$(resource ZB_STATUS_CAPTION)" 60000 | tr -d '\r')
 echo "status window:"
 last=""
 for _ in $(seq 1 600); do
-  text=$(robot text "$status" 1004 2>/dev/null | tr -d '\r' || true)
+  text=$(robot text "$status" "$status_text" 2>/dev/null | tr -d '\r' || true)
   if [ -n "$text" ] && [ "$text" != "$last" ]; then echo "    \"$text\""; last=$text; fi
-  [ "$(robot enabled "$status" 1005 2>/dev/null | tr -d '\r')" = "1" ] && break
+  [ "$(robot enabled "$status" "$status_ok" 2>/dev/null | tr -d '\r')" = "1" ] && break
   sleep 0.1
 done
-echo "    OK enabled: $(robot enabled "$status" 1005 | tr -d '\r')"
+echo "    OK enabled: $(robot enabled "$status" "$status_ok" | tr -d '\r')"
 # Watch for the end before pressing OK: a process that has already ended can no longer be
 # opened to read its exit code.
 robot wait-exit "$pid" 60000 > "$demo/stub.exit" &
 watcher=$!
 sleep 0.5
-robot press "$status" 1005
+robot press "$status" "$status_ok"
 echo "    -> OK"
 wait "$watcher" || true
 echo "exit code: $(tr -d '\r' < "$demo/stub.exit")"

@@ -88,7 +88,16 @@ printf '; demo install script\r\n>Installing the Demo Product ...\r\n' >"$work/p
 "$zbpack" fixture -o "$work/broken.exe" --stub "$stub" --product "Demo Product 2.1" \
   --method stored --set member.1.crc=0x12345678 "$work/payload/setup.zbs" >/dev/null
 
-caption="Zubrex Self-Extracting Archive"
+# Captions and control ids as the stub defines them, from res/resource.h.
+resource() {
+  printf '#include "resource.h"\n%s\n' "$1" | cpp -P -I "$repo/res" - | tail -n 1 |
+    sed 's/" *"//g; s/^"//; s/"$//'
+}
+caption=$(resource ZB_APP_TITLE)
+status_caption=$(resource ZB_STATUS_CAPTION)
+error_caption=$(resource ZB_ERROR_CAPTION)
+progress_bar=$(resource IDC_PROGRESS)
+status_ok=$(resource IDC_OK)
 
 # A successful run: question, splash, progress, final status.
 (cd "$work" && setsid "$ZB_WINE" demo.exe </dev/null >/dev/null 2>&1 &)
@@ -101,25 +110,25 @@ shot 2-splash.png
 progress=$(robot wait-window "#32770" "$caption" 20000) || die "no progress window"
 # The bar runs from 1 to 11 for these 10 members: shoot once it is about half way.
 for _ in $(seq 100); do
-  position=$(robot progress "$progress" 1000) || break
+  position=$(robot progress "$progress" "$progress_bar") || break
   [ "$position" -ge 6 ] && break
   sleep 0.05
 done
 shot 3-progress.png
-status=$(robot wait-window "#32770" "$caption Status" 60000) || die "no status window"
+status=$(robot wait-window "#32770" "$status_caption" 60000) || die "no status window"
 for _ in $(seq 100); do
-  [ "$(robot enabled "$status" 1005)" = 1 ] && break
+  [ "$(robot enabled "$status" "$status_ok")" = 1 ] && break
   sleep 0.2
 done
 sleep 0.3
 shot 4-status.png
-robot press "$status" 1005 >/dev/null || die "cannot press OK"
+robot press "$status" "$status_ok" >/dev/null || die "cannot press OK"
 
 # A failing run: the error box after the splash.
 (cd "$work" && setsid "$ZB_WINE" broken.exe </dev/null >/dev/null 2>&1 &)
 question=$(robot wait-window "#32770" "$caption" 20000) || die "no question box"
 robot press "$question" 6 >/dev/null || die "cannot press Yes"
-error=$(robot wait-window "#32770" "$caption Error" 30000) || die "no error box"
+error=$(robot wait-window "#32770" "$error_caption" 30000) || die "no error box"
 sleep 0.5
 shot 5-error.png
 robot press "$error" 2 >/dev/null || true   # a single-OK message box answers to IDCANCEL too

@@ -6,9 +6,10 @@
 
 #include "common/app_globals.h"
 #include "common/text_format.h"
+#include "resource.h"
 
 namespace {
-constexpr char kErrorCaption[] = "Zubrex Self-Extracting Archive Error";
+constexpr char kErrorCaption[] = ZB_ERROR_CAPTION;
 constexpr size_t kErrorBoxBufferSize = 512;
 char resultTextBuffer[kTextSize];
 }  // namespace

@@ -6,6 +6,6 @@
 // next call overwrites.
 const char* ResultText(ResultCode code);
 
-// Shows "Error: <message> (<code>)\n" under "Zubrex Self-Extracting Archive Error" with no
+// Shows "Error: <message> (<code>)\n" under the caption ZB_ERROR_CAPTION (resource.h) with no
 // owner window, and returns code once the user has dismissed it.
 ResultCode ShowErrorBox(ResultCode code);

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr char kClassName[] = "ZubrexSea";
-constexpr char kWindowTitle[] = "Zubrex Self-Extracting Archive";
+constexpr char kWindowTitle[] = ZB_APP_TITLE;
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

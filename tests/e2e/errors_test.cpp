@@ -1,137 +1,153 @@
-// Failures found before the question: the question is still asked, and only a Yes brings the
-// error box, after the splash. The work directory stays, empty.
-#include <cstdint>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+// Runs that end in an error box, one case each: what the box says, whether the status window
+// stood behind it, what is left in the work directory (nothing beside it, even for member names
+// that point elsewhere), which programs of the script ran, and that zbpack verify and extract
+// fail on the same member with the same code and leave the same files.
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "stub_session.h"
+#include "e2e_support.h"
 
 namespace e2e {
 namespace {
 
-const char kReadme[] = "Thank you for installing My Product.\r\n";
+const char kCorrupt[] = "Error: The archive seems to have been corrupted. (3000a)\n";
+const char kBadName[] = "Error: There was a problem creating a file. (3000b)\n";
+// Contents replaced when the inputs are written.
+const char kTool[] = "<zbscripttool>";
+// The --truncate length that cuts the copy in the middle of the data of a first stored member
+// of 8192 bytes named text.txt: stub, archive tag, member header, name with its NUL, half.
+const char kHalfOfFirstMember[] = "<half>";
+const std::string kScript = "install.txt";
 
-class ErrorBoxTest : public StubSession {
- protected:
-  // Answers Yes to the question; expects the error box with exactly this text, dismisses it,
-  // and expects the run to end with exit code 0, nothing else shown, the work directory empty.
-  void YesLeadsToError(HWND question, const std::string& errorText) {
-    ASSERT_TRUE(Press(question, IDYES));
-    HWND error = WaitBox(kErrorCaption);
-    ASSERT_NE(error, nullptr);
-    EXPECT_FALSE(robot::FindVisibleWindow(Stub().id(), robot::kDialogClass, kQuestionCaption))
-        << "the question is still shown beside the error box";
-    ExpectBox(error, kErrorCaption, errorText, {IDOK});
-
-    ASSERT_TRUE(Press(error, IDOK));
-    std::vector<std::string> dialogs;
-    EXPECT_EQ(WaitEnd(error, &dialogs), 0u);
-    EXPECT_TRUE(dialogs.empty()) << "a window appeared after the error box, first \""
-                                 << Printable(dialogs.empty() ? "" : dialogs[0]) << "\"";
-    bool exists = false;
-    std::vector<std::string> entries = WorkDirEntries(&exists);
-    EXPECT_TRUE(exists) << WorkDir();
-    EXPECT_TRUE(entries.empty()) << "first entry: " << (entries.empty() ? "" : entries[0]);
-  }
-
-  // Builds an installer of one small member with these test settings, starts it, and checks
-  // that the question names My Product.
-  HWND AskAboutMyProduct(const std::vector<std::string>& options) {
-    if (!Pack("My Product", options, {WriteInput("readme.txt", kReadme)}) || !Launch()) {
-      return nullptr;
-    }
-    HWND question = WaitBox(kQuestionCaption);
-    if (question != nullptr) {
-      ExpectBox(question, kQuestionCaption, QuestionFor("My Product"), {IDYES, IDNO});
-    }
-    return question;
-  }
+struct ErrorCase {
+  const char* name;
+  std::vector<std::string> options;  // none at all: setup.exe is a plain copy of the stub
+  std::vector<std::pair<std::string, std::string>> inputs;  // name, contents, packed in order
+  const char* text;
+  bool statusShown;                   // the failure comes after the extraction
+  bool workDirIsAFile;                // a plain file stands where the work directory goes
+  std::vector<std::string> intact;    // left in the work directory equal to their inputs
+  std::vector<std::string> others;    // left there as well
+  std::vector<std::string> toolTags;  // runs of the script's program
+  int packerCode;                     // zbpack's verdict; -1 when not asked
 };
 
-uint64_t FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
+class ErrorTest : public Session, public ::testing::WithParamInterface<ErrorCase> {};
 
-std::string LastBytes(const std::string& path, size_t count) {
-  std::ifstream in(path, std::ios::binary);
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return all.size() < count ? all : all.substr(all.size() - count);
-}
-
-uint32_t Le32(const std::string& bytes, size_t offset) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) {
-    value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
+TEST_P(ErrorTest, ShowsTheErrorAndLeavesOnlyWhatCameBeforeIt) {
+  const ErrorCase& c = GetParam();
+  std::vector<std::string> files, options = c.options;
+  int k = 0;
+  for (const auto& [name, contents] : c.inputs) {
+    files.push_back(WriteInput(name, contents == kTool ? ReadFileBytes(ScriptToolPath()) : contents,
+                               SampleFileTime(++k)));
   }
-  return value;
-}
-
-TEST_F(ErrorBoxTest, ClosingRecordTagOfAnotherTypeIsACorruptArchive) {
-  HWND question = AskAboutMyProduct({"--set", "trailer.seaTag=0x12345678"});
-  ASSERT_NE(question, nullptr);
-  YesLeadsToError(question, "Error: The archive seems to have been corrupted. (3000a)\n");
-}
-
-TEST_F(ErrorBoxTest, ClosingRecordTagOfAnotherVersionIsABadVersion) {
-  HWND question = AskAboutMyProduct({"--set", "trailer.seaTag=0x000F0005"});
-  ASSERT_NE(question, nullptr);
-  YesLeadsToError(question, "Error: kBadSeaVersion (30007)\n");
-}
-
-TEST_F(ErrorBoxTest, TotalByteCountZeroIsAnEmptyArchive) {
-  HWND question = AskAboutMyProduct({"--set", "trailer.totalBytes=0"});
-  ASSERT_NE(question, nullptr);
-  YesLeadsToError(question, "Error: Unknown Error (30017)\n");
-}
-
-TEST_F(ErrorBoxTest, StubWithoutArchiveIsACorruptArchive) {
-  ASSERT_TRUE(CopyStubAsInstaller());
-  // Whatever the stub's own last 280 bytes hold is read as the closing record. Its tag field
-  // decides the error; its product field is what the question names.
-  const std::string tail = LastBytes(InstallerPath(), 280);
-  ASSERT_EQ(tail.size(), 280u);
-  if ((Le32(tail, 16) >> 16) == 0x000F) {
-    GTEST_SKIP() << "this build of the stub happens to end in a closing-record tag type";
+  if (c.workDirIsAFile) WriteInput("..\\tmp\\ZubrexInstall", "not a folder");
+  // Without a readable closing record the question names whatever stands in its field; when
+  // the work directory cannot be made, the question comes before the archive is read.
+  bool recordReadable = !options.empty() && !c.workDirIsAFile;
+  for (std::string& option : options) {
+    if (option == kHalfOfFirstMember) {
+      recordReadable = false;
+      option = std::to_string(ReadFileBytes(BinPath("zubrex-stub.exe")).size() + 4 + 32 + 9 +
+                              8192 / 2);
+    }
   }
-  std::string product(tail.data() + 24, strnlen(tail.data() + 24, 255));
-
-  ASSERT_TRUE(Launch());
-  HWND question = WaitBox(kQuestionCaption);
-  ASSERT_NE(question, nullptr);
-  if (product.size() <= 184) {
-    ExpectBox(question, kQuestionCaption, QuestionFor(product), {IDYES, IDNO});
+  if (c.inputs.empty()) {
+    ASSERT_TRUE(CopyFileA(BinPath("zubrex-stub.exe").c_str(), InstallerPath().c_str(), FALSE));
   } else {
-    EXPECT_EQ(robot::MessageBoxText(question).rfind("This application will install ", 0), 0u);
+    ASSERT_TRUE(Pack("My Product", options, files));
   }
-  YesLeadsToError(question, "Error: The archive seems to have been corrupted. (3000a)\n");
-}
-
-TEST_F(ErrorBoxTest, CopyCutShortInsideAMemberIsACorruptArchive) {
-  // A stored member of letters only: the last 280 bytes of the cut copy are letters, so the
-  // tag field is no closing-record tag and the product field holds no NUL.
-  std::string letters(8192, '\0');
-  for (size_t i = 0; i < letters.size(); ++i) letters[i] = static_cast<char>('a' + i % 26);
-  const std::string input = WriteInput("letters.txt", letters);
-  // Stub, archive tag, member header, the name "letters.txt" with its NUL, half the data.
-  const uint64_t cut = FileSize(BinPath("zubrex-stub.exe")) + 4 + 32 + 12 + letters.size() / 2;
-  ASSERT_TRUE(
-      Pack("My Product", {"--method", "stored", "--truncate", std::to_string(cut)}, {input}));
-  ASSERT_EQ(FileSize(InstallerPath()), cut);
   ASSERT_TRUE(Launch());
+  Trace trace;
+  HWND error = ToError(recordReadable ? "My Product" : "", c.text, &trace);
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(trace.status != nullptr, c.statusShown);
+  EXPECT_FALSE(trace.splashUpAtEnd) << "the splash was still up beside the error box";
+  DismissError(error);
 
-  HWND question = WaitBox(kQuestionCaption);
-  ASSERT_NE(question, nullptr);
-  EXPECT_EQ(robot::WindowCaption(question), kQuestionCaption);
-  const std::string text = robot::MessageBoxText(question);
-  EXPECT_EQ(text.rfind("This application will install ", 0), 0u) << Printable(text);
-  EXPECT_LE(text.size(), 255u);
-  YesLeadsToError(question, "Error: The archive seems to have been corrupted. (3000a)\n");
+  std::vector<std::string> left = c.intact;
+  left.insert(left.end(), c.others.begin(), c.others.end());
+  EXPECT_EQ(Entries(WorkDir()), Sorted(left));
+  EXPECT_EQ(Entries(TempDir()), std::vector<std::string>{"ZubrexInstall"});
+  EXPECT_EQ(GetFileAttributesA("C:\\zbe2e-evil.txt"), INVALID_FILE_ATTRIBUTES);
+  for (const std::string& name : c.intact) {
+    ExpectFiles(WorkDir(), {{name, Dir() + "\\in\\" + name}});
+  }
+  EXPECT_EQ(ToolTags(ReadToolLog(ToolLogPath())), c.toolTags);
+  if (c.packerCode < 0) return;
+  const std::string out = ExpectPackerReads(static_cast<uint32_t>(c.packerCode));
+  EXPECT_EQ(Entries(out), Entries(WorkDir()));
+  for (const std::string& name : left) ExpectFiles(out, {{name, WorkDir() + "\\" + name}});
 }
+
+const std::pair<std::string, std::string> kReadme = {"readme.txt", "Read me.\r\n"};
+const std::pair<std::string, std::string> kGood = {"good.txt", TextBytes(9000, 31)};
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ErrorTest,
+    ::testing::Values(
+        // Found before the extraction: the work directory stays, empty.
+        ErrorCase{"TagOfAnotherTypeIsCorrupt", {"--set", "trailer.seaTag=0x12345678"},
+                  {kReadme}, kCorrupt, false, false, {}, {}, {}, -1},
+        ErrorCase{"TagOfAnotherVersion", {"--set", "trailer.seaTag=0x000F0005"}, {kReadme},
+                  "Error: kBadSeaVersion (30007)\n", false, false, {}, {}, {}, -1},
+        ErrorCase{"TotalOfZeroBytes", {"--set", "trailer.totalBytes=0"}, {kReadme},
+                  "Error: Unknown Error (30017)\n", false, false, {}, {}, {}, -1},
+        ErrorCase{"StubWithoutArchiveIsCorrupt", {}, {}, kCorrupt, false, false, {}, {}, {}, -1},
+        // The last 280 bytes of the cut copy are text: no closing-record tag, no NUL.
+        ErrorCase{"CopyCutShortInsideAMemberIsCorrupt",
+                  {"--method", "stored", "--truncate", kHalfOfFirstMember},
+                  {{"text.txt", TextBytes(8192, 9)}}, kCorrupt, false, false, {}, {}, {}, -1},
+        ErrorCase{"PlainFileInPlaceOfTheWorkDirectory", {}, {kReadme},
+                  "Error: There was a system error. (10012)\n", false, true, {}, {}, {}, -1},
+        // Found during the extraction: the members before stay.
+        ErrorCase{"FileCountBeyondTheMembers", {"--set", "trailer.fileCount=3"},
+                  {kGood, {"second.bin", MixedBytes(50000, 32)}},
+                  "Error: kZbSeaBadArchiveCount (3000c)\n", false, false,
+                  {"good.txt", "second.bin"}, {}, {}, 0x3000C},
+        // The failing member's file was created and given its time, with nothing in it.
+        ErrorCase{"ImplodedMemberOfFourBytesIsBadData",
+                  {"--method", "stored", "--set", "member.2.compressed=1"},
+                  {kGood, {"four.bin", "abcd"}}, "Error: kCMP_BAD_DATA (30013)\n", false, false,
+                  {"good.txt"}, {"four.bin"}, {}, 0x30013},
+        // 500 bytes more than the data, the closing record and the end of the file hold.
+        ErrorCase{"StoredMemberRunningPastTheEndIsCorrupt",
+                  {"--method", "stored", "--set", "member.2.storedSize=1780"},
+                  {kGood, {"cut.txt", TextBytes(1000, 34)}}, kCorrupt, false, false, {"good.txt"},
+                  {"cut.txt"}, {}, 0x3000A},
+        ErrorCase{"ParentFolderNameIsRefused", {"--set", "member.2.name=..\\evil.txt"},
+                  {kGood, {"evil.txt", "not to be written"}}, kBadName, false, false,
+                  {"good.txt"}, {}, {}, 0x3000B},
+        ErrorCase{"AbsoluteNameIsRefused", {"--set", "member.2.name=C:\\zbe2e-evil.txt"},
+                  {kGood, {"evil.txt", "not to be written"}}, kBadName, false, false,
+                  {"good.txt"}, {}, {}, 0x3000B},
+        // The bad member is extracted whole; the script does not run.
+        ErrorCase{"CrcMismatchStopsAfterTheBadMember",
+                  {"--script", kScript, "--set", "member.3.crc=0x12345678"},
+                  {{kScript, CrLfScript({">Never", "setup.exe never"})},
+                   {"setup.exe", kTool},
+                   {"bad.bin", MixedBytes(200000, 23)},
+                   {"after.txt", TextBytes(5000, 24)}},
+                  kCorrupt, false, false, {kScript, "setup.exe", "bad.bin"}, {}, {}, 0x3000A},
+        // Found by the script: everything stays, the status window behind the box.
+        ErrorCase{"ProgramThatCannotBeFoundIsASystemError", {"--script", kScript},
+                  {{kScript, CrLfScript({">Starting", "setup.exe one", "zbe2e-missing.exe two",
+                                         "setup.exe three"})},
+                   {"setup.exe", kTool}},
+                  "Error: There was a system error. (10012)\n", true, false, {kScript, "setup.exe"},
+                  {"zbscripttool.log"}, {"one"}, -1},
+        // A line of exactly 255 characters still runs; a longer one stops the script.
+        ErrorCase{"LineOverTheLengthLimitStopsTheScript", {"--script", kScript},
+                  {{kScript, CrLfScript({"setup.exe before",
+                                         "setup.exe edge " + std::string(240, 'e'),
+                                         "setup.exe long " + std::string(285, 'l'),
+                                         "setup.exe after"})},
+                   {"setup.exe", kTool}},
+                  "Error: The selected archive is not currently supported. (30004)\n", true, false,
+                  {kScript, "setup.exe"}, {"zbscripttool.log"}, {"before", "edge"}, -1}),
+    CaseName());
 
 }  // namespace
 }  // namespace e2e

@@ -2,13 +2,12 @@
 // make-signed-installer.sh) runs exactly as an unsigned one, and zbpack reads it.
 #include <string>
 
-#include "e2e_run_support.h"
+#include "e2e_support.h"
 
 namespace e2e {
-namespace run {
 namespace {
 
-using SignedRunTest = RunSession;
+using SignedRunTest = Session;
 
 TEST_F(SignedRunTest, APaddedSignedInstallerExtractsRunsItsScriptAndEndsWithOk) {
   const std::string fixture = BinPath("signed\\");
@@ -17,21 +16,20 @@ TEST_F(SignedRunTest, APaddedSignedInstallerExtractsRunsItsScriptAndEndsWithOk) 
   if (skipped) GTEST_SKIP() << reason;
   ASSERT_TRUE(CopyFileA((fixture + "setup.exe").c_str(), InstallerPath().c_str(), FALSE))
       << fixture << "setup.exe: error " << GetLastError();
-  const PackerResult list = RunPacker({"list", InstallerPath()});
-  EXPECT_NE(list.output.find("of padding before it"), std::string::npos) << list.output;
-  ExpectVerify(0);
 
   HeldWindow hold("ZbE2ESigned");
-  HWND status = StartToStatus();
+  ASSERT_TRUE(Launch());
+  HWND status = ToStatus("Signed Product");
   ASSERT_NE(status, nullptr);
   ASSERT_TRUE(WaitToolTag("held"));
-  ExpectFilesEqual(WorkDir(), {{"install.txt", fixture + "in\\install.txt"},
-                               {"data.bin", fixture + "in\\data.bin"},
-                               {"setup.exe", fixture + "in\\setup.exe"}});
+  const Files files = {{"install.txt", fixture + "in\\install.txt"},
+                       {"data.bin", fixture + "in\\data.bin"},
+                       {"setup.exe", fixture + "in\\setup.exe"}};
+  ExpectFiles(WorkDir(), files);
   hold.Release();
   FinishWithOk(status);
+  ExpectFiles(ExpectPackerReads(0), files);
 }
 
 }  // namespace
-}  // namespace run
 }  // namespace e2e

@@ -166,33 +166,27 @@ TEST(AddBytes, NeverLoopsWhileBytesPerStepOrStepIsNotPositive) {
   EXPECT_EQ(StepsFor(meter, 1000), 0);
 }
 
-TEST(StepIt, LetsSpanPlusOneStepsOfOneThrough) {
-  ProgressMeter meter = ConfiguredMeter(5, 5000);  // span 5
-  int passed = 0;
-  for (int i = 0; i < 20; ++i) {
-    passed += TakeStep(meter) ? 1 : 0;
+// The bar takes span / step + 1 steps and refuses the rest; stepsTaken counts in units.
+TEST(StepIt, StopsAfterSpanDividedByStepPlusOne) {
+  struct Case {
+    ProgressRange range;
+    int32_t step;
+    int passed, stepsTaken;
+  };
+  const Case cases[] = {
+      {{1, 6}, 1, 6, 6},    // span 5: steps at 0 to 5
+      {{0, 10}, 3, 4, 12},  // taken at 0, 3, 6, 9
+      {{3, 1}, 1, 0, 0},    // a negative span refuses every step
+  };
+  for (const Case& c : cases) {
+    ProgressMeter meter = kFreshProgressMeter;
+    SetMeterRange(meter, c.range);
+    SetMeterStep(meter, c.step);
+    int passed = 0;
+    for (int i = 0; i < 20; ++i) passed += TakeStep(meter) ? 1 : 0;
+    EXPECT_EQ(passed, c.passed) << c.range.lower << ".." << c.range.upper << " by " << c.step;
+    EXPECT_EQ(meter.stepsTaken, c.stepsTaken);
   }
-  EXPECT_EQ(passed, 6);
-  EXPECT_EQ(meter.stepsTaken, 6);
-}
-
-TEST(StepIt, LargerStepsStopAfterSpanDividedByStepPlusOne) {
-  ProgressMeter meter = kFreshProgressMeter;
-  SetMeterRange(meter, {0, 10});
-  SetMeterStep(meter, 3);
-  int passed = 0;
-  for (int i = 0; i < 20; ++i) {
-    passed += TakeStep(meter) ? 1 : 0;
-  }
-  EXPECT_EQ(passed, 4);  // 10 / 3 + 1: taken at 0, 3, 6, 9
-  EXPECT_EQ(meter.stepsTaken, 12);
-}
-
-TEST(StepIt, NegativeSpanRefusesEveryStep) {
-  ProgressMeter meter = kFreshProgressMeter;
-  SetMeterRange(meter, {3, 1});
-  EXPECT_FALSE(TakeStep(meter));
-  EXPECT_EQ(meter.stepsTaken, 0);
 }
 
 }  // namespace
