@@ -30,7 +30,7 @@ struct ImplodeLevel {
 
 constexpr uint32_t kImplodeMinLevel = 1;
 constexpr uint32_t kImplodeMaxLevel = 9;
-constexpr uint32_t kImplodeFastLevel = 1;
+constexpr uint32_t kImplodeFastLevel = 2;
 constexpr uint32_t kImplodeBestLevel = 9;
 
 // level: 1..9 (callers check the range).
