@@ -9,7 +9,7 @@
 //
 // Memory: the ImplodeEncoder record holds everything (1.45 MB); put it on the heap. With
 // one thread it allocates nothing. With more (ImplodeSettings::threads, levels 8 and 9), the
-// first region handed off starts the worker threads, each with about 2.2 MB of its own; they
+// first region handed off starts the worker threads, each with 2.1 MB of its own; they
 // stop at ImplodeFinish, at the next ImplodeInit or when the record is destroyed. The write
 // callback is only ever called from the caller's thread. The output depends only on the input
 // bytes and the settings other than threads, not on how the input is split into ImplodeFeed
