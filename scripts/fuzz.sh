@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Fuzzing: the explode decoder against the reference decoder of the tests (fuzz_explode),
+# Fuzzing: the explode decoder against the readable reference decoder (fuzz_explode),
 # archive reading with member extraction as the stub walks an installer (fuzz_archive), and
 # zbpack list, verify and extract on arbitrary installers (fuzz_zbpack_archive).
 #
 #   scripts/fuzz.sh [SECONDS]    per target, default 30
 #
 # Configures build/fuzz with clang and -DZB_FUZZ=ON, builds the targets, writes seed corpora
-# into build/fuzz/corpus/{explode,archive} (kept between runs, so coverage grows): valid
-# streams from the tests' stream builder, and two small installers (a stored and an imploded
+# into build/fuzz/corpus/{explode,archive} (kept between runs, so coverage grows): imploded
+# streams in every mode and dictionary size, and two small installers (a stored and an imploded
 # member) shared by both archive targets. A crash leaves its input as build/fuzz/crash-* and
 # exits non-zero.
 set -euo pipefail
@@ -20,12 +20,26 @@ command -v clang++ >/dev/null || { echo "fuzz: clang++ is not installed" >&2; ex
 
 cmake -S "$repo" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZB_FUZZ=ON >/dev/null
-ninja -C "$tree" fuzz_explode make_explode_seeds fuzz_archive fuzz_zbpack_archive zbpack
+ninja -C "$tree" fuzz_explode fuzz_archive fuzz_zbpack_archive zbpack
 
 corpus="$tree/corpus/explode"
 mkdir -p "$corpus"
 if [ -z "$(ls -A "$corpus")" ]; then
-  "$tree/bin/make_explode_seeds" "$corpus"
+  # Streams of zbpack's encoder in both literal modes and every dictionary size, each behind
+  # its read-pattern byte: the repository's own sources, text and machine code alike.
+  scratch=$(mktemp -d)
+  n=0
+  for input in "$repo/README.md" "$repo/src/explode/explode.cpp" "$tree/bin/zbpack"; do
+    head -c 9000 "$input" >"$scratch/in"
+    for mode in --binary --ascii; do
+      for dict in 1024 2048 4096; do
+        "$tree/bin/zbpack" implode $mode --dict $dict --level 9 "$scratch/in" "$scratch/out" >/dev/null
+        { printf "\\$(printf %03o $((n % 4)))"; cat "$scratch/out"; } >"$corpus/seed-$n"
+        n=$((n + 1))
+      done
+    done
+  done
+  rm -rf "$scratch"
 fi
 
 corpus="$tree/corpus/archive"

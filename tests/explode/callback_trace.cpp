@@ -66,17 +66,8 @@ std::string FirstDifference(const Trace& a, const Trace& b) {
     const TraceEvent& x = a.events[i];
     const TraceEvent& y = b.events[i];
     if (x == y) continue;
-    std::string d = "event " + std::to_string(i) + ": " + x.kind + " " + std::to_string(x.count) +
-                    " vs " + y.kind + " " + std::to_string(y.count);
-    if (x.kind == 'w' && y.kind == 'w' && x.count == y.count) {
-      for (size_t k = 0; k < x.bytes.size(); ++k) {
-        if (x.bytes[k] != y.bytes[k]) {
-          d += ", bytes differ from offset " + std::to_string(k);
-          break;
-        }
-      }
-    }
-    return d;
+    return "event " + std::to_string(i) + ": " + x.kind + " " + std::to_string(x.count) + " vs " +
+           y.kind + " " + std::to_string(y.count) + (x.bytes == y.bytes ? "" : ", bytes differ");
   }
   if (a.events.size() != b.events.size()) {
     return "event counts " + std::to_string(a.events.size()) + " vs " +

@@ -1,7 +1,5 @@
-// An independent reader of implode streams for the encoder's tests: it walks the stream
-// symbol by symbol with its own bit reader and its own decoding of the prefix codes (rebuilt
-// from the code lengths by the canonical construction), rebuilds the output, and reports the
-// first rule the encoder must keep that the stream breaks.
+// The encoder's streams read by the readable reference decoder, symbol by symbol: what they
+// hold, and the first rule the encoder must keep that a stream breaks.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -9,9 +7,7 @@
 
 struct StreamCheck {
   std::string problem;          // empty when the stream keeps every rule
-  std::vector<uint8_t> output;  // bytes decoded up to the problem or the end symbol
-  uint8_t mode = 0;
-  uint8_t dictBits = 0;
+  std::vector<uint8_t> output;  // bytes decoded
   uint64_t symbolBits = 0;      // bits from byte 2 up to and including the end symbol
   uint64_t literals = 0;
   uint64_t repetitions = 0;
@@ -20,12 +16,7 @@ struct StreamCheck {
   uint32_t farthestDistance2 = 0;      // of 2-byte repetitions
 };
 
-// Rules: a known header; every symbol complete; every distance within the bytes already
-// decoded and within the limit of its length; the end symbol present; behind it only the
-// zero bits that fill its byte, plus a single zero byte when the stream would otherwise be
-// shorter than 5 bytes.
+// Rules: the stream decodes completely; every repetition reaches back only into the bytes
+// already decoded; behind the end symbol only the zero bits that fill its byte, plus a single
+// zero byte when the stream would otherwise be shorter than the 5 bytes decoders need.
 StreamCheck CheckStream(const std::vector<uint8_t>& stream);
-
-// The canonical code of a bit-length table in the format's convention: the RFC 1951 codes
-// with every bit inverted and the bit order reversed (first bit in bit 0).
-std::vector<uint32_t> CanonicalCodes(const uint8_t* bits, uint32_t count);

@@ -10,6 +10,13 @@
 // The shortest stream decoders accept; see implode.h.
 static constexpr uint64_t kMinimumStreamBytes = 5;
 
+uint8_t ImplodeDictBits(uint64_t dictionaryBytes) {
+  for (uint8_t dictBits = 4; dictBits <= 6; ++dictBits) {
+    if (dictionaryBytes == 64u << dictBits) return dictBits;
+  }
+  return 0;
+}
+
 bool ImplodeInit(ImplodeEncoder& e, const ImplodeSettings& settings, ImplodeWriteFn writeFn,
                  void* userData) {
   e.started = false;

@@ -8,7 +8,7 @@ static constexpr ImplodeLevel kLevels[kImplodeMaxLevel] = {
     {ImplodeParser::kOptimal, 32, 32, false, false},    // 5
     {ImplodeParser::kOptimal, 64, 64, false, false},    // 6
     {ImplodeParser::kOptimal, 128, 258, false, false},  // 7
-    {ImplodeParser::kOptimal, 48, 518, true, true},     // 8
+    {ImplodeParser::kOptimal, 4096, 518, true, true},   // 8, the same as 9
     {ImplodeParser::kOptimal, 4096, 518, true, true},   // 9
 };
 

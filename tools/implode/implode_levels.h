@@ -8,11 +8,12 @@
 //   4..7  optimal parse over hash chains of growing depth; a match of niceLength bytes or
 //         more is taken as found
 //   8, 9  optimal parse over binary trees that yield, for every length, the nearest match
-//         in the window: 9 gives the smallest stream the format allows, up to the 64 KiB
-//         region boundaries (matches do not cross them) and matches of the full 518 bytes,
-//         which are taken as found (together about 0.006% of the output on text). 8 visits
-//         at most 48 nodes per search and is within a few bytes of 9. Both parse every
-//         region alone, so ImplodeSettings::threads can spread the regions over threads
+//         in the window: the smallest stream the format allows, up to the 64 KiB region
+//         boundaries (matches do not cross them) and matches of the full 518 bytes, which
+//         are taken as found (together about 0.006% of the output on text). Every region is
+//         parsed alone, so ImplodeSettings::threads can spread the regions over threads.
+//         Level 8 is the same as 9 and stays only because command lines name it: a search
+//         of at most 48 tree nodes gained 3% in speed and cost 0.005% in size.
 #pragma once
 #include <cstdint>
 
@@ -30,7 +31,7 @@ struct ImplodeLevel {
 
 constexpr uint32_t kImplodeMinLevel = 1;
 constexpr uint32_t kImplodeMaxLevel = 9;
-constexpr uint32_t kImplodeFastLevel = 1;
+constexpr uint32_t kImplodeFastLevel = 2;  // the fast level that still beats greedy clearly
 constexpr uint32_t kImplodeBestLevel = 9;
 
 // level: 1..9 (callers check the range).

@@ -15,6 +15,7 @@
 
 #include "explode/explode.h"
 #include "implode/implode.h"
+#include "implode/implode_all.h"
 #include "zbpack/cli_args.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr size_t kReadChunk = 65536;  // bytes per read from the input file
 
 // One end of a transfer: a named file or a standard stream, closed by its owner through
 // CloseInput or CloseOutput. A named output is written beside its target and renamed into place only when
@@ -90,6 +90,19 @@ bool CloseOutput(Stream& stream, bool complete) {
 
 std::string SystemReason() { return std::strerror(errno); }
 
+// The encoder's source: the input file, until its end or a read error.
+struct ReadFile {
+  FILE* file;
+  bool failed;
+};
+
+size_t ReadSome(uint8_t* buffer, size_t size, void* userData) {
+  auto* input = static_cast<ReadFile*>(userData);
+  const size_t got = std::fread(buffer, 1, size, input->file);
+  if (got < size && std::ferror(input->file) != 0) input->failed = true;
+  return input->failed ? 0 : got;
+}
+
 // Writes for the encoder; a refused block stops the encoder.
 bool WriteEncoded(const uint8_t* data, uint32_t size, void* userData) {
   FILE* file = static_cast<FILE*>(userData);
@@ -120,10 +133,10 @@ int ParseImplodeArguments(int argc, char** argv, ImplodeArguments* args) {
       const unsigned long number = std::strtoul(value, &end, 10);
       const bool numeric = end != value && *end == '\0';
       if (option == "--dict") {
-        if (!numeric || (number != 1024 && number != 2048 && number != 4096)) {
+        args->settings.dictBits = numeric ? ImplodeDictBits(number) : 0;
+        if (args->settings.dictBits == 0) {
           return ReportUsage("implode", "--dict must be 1024, 2048 or 4096, not '" + text + "'");
         }
-        args->settings.dictBits = number == 1024 ? 4 : number == 2048 ? 5 : 6;
       } else if (option == "--threads") {
         if (!numeric || number > kImplodeMaxThreads) {
           return ReportUsage("implode", "--threads must be 0 (all cores) to " +
@@ -199,23 +212,9 @@ int RunImplodeCommand(int argc, char** argv) {
     CloseInput(in);
     return ReportFailure(args.output, reason);
   }
-  auto encoder = std::make_unique<ImplodeEncoder>();  // about 1.2 MB: not for the stack
-  ImplodeInit(*encoder, args.settings, WriteEncoded, out.file);
-  std::vector<uint8_t> chunk(kReadChunk);
-  bool readFailed = false;
-  bool writeOk = true;
-  for (;;) {
-    const size_t got = std::fread(chunk.data(), 1, chunk.size(), in.file);
-    if (got > 0 && !ImplodeFeed(*encoder, chunk.data(), got)) {
-      writeOk = false;
-      break;
-    }
-    if (got < chunk.size()) {
-      readFailed = std::ferror(in.file) != 0;
-      break;
-    }
-  }
-  if (writeOk && !readFailed) writeOk = ImplodeFinish(*encoder);
+  ReadFile source = {in.file, false};
+  const bool writeOk = ImplodeAll(args.settings, ReadSome, &source, WriteEncoded, out.file);
+  const bool readFailed = source.failed;
   CloseInput(in);
   const bool closed = CloseOutput(out, writeOk && !readFailed);
   if (readFailed) return ReportFailure(args.input, "read error");

@@ -23,14 +23,6 @@ bool WriteImploded(const uint8_t* data, uint32_t size, void* userData) {
   return std::fwrite(data, 1, size, implode->output) == size;
 }
 
-uint8_t DictBitsOf(uint32_t dictionarySize) {
-  switch (dictionarySize) {
-    case 1024: return 4;
-    case 2048: return 5;
-    default: return 6;
-  }
-}
-
 }  // namespace
 
 static_assert(kPackMaxThreads == kImplodeMaxThreads, "--threads takes what the encoder takes");
@@ -41,7 +33,7 @@ MemberImplode* StartImplode(const ImplodeChoice& choice, FILE* output, uint64_t 
                             std::string* error) {
   ImplodeSettings settings;
   settings.mode = choice.asciiLiterals ? 1 : 0;
-  settings.dictBits = DictBitsOf(choice.dictionarySize);
+  settings.dictBits = ImplodeDictBits(choice.dictionarySize);
   if (choice.level) settings.level = static_cast<uint8_t>(*choice.level);
   settings.threads = choice.threads;
   auto* implode = new MemberImplode;

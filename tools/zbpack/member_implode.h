@@ -12,7 +12,7 @@
 // Whether this build can implode at all.
 bool ImplodeAvailable();
 
-// One member's encoder (about 1.5 MB, on the heap), writing to output at its position.
+// One member's encoder (on the heap), writing to output at its position.
 struct MemberImplode;
 
 // Null with the reason in error when the encoder cannot start. The encoder stops (FeedImplode
