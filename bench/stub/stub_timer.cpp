@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <string>
 
+#include "resource.h"
 #include "robot.h"
 
 namespace {
 
 constexpr DWORD kTimeoutMs = 600000;
-constexpr int kOkButton = 1005;
 
 int Fail(const char* what) {
   std::fprintf(stderr, "zbstubtimer: %s\n", what);
@@ -29,25 +29,25 @@ int main(int argc, char** argv) {
   robot::Process stub = robot::Start(argv[1], std::string(), options, &error);
   if (!stub.started()) return Fail("cannot start the installer");
 
-  HWND question = robot::WaitWindow(stub.handle(), "#32770", "Zubrex Self-Extracting Archive", kTimeoutMs);
+  HWND question = robot::WaitWindow(stub.handle(), "#32770", ZB_APP_TITLE, kTimeoutMs);
   if (question == nullptr) return Fail("no question box");
   if (robot::Press(question, IDYES) != robot::PressResult::kPressed) return Fail("cannot press Yes");
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
 
-  HWND status = robot::WaitWindow(stub.handle(), "#32770", "Zubrex Self-Extracting Archive Status",
+  HWND status = robot::WaitWindow(stub.handle(), "#32770", ZB_STATUS_CAPTION,
                                   kTimeoutMs);
   if (status == nullptr) {
     stub.Kill();
     return Fail("no status window (did the run fail?)");
   }
-  while (!robot::ControlEnabled(status, kOkButton)) {
+  while (!robot::ControlEnabled(status, IDC_OK)) {
     if (!stub.Running()) return Fail("the installer ended before OK was enabled");
     Sleep(1);
   }
   QueryPerformanceCounter(&end);
-  robot::Press(status, kOkButton);
+  robot::Press(status, IDC_OK);
   DWORD exitCode = 1;
   if (!stub.WaitExit(kTimeoutMs, &exitCode)) return Fail("the installer did not end");
   std::printf("yes_to_ok_ms %.0f\nexit_code %lu\n",
