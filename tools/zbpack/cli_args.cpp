@@ -53,3 +53,28 @@ bool AsksForHelp(int argc, char** argv) {
   }
   return false;
 }
+
+bool ParseNumber(const std::string& text, uint64_t maxValue, uint64_t* value) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const size_t first = hex ? 2 : 0;
+  const uint64_t base = hex ? 16 : 10;
+  if (text.size() == first) return false;
+  uint64_t result = 0;
+  for (size_t i = first; i < text.size(); ++i) {
+    const char c = text[i];
+    uint64_t digit;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<uint64_t>(c - '0');
+    } else if (hex && c >= 'a' && c <= 'f') {
+      digit = static_cast<uint64_t>(c - 'a' + 10);
+    } else if (hex && c >= 'A' && c <= 'F') {
+      digit = static_cast<uint64_t>(c - 'A' + 10);
+    } else {
+      return false;
+    }
+    if (digit > maxValue || result > (maxValue - digit) / base) return false;
+    result = result * base + digit;
+  }
+  *value = result;
+  return true;
+}

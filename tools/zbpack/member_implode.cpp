@@ -33,10 +33,6 @@ uint8_t DictBitsOf(uint32_t dictionarySize) {
 
 }  // namespace
 
-static_assert(kPackMaxThreads == kImplodeMaxThreads, "--threads takes what the encoder takes");
-
-bool ImplodeAvailable() { return true; }
-
 MemberImplode* StartImplode(const ImplodeChoice& choice, FILE* output, uint64_t capBytes,
                             std::string* error) {
   ImplodeSettings settings;
