@@ -9,7 +9,7 @@
 #include "archive/archive_context.h"
 #include "archive/archive_end.h"
 #include "driver/run_steps.h"
-#include "test_files.h"
+#include "test_archive.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "archive/archive_context.h"
 #include "driver/run_steps.h"
-#include "test_files.h"
+#include "test_archive.h"
 
 namespace {
 

@@ -5,12 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cstdlib>
 
 #include "archive/stub_mark.h"
 
@@ -35,19 +31,6 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-ScratchDir::ScratchDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
-                        "/zbpack-test-XXXXXX";
-  if (mkdtemp(&pattern[0]) == nullptr) std::abort();
-  root_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-  const std::string command = "rm -rf " + ShellQuote(root_);
-  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", root_.c_str());
-}
-
 RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch) {
   const std::string outPath = scratch.Path(".stdout");
   const std::string errPath = scratch.Path(".stderr");
@@ -67,20 +50,6 @@ std::string PackCommandFor(const std::vector<std::string>& options) {
     if (option == "--set" || option == "--append-bytes" || option == "--truncate") return "fixture";
   }
   return "pack";
-}
-
-void WriteFileBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-void WriteFileText(const std::string& path, const std::string& text) {
-  WriteFileBytes(path, Bytes(text.begin(), text.end()));
-}
-
-Bytes ReadFileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void SetModificationTime(const std::string& path, int64_t seconds, uint32_t nanoseconds) {
