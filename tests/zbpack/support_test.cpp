@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "zbpack/cli_args.h"
 #include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
 #include "zbpack/pack_options.h"
@@ -64,29 +65,41 @@ TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
   EXPECT_FALSE(CodePageUsable(932));
 }
 
-TEST(ZbpackOverridesTest, NumbersMustFitTheirFields) {
-  PackOverrides overrides;
-  EXPECT_EQ(ParseOverride("member.3.crc=0XfFfFfFfF", &overrides), "");
-  EXPECT_EQ(overrides.members[3].crc, 0xFFFFFFFFu);
-  EXPECT_EQ(ParseOverride("trailer.fileCount=4294967295", &overrides), "");
-  EXPECT_EQ(overrides.trailer.fileCount, 0xFFFFFFFFu);
-  EXPECT_EQ(ParseOverride("member.1.lastWriteTime=0xFFFFFFFFFFFFFFFF", &overrides), "");
-  EXPECT_EQ(overrides.members[1].lastWriteTime, 0xFFFFFFFFFFFFFFFFu);
-
-  for (const char* bad : {"trailer.fileCount=4294967296", "trailer.fileCount=0x", "trailer.fileCount=",
-                          "trailer.fileCount=-1", "trailer.fileCount=12a", "archiveTag=0x1g",
-                          "member.1.lastWriteTime=18446744073709551616", "member.0.crc=1",
-                          "member.x.crc=1", "member.1.size=1", "member.1=1", "trailer.crc=1",
-                          "archiveTag"}) {
-    EXPECT_NE(ParseOverride(bad, &overrides), "") << bad;
+TEST(ZbpackNumbersTest, EveryNumberTakesDecimalOrHexUpToItsLimit) {
+  struct Case {
+    const char* text;
+    uint64_t max;
+    bool ok;
+    uint64_t value;
+  };
+  const Case cases[] = {
+      {"0", 9, true, 0}, {"9", 9, true, 9}, {"0x9", 9, true, 9}, {"0XfFfFfFfF", 0xFFFFFFFF, true, 0xFFFFFFFF},
+      {"4294967295", 0xFFFFFFFF, true, 0xFFFFFFFF}, {"18446744073709551615", UINT64_MAX, true, UINT64_MAX},
+      {"10", 9, false, 0}, {"0xa", 9, false, 0}, {"4294967296", 0xFFFFFFFF, false, 0},
+      {"18446744073709551616", UINT64_MAX, false, 0}, {"+9", 9, false, 0}, {"-1", 9, false, 0},
+      {" 9", 9, false, 0}, {"9 ", 9, false, 0}, {"", 9, false, 0}, {"0x", 9, false, 0},
+      {"12a", 999, false, 0}, {"0x1g", 999, false, 0}, {"1e3", 9999, false, 0},
+  };
+  for (const Case& c : cases) {
+    uint64_t value = 77;
+    EXPECT_EQ(ParseNumber(c.text, c.max, &value), c.ok) << c.text;
+    EXPECT_EQ(value, c.ok ? c.value : 77) << c.text;
   }
 }
 
-TEST(ZbpackOverridesTest, MemberIndexesMustExist) {
+TEST(ZbpackOverridesTest, FieldsAndMemberIndexesMustExist) {
   PackOverrides overrides;
-  ASSERT_EQ(ParseOverride("member.2.tag=1", &overrides), "");
-  EXPECT_EQ(CheckOverrideIndexes(overrides, 2), "");
-  EXPECT_NE(CheckOverrideIndexes(overrides, 1), "");
+  EXPECT_EQ(ParseOverride("member.3.crc=0x10", &overrides), "");
+  EXPECT_EQ(overrides.members[3].crc, 0x10u);
+  EXPECT_EQ(ParseOverride("member.1.lastWriteTime=0xFFFFFFFFFFFFFFFF", &overrides), "");
+  EXPECT_EQ(overrides.members[1].lastWriteTime, 0xFFFFFFFFFFFFFFFFu);
+  for (const char* bad : {"trailer.fileCount=4294967296", "member.1.lastWriteTime=0x1FFFFFFFFFFFFFFFF",
+                          "member.0.crc=1", "member.x.crc=1", "member.1.size=1", "member.1=1",
+                          "trailer.crc=1", "archiveTag"}) {
+    EXPECT_NE(ParseOverride(bad, &overrides), "") << bad;
+  }
+  EXPECT_EQ(CheckOverrideIndexes(overrides, 3), "");
+  EXPECT_NE(CheckOverrideIndexes(overrides, 2), "");
 }
 
 TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {
