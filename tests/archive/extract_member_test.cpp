@@ -57,7 +57,7 @@ class Extraction : public testing::Test {
     ++context_.currentIndex;
     return result;
   }
-  std::string Out(const std::string& name) const { return work_.Path("") + name; }
+  std::string Out(const std::string& name) const { return work_.Path(name); }
 
   ScratchDir archives_;
   ScratchDir work_;
@@ -150,7 +150,7 @@ TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
   std::vector<std::string> names = {"..\\escaped.txt", "../escaped.txt", "C:\\escaped.txt",
                                     "NUL", "a.txt:stream", "plain\\file.txt", "new\\..\\x"};
 #ifndef _WIN32
-  ASSERT_EQ(0, symlink(archives_.Path("").c_str(), Out("link").c_str()));
+  ASSERT_EQ(0, symlink(archives_.root().c_str(), Out("link").c_str()));
   names.insert(names.end(), {"link\\escaped.txt", "link/escaped.txt"});
 #endif
   for (const std::string& name : names) {
@@ -161,7 +161,7 @@ TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
     std::fclose(context_.archiveFile);
     context_.archiveFile = nullptr;
   }
-  EXPECT_TRUE(ReadFileBytes(archives_.Path("") + "escaped.txt").empty());
+  EXPECT_TRUE(ReadFileBytes(archives_.Path("escaped.txt")).empty());
   Open({Stored("made\\deep/er\\f.txt", {'f'})});
   ASSERT_EQ(kNoError, Next());
   EXPECT_EQ(Bytes({'f'}), ReadFileBytes(Out("made/deep/er/f.txt")));

@@ -52,23 +52,6 @@ TEST_F(Reading, AWellFormedArchiveReadsMemberByMemberUpToTheTrailer) {
             ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
 }
 
-TEST_F(Reading, AFileShorterThanTheTrailerIsAnIOError) {
-  Open(Bytes(279, 0));
-  EXPECT_EQ(kIOError, ReadSeaTrailer(context_));
-}
-
-TEST_F(Reading, TrailerTagsOfOtherTypesOrVersionsAreRefused) {
-  Bytes bytes = BuildArchive(Stub(), {}, 0, "P");
-  const size_t seaTag = bytes.size() - kSeaTrailerSize + 16;
-  StoreLE32(&bytes[seaTag], 0x000F0005);
-  Open(bytes);
-  EXPECT_EQ(kBadSeaVersion, ReadSeaTrailer(context_));
-  std::fclose(context_.archiveFile);
-  StoreLE32(&bytes[seaTag], 0x12345678);
-  Open(bytes);
-  EXPECT_EQ(kArchiveCorrupted, ReadSeaTrailer(context_));
-}
-
 TEST_F(Reading, TotalBytesZeroIsRefusedAndLeavesTheContextAlone) {
   Bytes bytes = BuildArchive(Stub(), {}, 0, "P");
   StoreLE32(&bytes[bytes.size() - kSeaTrailerSize + 20], 0);
@@ -119,8 +102,6 @@ struct HeaderCase {
 TEST_F(Reading, DamagedHeadersAndNamesAreRefusedBeforeTheNameBufferIsTouched) {
   const HeaderCase cases[] = {
       {"other version", 0x000A0005, -1, false, kBadArchiveVersion},
-      {"archive-tag type", 0x000E0004, -1, false, kFileCorrupted},
-      {"trailer type", 0x000F0004, -1, false, kZbSeaBadArchiveCount},
       {"name length 0", kFileHeaderTag, 0, false, kIOError},
       {"name length 257", kFileHeaderTag, 257, false, kArchiveCorrupted},
       {"name length 0xFFFFFFFF", kFileHeaderTag, 0xFFFFFFFF, false, kArchiveCorrupted},
