@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 #include "zbpack/cli_args.h"
 #include "zbpack/code_page.h"
@@ -12,23 +13,24 @@
 
 namespace {
 
-TEST(ZbpackFileTimeTest, FormatsCalendarEdges) {
-  EXPECT_EQ(FormatFileTimeUtc(0), "1601-01-01 00:00:00");
-  EXPECT_EQ(FormatFileTimeUtc(kUnixEpochAsFileTime), "1970-01-01 00:00:00");
-  EXPECT_EQ(FormatFileTimeUtc(kUnixEpochAsFileTime - 1), "1969-12-31 23:59:59");
-  EXPECT_EQ(FormatFileTimeUtc(FileTimeFromUnix(951868799, 999999999)), "2000-02-29 23:59:59");
-  EXPECT_EQ(FormatFileTimeUtc(FileTimeFromUnix(951868800, 0)), "2000-03-01 00:00:00");
-  EXPECT_EQ(FormatFileTimeUtc(FileTimeFromUnix(4107542399, 0)), "2100-02-28 23:59:59");
-  EXPECT_EQ(FormatFileTimeUtc(FileTimeFromUnix(4107542400, 0)), "2100-03-01 00:00:00");
-  EXPECT_EQ(FormatFileTimeUtc(0xFFFFFFFFFFFFFFFF), "60056-05-28 05:36:10");
-}
-
-TEST(ZbpackFileTimeTest, ConvertsUnixTimesWithTheirTicks) {
-  EXPECT_EQ(FileTimeFromUnix(0, 0), kUnixEpochAsFileTime);
+TEST(ZbpackFileTimeTest, ConvertsUnixTimesAndFormatsCalendarEdges) {
+  const std::pair<uint64_t, const char*> formats[] = {
+      {0, "1601-01-01 00:00:00"}, {kUnixEpochAsFileTime, "1970-01-01 00:00:00"},
+      {kUnixEpochAsFileTime - 1, "1969-12-31 23:59:59"},
+      {FileTimeFromUnix(951868799, 999999999), "2000-02-29 23:59:59"},
+      {FileTimeFromUnix(951868800, 0), "2000-03-01 00:00:00"},
+      {FileTimeFromUnix(4107542399, 0), "2100-02-28 23:59:59"},
+      {FileTimeFromUnix(4107542400, 0), "2100-03-01 00:00:00"},
+      {0xFFFFFFFFFFFFFFFF, "60056-05-28 05:36:10"}};
+  for (const auto& f : formats) EXPECT_EQ(FormatFileTimeUtc(f.first), f.second);
   EXPECT_EQ(FileTimeFromUnix(1, 199), kUnixEpochAsFileTime + 10000001);
   EXPECT_EQ(FileTimeFromUnix(-1, 0), kUnixEpochAsFileTime - 10000000);
   EXPECT_EQ(FileTimeFromUnix(-11644473600, 0), 0u);
   EXPECT_EQ(FileTimeFromUnix(-11644473601, 0), 0u);
+  uint64_t latest = 0;
+  EXPECT_TRUE(ParseSourceDateEpoch("1833029933770", &latest));  // the last that fits
+  EXPECT_EQ(latest, 18446744073700000000u);
+  EXPECT_FALSE(ParseSourceDateEpoch("1833029933771", &latest));
 }
 
 TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
