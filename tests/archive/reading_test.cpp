@@ -71,23 +71,24 @@ TEST_F(Reading, AProductNameWithoutItsNulIsCutInsideItsField) {
 }
 
 TEST_F(Reading, ArchiveTagAtOrBeyondTheEndOrOfAnotherRecordIsRefused) {
-  Bytes bytes = BuildArchive(Stub(), {}, 0, "P");
-  Open(bytes);
-  ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
-  context_.trailer.archiveOffset = uint32_t(bytes.size());
-  EXPECT_EQ(kIOError, ReadArchiveTag(context_));
-  context_.trailer.archiveOffset = 0xFFFFFFF0u;
-  EXPECT_EQ(kIOError, ReadArchiveTag(context_));
-  StoreLE32(&bytes[64], kFileHeaderTag);
-  std::fclose(context_.archiveFile);
-  Open(bytes);
-  ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
-  EXPECT_EQ(kArchiveCorrupted, ReadArchiveTag(context_));
-  StoreLE32(&bytes[64], 0x000E0005);
-  std::fclose(context_.archiveFile);
-  Open(bytes);
-  ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
-  EXPECT_EQ(kBadSeaVersion, ReadArchiveTag(context_));
+  const struct {
+    uint32_t tag;
+    uint32_t archiveOffset;
+    ResultCode expected;
+  } cases[] = {{kArchiveTag, 64 + 4 + 280, kIOError},  // the file's size
+               {kArchiveTag, 0xFFFFFFF0u, kIOError},
+               {kFileHeaderTag, 64, kArchiveCorrupted},
+               {0x000E0005, 64, kBadSeaVersion}};
+  for (const auto& c : cases) {
+    Bytes bytes = BuildArchive(Stub(), {}, 0, "P");
+    StoreLE32(&bytes[64], c.tag);
+    Open(bytes);
+    ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
+    context_.trailer.archiveOffset = c.archiveOffset;
+    EXPECT_EQ(c.expected, ReadArchiveTag(context_)) << std::hex << c.tag << " at " << c.archiveOffset;
+    std::fclose(context_.archiveFile);
+    context_.archiveFile = nullptr;
+  }
 }
 
 // Header cases, each from a single member whose record is damaged as described.
