@@ -54,6 +54,13 @@ bool AsksForHelp(int argc, char** argv) {
   return false;
 }
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 bool ParseNumber(const std::string& text, uint64_t maxValue, uint64_t* value) {
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   const size_t first = hex ? 2 : 0;
@@ -61,19 +68,11 @@ bool ParseNumber(const std::string& text, uint64_t maxValue, uint64_t* value) {
   if (text.size() == first) return false;
   uint64_t result = 0;
   for (size_t i = first; i < text.size(); ++i) {
-    const char c = text[i];
-    uint64_t digit;
-    if (c >= '0' && c <= '9') {
-      digit = static_cast<uint64_t>(c - '0');
-    } else if (hex && c >= 'a' && c <= 'f') {
-      digit = static_cast<uint64_t>(c - 'a' + 10);
-    } else if (hex && c >= 'A' && c <= 'F') {
-      digit = static_cast<uint64_t>(c - 'A' + 10);
-    } else {
-      return false;
-    }
-    if (digit > maxValue || result > (maxValue - digit) / base) return false;
-    result = result * base + digit;
+    const int digit = HexDigitValue(text[i]);
+    if (digit < 0 || static_cast<uint64_t>(digit) >= base) return false;
+    const uint64_t d = static_cast<uint64_t>(digit);
+    if (d > maxValue || result > (maxValue - d) / base) return false;
+    result = result * base + d;
   }
   *value = result;
   return true;

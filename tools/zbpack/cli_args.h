@@ -48,3 +48,6 @@ bool AsksForHelp(int argc, char** argv);
 // the same forms: decimal digits, or "0x" and hex digits; the whole text, no sign or blanks;
 // at most maxValue. False, *value untouched, for anything else.
 bool ParseNumber(const std::string& text, uint64_t maxValue, uint64_t* value);
+
+// The value of a hex digit (either case), or -1 for any other character.
+int HexDigitValue(char c);

@@ -6,13 +6,6 @@
 
 namespace {
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
   if (text.size() % 2 != 0) return false;
   for (size_t i = 0; i < text.size(); i += 2) {
