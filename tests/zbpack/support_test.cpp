@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "zbpack/cli_args.h"
+#include "zbpack/cli_report.h"
 #include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
 #include "zbpack/pack_options.h"
@@ -65,6 +66,13 @@ TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
   EXPECT_EQ(CodePageToUtf8("\x81", 1252), "\ufffd");  // undefined in 1252
   EXPECT_FALSE(CodePageUsable(65001));                  // UTF-8 is no single-byte code page
   EXPECT_FALSE(CodePageUsable(932));
+}
+
+TEST(ZbpackReportTest, PrintableEscapesControlsAndBytesThatAreNotUtf8) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"caf\xc3\xa9 ~", "caf\xc3\xa9 ~"}, {"a\x1b[2J", "a\\x1b[2J"}, {"\x7f", "\\x7f"},
+      {"\xc2\x9f", "\\xc2\\x9f"}, {"\xc2\xa0", "\xc2\xa0"}, {"\xff!", "\\xff!"}};
+  for (const auto& c : cases) EXPECT_EQ(Printable(c.first), c.second) << c.second;
 }
 
 TEST(ZbpackNumbersTest, EveryNumberTakesDecimalOrHexUpToItsLimit) {
