@@ -66,11 +66,6 @@ uint32_t Le32At(const Bytes& bytes, size_t offset) {
          static_cast<uint32_t>(bytes.at(offset + 3)) << 24;
 }
 
-uint64_t Le64At(const Bytes& bytes, size_t offset) {
-  return static_cast<uint64_t>(Le32At(bytes, offset)) |
-         static_cast<uint64_t>(Le32At(bytes, offset + 4)) << 32;
-}
-
 Bytes FakeStubBytes(size_t size) {
   Bytes bytes(size);
   for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);

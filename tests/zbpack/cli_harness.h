@@ -23,9 +23,8 @@ std::string PackCommandFor(const std::vector<std::string>& options);
 // Sets a file's modification time (and its access time to the same) with nanoseconds.
 void SetModificationTime(const std::string& path, int64_t seconds, uint32_t nanoseconds);
 
-// Little-endian reads at a byte offset; the offset must lie inside bytes.
+// A little-endian read at a byte offset; the offset must lie inside bytes.
 uint32_t Le32At(const Bytes& bytes, size_t offset);
-uint64_t Le64At(const Bytes& bytes, size_t offset);
 
 // The smallest program zbpack accepts as a stub: a Windows GUI program header for i386 with one
 // section spanning the file from byte 512, which holds the stub mark; size bytes (at least
