@@ -2,9 +2,11 @@
 // FILETIMEs, code page conversion, the command line, and the number and field parsing of --set.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <tuple>
 #include <utility>
 
+#include "zbpack/archive_reading.h"
 #include "zbpack/cli_args.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/code_page.h"
@@ -73,6 +75,15 @@ TEST(ZbpackReportTest, PrintableEscapesControlsAndBytesThatAreNotUtf8) {
       {"caf\xc3\xa9 ~", "caf\xc3\xa9 ~"}, {"a\x1b[2J", "a\\x1b[2J"}, {"\x7f", "\\x7f"},
       {"\xc2\x9f", "\\xc2\\x9f"}, {"\xc2\xa0", "\xc2\xa0"}, {"\xff!", "\\xff!"}};
   for (const auto& c : cases) EXPECT_EQ(Printable(c.first), c.second) << c.second;
+}
+
+TEST(ZbpackReportTest, NameWithoutItsNulEndsWithItsBuffer) {
+  struct {
+    char name[kMemberNameSize];
+    char after[4];  // what a read past the buffer would take for the name
+  } buffer;
+  std::memset(&buffer, 'n', sizeof buffer);
+  EXPECT_EQ(MemberNameText(buffer.name), std::string(kMemberNameSize, 'n'));
 }
 
 TEST(ZbpackNumbersTest, EveryNumberTakesDecimalOrHexUpToItsLimit) {
