@@ -3,8 +3,11 @@
 #pragma once
 #include <cstdint>
 
-// fileTime: a Windows FILETIME, 100-nanosecond intervals since 1601-01-01 00:00 UTC. Creation
-// and last-access times are left as they are.
+// A Windows FILETIME counts 100-nanosecond ticks since 1601-01-01 00:00 UTC.
+constexpr uint64_t kFileTimeTicksPerSecond = 10000000;
+constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000;  // 1970-01-01 00:00 UTC
+
+// fileTime: a FILETIME. Creation and last-access times are left as they are.
 void SetLastWriteTime(const char* path, uint64_t fileTime);
 
 // The platform's path separator, appended after the work directory and used for the

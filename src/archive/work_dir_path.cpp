@@ -33,6 +33,8 @@ void FreeSpaceRoot(const char* path, char (&root)[4]) {
 
 bool HasEnoughFreeSpace(uint32_t freeClusters, uint32_t sectorsPerCluster, uint32_t bytesPerSector,
                         uint32_t neededBytes) {
-  const uint64_t freeBytes = uint64_t(freeClusters) * sectorsPerCluster * bytesPerSector;
-  return freeBytes >= neededBytes;
+  // The three factors can reach 2^96: compare in whole sectors, which fit in 64 bits.
+  const uint64_t freeSectors = uint64_t(freeClusters) * sectorsPerCluster;
+  if (bytesPerSector == 0) return neededBytes == 0;
+  return freeSectors >= (uint64_t(neededBytes) + bytesPerSector - 1) / bytesPerSector;
 }

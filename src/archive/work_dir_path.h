@@ -23,7 +23,7 @@ ResultCode BuildWorkDirPath(const char* tempPath, uint32_t tempLength, char (&wo
 // letter and colon, else "\" (the current drive). root holds at least 4 bytes.
 void FreeSpaceRoot(const char* path, char (&root)[4]);
 
-// Free bytes = clusters x sectors per cluster x bytes per sector, in 64 bits; enough when at
-// least neededBytes (equality passes).
+// Free bytes = clusters x sectors per cluster x bytes per sector; enough when at least
+// neededBytes (equality passes). Exact for every value of the three factors.
 bool HasEnoughFreeSpace(uint32_t freeClusters, uint32_t sectorsPerCluster, uint32_t bytesPerSector,
                         uint32_t neededBytes);

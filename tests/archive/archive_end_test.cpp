@@ -9,7 +9,7 @@
 #include "archive/archive_context.h"
 #include "archive/archive_end.h"
 #include "driver/run_steps.h"
-#include "test_files.h"
+#include "test_archive.h"
 
 namespace {
 
@@ -102,6 +102,8 @@ TEST(ArchiveEnd, SignedAndUnsignedImagesEndWhereTheirArchiveEnds) {
        [](auto& b, auto& l) { SetEntry(b, l.entryAt, uint32_t(b.size()), 0); }, -1},
       {"unknown optional magic", 0x10B, 0, [](auto& b, auto&) { b[kOptionalAt] = 0x07; }, -1},
       {"four data directories", 0x10B, 0, [](auto& b, auto&) { b[kOptionalAt + 92] = 4; }, -1},
+      {"optional header ending with the entry", 0x20B, 0, [](auto& b, auto&) { b[kPeAt + 20] = 152; },
+       0},
       {"optional header short of the entry", 0x20B, 0, [](auto& b, auto&) { b[kPeAt + 20] = 151; },
        -1},
       {"e_lfanew past the end", 0x10B, 0,

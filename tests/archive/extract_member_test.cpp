@@ -17,7 +17,7 @@
 #include "archive/member_transfer.h"
 #include "driver/run_steps.h"
 #include "explode/explode.h"
-#include "test_files.h"
+#include "test_archive.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ class Extraction : public testing::Test {
  protected:
   void SetUp() override {
     context_.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
-    std::strcpy(context_.workDir, work_.path().c_str());
-    context_.workDirLength = uint32_t(work_.path().size());
+    std::strcpy(context_.workDir, work_.Path("").c_str());
+    context_.workDirLength = uint32_t(work_.Path("").size());
   }
   void TearDown() override {
     if (context_.archiveFile != nullptr) std::fclose(context_.archiveFile);
@@ -57,7 +57,7 @@ class Extraction : public testing::Test {
     ++context_.currentIndex;
     return result;
   }
-  std::string Out(const std::string& name) const { return work_.path() + name; }
+  std::string Out(const std::string& name) const { return work_.Path(name); }
 
   ScratchDir archives_;
   ScratchDir work_;
@@ -74,12 +74,12 @@ TEST_F(Extraction, StoredMembersArriveWhole_WithTheirTimes_AndTheScriptPathIsRem
   ASSERT_EQ(kNoError, Next());
   EXPECT_EQ(UINT32_MAX - 1, extractedBytes);
   for (int i = 0; i < 2; ++i) ASSERT_EQ(kNoError, Next());
-  EXPECT_EQ(Bytes({'h', 'i'}), ReadAll(Out("one.txt")));
-  EXPECT_EQ(Bytes(), ReadAll(Out("empty.dat")));
-  EXPECT_EQ(big, ReadAll(Out("big.bin")));
+  EXPECT_EQ(Bytes({'h', 'i'}), ReadFileBytes(Out("one.txt")));
+  EXPECT_EQ(Bytes(), ReadFileBytes(Out("empty.dat")));
+  EXPECT_EQ(big, ReadFileBytes(Out("big.bin")));
   EXPECT_EQ(UINT32_MAX, extractedBytes);
   EXPECT_EQ(Out("empty.dat"), context_.scriptPath);
-  EXPECT_EQ(work_.path(), context_.workDir);  // cut back after every name
+  EXPECT_EQ(work_.Path(""), context_.workDir);  // cut back after every name
 
   struct stat info;
   ASSERT_EQ(0, stat(Out("big.bin").c_str(), &info));
@@ -95,7 +95,7 @@ TEST_F(Extraction, ACrcMismatchLeavesTheWholeFileClosedAndTimed) {
   Open({Stored("good.txt", {'g'}), bad});
   ASSERT_EQ(kNoError, Next());
   EXPECT_EQ(kArchiveCorrupted, Next());
-  EXPECT_EQ(Bytes({'x', 'y', 'z'}), ReadAll(Out("bad.txt")));
+  EXPECT_EQ(Bytes({'x', 'y', 'z'}), ReadFileBytes(Out("bad.txt")));
   EXPECT_EQ(nullptr, context_.outFile);
   struct stat info;
   ASSERT_EQ(0, stat(Out("bad.txt").c_str(), &info));
@@ -107,7 +107,7 @@ TEST_F(Extraction, AStoredMemberCutShortByTheEndOfTheFileFailsItsCrc) {
   member.storedSizeOverride = 9000;  // runs through the trailer into the end of the file
   Open({member});
   EXPECT_EQ(kArchiveCorrupted, Next());
-  EXPECT_EQ(5000u + 280u, ReadAll(Out("cut.bin")).size());
+  EXPECT_EQ(5000u + 280u, ReadFileBytes(Out("cut.bin")).size());
 }
 
 TEST_F(Extraction, AnImplodedMemberContinuesAtItsComputedEndBehindUnusedStoredBytes) {
@@ -121,9 +121,9 @@ TEST_F(Extraction, AnImplodedMemberContinuesAtItsComputedEndBehindUnusedStoredBy
   imploded.crc = Crc32Of(expected);
   Open({imploded, Stored("after.txt", {'o', 'k'})});
   ASSERT_EQ(kNoError, Next());
-  EXPECT_EQ(expected, ReadAll(Out("aiai.txt")));
+  EXPECT_EQ(expected, ReadFileBytes(Out("aiai.txt")));
   ASSERT_EQ(kNoError, Next());
-  EXPECT_EQ(Bytes({'o', 'k'}), ReadAll(Out("after.txt")));
+  EXPECT_EQ(Bytes({'o', 'k'}), ReadFileBytes(Out("after.txt")));
 }
 
 TEST_F(Extraction, DecoderFailuresMapToTheirCodes) {
@@ -141,7 +141,7 @@ TEST_F(Extraction, DecoderFailuresMapToTheirCodes) {
   Open({cut});
   EXPECT_EQ(kCMP_ABORT, Next());
   // Everything decoded before the cut was handed over.
-  EXPECT_FALSE(ReadAll(Out("tiny")).empty());
+  EXPECT_FALSE(ReadFileBytes(Out("tiny")).empty());
 }
 
 TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
@@ -150,35 +150,35 @@ TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
   std::vector<std::string> names = {"..\\escaped.txt", "../escaped.txt", "C:\\escaped.txt",
                                     "NUL", "a.txt:stream", "plain\\file.txt", "new\\..\\x"};
 #ifndef _WIN32
-  ASSERT_EQ(0, symlink(archives_.path().c_str(), Out("link").c_str()));
+  ASSERT_EQ(0, symlink(archives_.root().c_str(), Out("link").c_str()));
   names.insert(names.end(), {"link\\escaped.txt", "link/escaped.txt"});
 #endif
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     Open({Stored(name, {'e'})});
     EXPECT_EQ(kCannotCreateFile, Next());
-    EXPECT_EQ(work_.path(), context_.workDir);
+    EXPECT_EQ(work_.Path(""), context_.workDir);
     std::fclose(context_.archiveFile);
     context_.archiveFile = nullptr;
   }
-  EXPECT_TRUE(ReadAll(archives_.path() + "escaped.txt").empty());
+  EXPECT_TRUE(ReadFileBytes(archives_.Path("escaped.txt")).empty());
   Open({Stored("made\\deep/er\\f.txt", {'f'})});
   ASSERT_EQ(kNoError, Next());
-  EXPECT_EQ(Bytes({'f'}), ReadAll(Out("made/deep/er/f.txt")));
+  EXPECT_EQ(Bytes({'f'}), ReadFileBytes(Out("made/deep/er/f.txt")));
 }
 
 TEST_F(Extraction, ANameThatWouldOverflowThePathBufferIsRefused) {
   const std::string longName(kPathSize - context_.workDirLength, 'L');
   Open({Stored(longName, {'l'})});
   EXPECT_EQ(kCannotCreateFile, Next());
-  EXPECT_EQ(work_.path(), context_.workDir);
+  EXPECT_EQ(work_.Path(""), context_.workDir);
 }
 
 TEST_F(Extraction, ASecondMemberOfTheSameNameReplacesTheFirst) {
   Open({Stored("same.txt", Bytes(100, '1')), Stored("same.txt", {'2'})});
   ASSERT_EQ(kNoError, Next());
   ASSERT_EQ(kNoError, Next());
-  EXPECT_EQ(Bytes({'2'}), ReadAll(Out("same.txt")));
+  EXPECT_EQ(Bytes({'2'}), ReadFileBytes(Out("same.txt")));
 }
 
 // A member whose bytes do not all reach the file fails, stored or imploded, also when only the

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "archive/work_dir_path.h"
 
@@ -42,27 +43,35 @@ TEST(WorkDirPath, ATemporaryPathThatCouldNotBeReadIsASystemError) {
 }
 
 TEST(WorkDirPath, FreeSpaceIsAskedOfTheDriveRootOrOfTheCurrentDrive) {
-  char root[4];
-  FreeSpaceRoot("C:\\Users\\me\\Temp\\ZubrexInstall\\", root);
-  EXPECT_STREQ("C:\\", root);
-  FreeSpaceRoot("t:\\ZubrexInstall\\", root);
-  EXPECT_STREQ("t:\\", root);
-  FreeSpaceRoot("\\\\server\\share\\ZubrexInstall\\", root);
-  EXPECT_STREQ("\\", root);
-  FreeSpaceRoot("1:\\x", root);
-  EXPECT_STREQ("\\", root);
-  FreeSpaceRoot("", root);
-  EXPECT_STREQ("\\", root);
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\Users\\me\\Temp\\ZubrexInstall\\", "C:\\"}, {"t:\\ZubrexInstall\\", "t:\\"},
+      {"\\\\server\\share\\ZubrexInstall\\", "\\"}, {"1:\\x", "\\"}, {"", "\\"}};
+  for (const auto& c : cases) {
+    char root[4];
+    FreeSpaceRoot(c.first, root);
+    EXPECT_STREQ(c.second, root) << c.first;
+  }
 }
 
-TEST(WorkDirPath, ExactlyTheNeededBytesPassAndLargeDrivesDoNotOverflow) {
-  EXPECT_TRUE(HasEnoughFreeSpace(1000, 8, 512, 4096000));
-  EXPECT_FALSE(HasEnoughFreeSpace(1000, 8, 512, 4096001));
-  // 2^32 free bytes would be 0 in 32-bit arithmetic.
-  EXPECT_TRUE(HasEnoughFreeSpace(0x100000, 8, 512, 0xFFFFFFFFu));
-  EXPECT_TRUE(HasEnoughFreeSpace(0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu));
-  EXPECT_FALSE(HasEnoughFreeSpace(0, 8, 512, 1));
-  EXPECT_TRUE(HasEnoughFreeSpace(0, 8, 512, 0));
+TEST(WorkDirPath, FreeSpaceIsExactForEveryFactor) {
+  struct Case {
+    uint32_t clusters, sectorsPerCluster, bytesPerSector, needed;
+    bool enough;
+  };
+  const Case cases[] = {
+      {1000, 8, 512, 4096000, true},  // exactly the bytes needed
+      {1000, 8, 512, 4096001, false},
+      {0x100000, 8, 512, 0xFFFFFFFFu, true},  // 2^32 free bytes: 0 in 32 bits
+      {0x80000000u, 0x80000000u, 4, 1, true},  // 2^64 free bytes: 0 in 64 bits
+      {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, true},
+      {0, 8, 512, 1, false},
+      {0, 8, 512, 0, true},
+      {5, 8, 0, 1, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.enough, HasEnoughFreeSpace(c.clusters, c.sectorsPerCluster, c.bytesPerSector, c.needed))
+        << c.clusters << " x " << c.sectorsPerCluster << " x " << c.bytesPerSector << " for " << c.needed;
+  }
 }
 
 }  // namespace

@@ -37,70 +37,54 @@ Read ReadAll(const std::string& bytes) {
 
 using Lines = std::vector<std::string>;
 
-TEST(ReadScriptLine, CrLfAndLfFilesGiveTheSameLines) {
-  const Lines expected = {"; Zubrex", ">Installing", "", "setup.exe /q", "#Cls run.exe", ">Done"};
-  const Read lf = ReadAll("; Zubrex\n>Installing\n\nsetup.exe /q\n#Cls run.exe\n>Done\n");
-  const Read crlf =
-      ReadAll("; Zubrex\r\n>Installing\r\n\r\nsetup.exe /q\r\n#Cls run.exe\r\n>Done\r\n");
-  EXPECT_EQ(lf.lines, expected);
-  EXPECT_EQ(lf.end, kScriptEnd);
-  EXPECT_EQ(crlf.lines, expected);
-  EXPECT_EQ(crlf.end, kScriptEnd);
-}
+struct ReadCase {
+  const char* what;
+  std::string bytes;
+  Lines lines;
+  ScriptReadResult end;
+};
 
-TEST(ReadScriptLine, LastLineWithoutLineFeedIsReadWhole) {
-  EXPECT_EQ(ReadAll(">First\nsetup.exe /q").lines, (Lines{">First", "setup.exe /q"}));
-  EXPECT_EQ(ReadAll(">First\r\n>Last").lines, (Lines{">First", ">Last"}));
-  EXPECT_EQ(ReadAll("x").lines, (Lines{"x"}));
-  EXPECT_EQ(ReadAll("x").end, kScriptEnd);
-}
-
-TEST(ReadScriptLine, OnlyTheLineEndIsRemoved) {
-  // A CR elsewhere is content: inside a line, and at the end of a last line without LF.
-  EXPECT_EQ(ReadAll("a\rb\n").lines, (Lines{"a\rb"}));
-  EXPECT_EQ(ReadAll("a\r\nlast\r").lines, (Lines{"a", "last\r"}));
-  // Only one CR belongs to the line end.
-  EXPECT_EQ(ReadAll("a\r\r\n").lines, (Lines{"a\r"}));
-}
-
-TEST(ReadScriptLine, EmptyFileAndEmptyLines) {
-  const Read empty = ReadAll("");
-  EXPECT_TRUE(empty.lines.empty());
-  EXPECT_EQ(empty.end, kScriptEnd);
-  EXPECT_EQ(ReadAll("\n\r\n\n").lines, (Lines{"", "", ""}));
-}
-
-TEST(ReadScriptLine, LongestLineFitsWithEveryLineEnd) {
+TEST(ReadScriptLine, LineEndsLastLinesAndLengths) {
+  const Lines typical = {"; Zubrex", ">Installing", "", "setup.exe /q", "#Cls run.exe", ">Done"};
   const std::string longest(kScriptLineSize - 1, 'a');  // 255 characters
   const std::string almost(kScriptLineSize - 2, 'b');   // 254 characters
-  EXPECT_EQ(ReadAll(longest + "\n>next\n").lines, (Lines{longest, ">next"}));
-  EXPECT_EQ(ReadAll(longest + "\r\n>next\r\n").lines, (Lines{longest, ">next"}));
-  EXPECT_EQ(ReadAll(longest).lines, (Lines{longest}));
-  EXPECT_EQ(ReadAll(almost + "\r\n>next\n").lines, (Lines{almost, ">next"}));
-  EXPECT_EQ(ReadAll(almost + "\r\n>next\n").end, kScriptEnd);
-  // 254 characters and a CR at the very end of the file: the CR is content.
-  EXPECT_EQ(ReadAll(almost + "\r").lines, (Lines{almost + "\r"}));
-}
-
-TEST(ReadScriptLine, OverlongLineStopsInsteadOfSplitting) {
-  const std::string tooLong(kScriptLineSize, 'c');  // 256 characters
-  for (const std::string& bytes :
-       {">before\n" + tooLong + "\n>after\n", ">before\n" + tooLong + "\r\n>after\r\n",
-        ">before\n" + tooLong, ">before\n" + std::string(300, 'd') + "\n>after\n",
-        // 255 characters, then a CR that no LF follows: the CR is a 256th character.
-        ">before\n" + std::string(kScriptLineSize - 1, 'e') + "\rX\n"}) {
-    const Read read = ReadAll(bytes);
-    EXPECT_EQ(read.lines, (Lines{">before"}));
-    EXPECT_EQ(read.end, kScriptLineTooLong);
+  const std::string tooLong(kScriptLineSize, 'c');      // 256 characters
+  std::string nulInFull(kScriptLineSize + 10, 'f');
+  nulInFull[3] = '\0';
+  const ReadCase cases[] = {
+      {"LF", "; Zubrex\n>Installing\n\nsetup.exe /q\n#Cls run.exe\n>Done\n", typical, kScriptEnd},
+      {"CR LF", "; Zubrex\r\n>Installing\r\n\r\nsetup.exe /q\r\n#Cls run.exe\r\n>Done\r\n",
+       typical, kScriptEnd},
+      {"last line without LF", ">First\nsetup.exe /q", {">First", "setup.exe /q"}, kScriptEnd},
+      {"last line without CR LF", ">First\r\n>Last", {">First", ">Last"}, kScriptEnd},
+      {"one character", "x", {"x"}, kScriptEnd},
+      {"empty file", "", {}, kScriptEnd},
+      {"empty lines", "\n\r\n\n", {"", "", ""}, kScriptEnd},
+      // A CR is content except right before the LF, and only one CR belongs to the line end.
+      {"CR inside", "a\rb\n", {"a\rb"}, kScriptEnd},
+      {"CR ending the file", "a\r\nlast\r", {"a", "last\r"}, kScriptEnd},
+      {"two CRs", "a\r\r\n", {"a\r"}, kScriptEnd},
+      {"longest, LF", longest + "\n>next\n", {longest, ">next"}, kScriptEnd},
+      {"longest, CR LF", longest + "\r\n>next\r\n", {longest, ">next"}, kScriptEnd},
+      {"longest, last", longest, {longest}, kScriptEnd},
+      {"254 and CR LF", almost + "\r\n>next\n", {almost, ">next"}, kScriptEnd},
+      {"254 and a final CR", almost + "\r", {almost + "\r"}, kScriptEnd},
+      // An over-long line stops the reading instead of being split.
+      {"256, LF", ">before\n" + tooLong + "\n>after\n", {">before"}, kScriptLineTooLong},
+      {"256, CR LF", ">before\n" + tooLong + "\r\n>after\r\n", {">before"}, kScriptLineTooLong},
+      {"256, last", ">before\n" + tooLong, {">before"}, kScriptLineTooLong},
+      {"300", ">before\n" + std::string(300, 'd') + "\n", {">before"}, kScriptLineTooLong},
+      {"255 and a lone CR", ">before\n" + longest + "\rX\n", {">before"}, kScriptLineTooLong},
+      // A NUL ends the line's text, but does not hide that a line is too long.
+      {"NUL", std::string("ab\0cd\nnext\n", 11), {"ab", "next"}, kScriptEnd},
+      {"NUL in a long line", nulInFull + "\n", {}, kScriptLineTooLong},
+  };
+  for (const ReadCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Read read = ReadAll(c.bytes);
+    EXPECT_EQ(read.lines, c.lines);
+    EXPECT_EQ(read.end, c.end);
   }
-}
-
-TEST(ReadScriptLine, NulByteEndsTheLinesText) {
-  EXPECT_EQ(ReadAll(std::string("ab\0cd\nnext\n", 11)).lines, (Lines{"ab", "next"}));
-  // A NUL inside a full-length line does not hide that the line is too long.
-  std::string full(kScriptLineSize + 10, 'f');
-  full[3] = '\0';
-  EXPECT_EQ(ReadAll(full + "\n").end, kScriptLineTooLong);
 }
 
 #ifndef _WIN32

@@ -1,5 +1,5 @@
 // Failures the user meets: one line "zbpack: FILE: message" on stderr, exit 1 (2 for bad
-// usage). Three tables: archives that verify must refuse because the stub would fail or install
+// usage). Tables: archives that verify must refuse because the stub would fail or install
 // something else; what pack refuses before writing; and the files no command may damage.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -70,14 +70,9 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
       {{"--set", "member.1.name=..\\evil.txt"}, 0,
        "member 1 (..\\evil.txt): name has a part of dots and blanks only (such as ..) "
        "(kCannotCreateFile, 0x3000b)"},
-      {{"--set", "member.1.name=" + std::string(161, 'n')}, 0,
-       "member 1 (" + std::string(161, 'n') + "): name is longer than 160 bytes (too long below "
-       "a typical temporary folder) (kCannotCreateFile, 0x3000b)"},
       {{"--set", "member.2.name=A.TXT "}, 0,
        "member 2 (A.TXT ): names the same file on Windows as member 1: the installer would "
        "overwrite it"},
-      {{"--set", "member.1.name=\x1b]0;x\a"}, 0,
-       "member 1 (\\x1b]0;x\\x07): name contains a control character (kCannotCreateFile, 0x3000b)"},
       {{"--set", "trailer.fileCount=3"}, 0,
        "member 3: the closing record stands where this member should begin: fileCount says 3, "
        "the archive holds 2 (kZbSeaBadArchiveCount, 0x3000c)"},
@@ -142,6 +137,10 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
   ASSERT_EQ(0, symlink(scratch_.root().c_str(), (tree + "/up").c_str()));
   WriteFileText(scratch_.Path("list"), tree + "\n");
   const std::string name161(161, 'n');
+  // Sparse: no disk space is used, and the size is refused before anything is read.
+  const std::string huge = scratch_.Path("huge.bin");
+  WriteFileBytes(huge, Bytes());
+  ASSERT_EQ(truncate(huge.c_str(), 0x100000000), 0);
   const PackRefusal cases[] = {
       {{"--as", "CON.txt", a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
       {{"--as", "c:evil", a}, a, "member name 'c:evil' contains ':' (a drive or a data stream)"},
@@ -162,6 +161,7 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
       {{"--files-from=" + scratch_.Path("list")}, tree + "/up",
        "is a link to a folder (not followed; name its target to pack it)"},
       {{"--as", "empty", scratch_.Path("missing")}, scratch_.Path("missing"), "cannot open: No such file or directory"},
+      {{a, huge}, huge, "too large for an archive member (4 GiB and more)"},
   };
   for (const PackRefusal& c : cases) {
     SCOPED_TRACE(c.message);
@@ -260,18 +260,6 @@ TEST_F(ZbpackErrorsTest, ExtractMakesItsFolderAndReplacesOnlyWithForce) {
   forced.insert(forced.begin() + 1, "--force");
   EXPECT_EQ(RunZbpack(forced, scratch_).exitCode, 0);
   EXPECT_EQ(ReadFileBytes(out + "/a.txt"), (Bytes{'a', 'l', 'p', 'h', 'a'}));
-}
-
-TEST_F(ZbpackErrorsTest, RefusesAMemberOf4GiBBeforeWriting) {
-  // Sparse: no disk space is used, and the size is refused before anything is read.
-  const std::string huge = scratch_.Path("huge.bin");
-  WriteFileBytes(huge, Bytes());
-  ASSERT_EQ(truncate(huge.c_str(), 0x100000000), 0);
-  const RunResult result = RunZbpack(PackArgs({scratch_.Path("a.txt"), huge}), scratch_);
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "zbpack: " + huge + ": too large for an archive member (4 GiB and more)\n");
-  EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
-  EXPECT_TRUE(TemporaryFiles().empty());
 }
 
 TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {

@@ -5,12 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cstdlib>
 
 #include "archive/stub_mark.h"
 
@@ -35,19 +31,6 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-ScratchDir::ScratchDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
-                        "/zbpack-test-XXXXXX";
-  if (mkdtemp(&pattern[0]) == nullptr) std::abort();
-  root_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-  const std::string command = "rm -rf " + ShellQuote(root_);
-  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", root_.c_str());
-}
-
 RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch) {
   const std::string outPath = scratch.Path(".stdout");
   const std::string errPath = scratch.Path(".stderr");
@@ -69,20 +52,6 @@ std::string PackCommandFor(const std::vector<std::string>& options) {
   return "pack";
 }
 
-void WriteFileBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-void WriteFileText(const std::string& path, const std::string& text) {
-  WriteFileBytes(path, Bytes(text.begin(), text.end()));
-}
-
-Bytes ReadFileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 void SetModificationTime(const std::string& path, int64_t seconds, uint32_t nanoseconds) {
   struct timespec times[2];
   times[0].tv_sec = static_cast<time_t>(seconds);
@@ -95,11 +64,6 @@ uint32_t Le32At(const Bytes& bytes, size_t offset) {
   return static_cast<uint32_t>(bytes.at(offset)) | static_cast<uint32_t>(bytes.at(offset + 1)) << 8 |
          static_cast<uint32_t>(bytes.at(offset + 2)) << 16 |
          static_cast<uint32_t>(bytes.at(offset + 3)) << 24;
-}
-
-uint64_t Le64At(const Bytes& bytes, size_t offset) {
-  return static_cast<uint64_t>(Le32At(bytes, offset)) |
-         static_cast<uint64_t>(Le32At(bytes, offset + 4)) << 32;
 }
 
 Bytes FakeStubBytes(size_t size) {

@@ -4,27 +4,12 @@
 #include <string>
 #include <vector>
 
-using Bytes = std::vector<uint8_t>;
+#include "scratch_dir.h"
 
 struct RunResult {
   int exitCode;        // the process's exit status; -1 if it did not exit normally
   std::string out;     // everything written to stdout
   std::string err;     // everything written to stderr
-};
-
-// A fresh directory below the system's temporary directory, removed with its contents when the
-// object ends.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  std::string Path(const std::string& name) const { return root_ + "/" + name; }
-  const std::string& root() const { return root_; }
-
- private:
-  std::string root_;
 };
 
 // Runs the zbpack under test with args (no shell interpretation of their contents), in the
@@ -35,16 +20,11 @@ RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scra
 // --append-bytes, --truncate: only the hidden fixture subcommand takes them), else "pack".
 std::string PackCommandFor(const std::vector<std::string>& options);
 
-void WriteFileBytes(const std::string& path, const Bytes& bytes);
-void WriteFileText(const std::string& path, const std::string& text);
-Bytes ReadFileBytes(const std::string& path);  // empty if the file cannot be read
-
 // Sets a file's modification time (and its access time to the same) with nanoseconds.
 void SetModificationTime(const std::string& path, int64_t seconds, uint32_t nanoseconds);
 
-// Little-endian reads at a byte offset; the offset must lie inside bytes.
+// A little-endian read at a byte offset; the offset must lie inside bytes.
 uint32_t Le32At(const Bytes& bytes, size_t offset);
-uint64_t Le64At(const Bytes& bytes, size_t offset);
 
 // The smallest program zbpack accepts as a stub: a Windows GUI program header for i386 with one
 // section spanning the file from byte 512, which holds the stub mark; size bytes (at least

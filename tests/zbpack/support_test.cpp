@@ -2,8 +2,13 @@
 // FILETIMEs, code page conversion, the command line, and the number and field parsing of --set.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <tuple>
+#include <utility>
 
+#include "zbpack/archive_reading.h"
+#include "zbpack/cli_args.h"
+#include "zbpack/cli_report.h"
 #include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
 #include "zbpack/pack_options.h"
@@ -11,23 +16,24 @@
 
 namespace {
 
-TEST(ZbpackFileTimeTest, FormatsCalendarEdges) {
-  EXPECT_EQ(FormatFileTimeUtc(0), "1601-01-01 00:00:00");
-  EXPECT_EQ(FormatFileTimeUtc(kUnixEpochAsFileTime), "1970-01-01 00:00:00");
-  EXPECT_EQ(FormatFileTimeUtc(kUnixEpochAsFileTime - 1), "1969-12-31 23:59:59");
-  EXPECT_EQ(FormatFileTimeUtc(FileTimeFromUnix(951868799, 999999999)), "2000-02-29 23:59:59");
-  EXPECT_EQ(FormatFileTimeUtc(FileTimeFromUnix(951868800, 0)), "2000-03-01 00:00:00");
-  EXPECT_EQ(FormatFileTimeUtc(FileTimeFromUnix(4107542399, 0)), "2100-02-28 23:59:59");
-  EXPECT_EQ(FormatFileTimeUtc(FileTimeFromUnix(4107542400, 0)), "2100-03-01 00:00:00");
-  EXPECT_EQ(FormatFileTimeUtc(0xFFFFFFFFFFFFFFFF), "60056-05-28 05:36:10");
-}
-
-TEST(ZbpackFileTimeTest, ConvertsUnixTimesWithTheirTicks) {
-  EXPECT_EQ(FileTimeFromUnix(0, 0), kUnixEpochAsFileTime);
+TEST(ZbpackFileTimeTest, ConvertsUnixTimesAndFormatsCalendarEdges) {
+  const std::pair<uint64_t, const char*> formats[] = {
+      {0, "1601-01-01 00:00:00"}, {kUnixEpochAsFileTime, "1970-01-01 00:00:00"},
+      {kUnixEpochAsFileTime - 1, "1969-12-31 23:59:59"},
+      {FileTimeFromUnix(951868799, 999999999), "2000-02-29 23:59:59"},
+      {FileTimeFromUnix(951868800, 0), "2000-03-01 00:00:00"},
+      {FileTimeFromUnix(4107542399, 0), "2100-02-28 23:59:59"},
+      {FileTimeFromUnix(4107542400, 0), "2100-03-01 00:00:00"},
+      {0xFFFFFFFFFFFFFFFF, "60056-05-28 05:36:10"}};
+  for (const auto& f : formats) EXPECT_EQ(FormatFileTimeUtc(f.first), f.second);
   EXPECT_EQ(FileTimeFromUnix(1, 199), kUnixEpochAsFileTime + 10000001);
   EXPECT_EQ(FileTimeFromUnix(-1, 0), kUnixEpochAsFileTime - 10000000);
   EXPECT_EQ(FileTimeFromUnix(-11644473600, 0), 0u);
   EXPECT_EQ(FileTimeFromUnix(-11644473601, 0), 0u);
+  uint64_t latest = 0;
+  EXPECT_TRUE(ParseSourceDateEpoch("1833029933770", &latest));  // the last that fits
+  EXPECT_EQ(latest, 18446744073700000000u);
+  EXPECT_FALSE(ParseSourceDateEpoch("1833029933771", &latest));
 }
 
 TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
@@ -64,29 +70,57 @@ TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
   EXPECT_FALSE(CodePageUsable(932));
 }
 
-TEST(ZbpackOverridesTest, NumbersMustFitTheirFields) {
-  PackOverrides overrides;
-  EXPECT_EQ(ParseOverride("member.3.crc=0XfFfFfFfF", &overrides), "");
-  EXPECT_EQ(overrides.members[3].crc, 0xFFFFFFFFu);
-  EXPECT_EQ(ParseOverride("trailer.fileCount=4294967295", &overrides), "");
-  EXPECT_EQ(overrides.trailer.fileCount, 0xFFFFFFFFu);
-  EXPECT_EQ(ParseOverride("member.1.lastWriteTime=0xFFFFFFFFFFFFFFFF", &overrides), "");
-  EXPECT_EQ(overrides.members[1].lastWriteTime, 0xFFFFFFFFFFFFFFFFu);
+TEST(ZbpackReportTest, PrintableEscapesControlsAndBytesThatAreNotUtf8) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"caf\xc3\xa9 ~", "caf\xc3\xa9 ~"}, {"a\x1b[2J", "a\\x1b[2J"}, {"\x7f", "\\x7f"},
+      {"\xc2\x9f", "\\xc2\\x9f"}, {"\xc2\xa0", "\xc2\xa0"}, {"\xff!", "\\xff!"}};
+  for (const auto& c : cases) EXPECT_EQ(Printable(c.first), c.second) << c.second;
+}
 
-  for (const char* bad : {"trailer.fileCount=4294967296", "trailer.fileCount=0x", "trailer.fileCount=",
-                          "trailer.fileCount=-1", "trailer.fileCount=12a", "archiveTag=0x1g",
-                          "member.1.lastWriteTime=18446744073709551616", "member.0.crc=1",
-                          "member.x.crc=1", "member.1.size=1", "member.1=1", "trailer.crc=1",
-                          "archiveTag"}) {
-    EXPECT_NE(ParseOverride(bad, &overrides), "") << bad;
+TEST(ZbpackReportTest, NameWithoutItsNulEndsWithItsBuffer) {
+  struct {
+    char name[kMemberNameSize];
+    char after[4];  // what a read past the buffer would take for the name
+  } buffer;
+  std::memset(&buffer, 'n', sizeof buffer);
+  EXPECT_EQ(MemberNameText(buffer.name), std::string(kMemberNameSize, 'n'));
+}
+
+TEST(ZbpackNumbersTest, EveryNumberTakesDecimalOrHexUpToItsLimit) {
+  struct Case {
+    const char* text;
+    uint64_t max;
+    bool ok;
+    uint64_t value;
+  };
+  const Case cases[] = {
+      {"0", 9, true, 0}, {"9", 9, true, 9}, {"0x9", 9, true, 9}, {"0XfFfFfFfF", 0xFFFFFFFF, true, 0xFFFFFFFF},
+      {"4294967295", 0xFFFFFFFF, true, 0xFFFFFFFF}, {"18446744073709551615", UINT64_MAX, true, UINT64_MAX},
+      {"10", 9, false, 0}, {"0xa", 9, false, 0}, {"4294967296", 0xFFFFFFFF, false, 0},
+      {"18446744073709551616", UINT64_MAX, false, 0}, {"+9", 9, false, 0}, {"-1", 9, false, 0},
+      {" 9", 9, false, 0}, {"9 ", 9, false, 0}, {"", 9, false, 0}, {"0x", 9, false, 0},
+      {"12a", 999, false, 0}, {"0x1g", 999, false, 0}, {"1e3", 9999, false, 0},
+  };
+  for (const Case& c : cases) {
+    uint64_t value = 77;
+    EXPECT_EQ(ParseNumber(c.text, c.max, &value), c.ok) << c.text;
+    EXPECT_EQ(value, c.ok ? c.value : 77) << c.text;
   }
 }
 
-TEST(ZbpackOverridesTest, MemberIndexesMustExist) {
+TEST(ZbpackOverridesTest, FieldsAndMemberIndexesMustExist) {
   PackOverrides overrides;
-  ASSERT_EQ(ParseOverride("member.2.tag=1", &overrides), "");
-  EXPECT_EQ(CheckOverrideIndexes(overrides, 2), "");
-  EXPECT_NE(CheckOverrideIndexes(overrides, 1), "");
+  EXPECT_EQ(ParseOverride("member.3.crc=0x10", &overrides), "");
+  EXPECT_EQ(overrides.members[3].crc, 0x10u);
+  EXPECT_EQ(ParseOverride("member.1.lastWriteTime=0xFFFFFFFFFFFFFFFF", &overrides), "");
+  EXPECT_EQ(overrides.members[1].lastWriteTime, 0xFFFFFFFFFFFFFFFFu);
+  for (const char* bad : {"trailer.fileCount=4294967296", "member.1.lastWriteTime=0x1FFFFFFFFFFFFFFFF",
+                          "member.0.crc=1", "member.x.crc=1", "member.1.size=1", "member.1=1",
+                          "trailer.crc=1", "archiveTag"}) {
+    EXPECT_NE(ParseOverride(bad, &overrides), "") << bad;
+  }
+  EXPECT_EQ(CheckOverrideIndexes(overrides, 3), "");
+  EXPECT_NE(CheckOverrideIndexes(overrides, 2), "");
 }
 
 TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {

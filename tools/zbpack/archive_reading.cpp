@@ -181,3 +181,7 @@ std::string UncoveredArchiveProblem(const ArchiveEnd& end) {
          " does not end the file, so the signature does not cover the archive (sign the " +
          "finished installer, not the stub)";
 }
+
+const char* MethodName(const FileHeader& header) {
+  return header.compressed != 0 ? "imploded" : "stored";
+}

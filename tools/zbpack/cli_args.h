@@ -2,6 +2,7 @@
 // "--name value" or "--name=value" (short ones as "-o value"), "--" ending the options, and
 // everything else (also "-" alone) an operand, '=' included.
 #pragma once
+#include <cstdint>
 #include <string>
 
 class ArgReader {
@@ -42,3 +43,11 @@ class ArgReader {
 
 // True when the arguments ask for help: "--help" or "-h" before any "--".
 bool AsksForHelp(int argc, char** argv);
+
+// Every number zbpack reads (option values, --set values, SOURCE_DATE_EPOCH), so that all take
+// the same forms: decimal digits, or "0x" and hex digits; the whole text, no sign or blanks;
+// at most maxValue. False, *value untouched, for anything else.
+bool ParseNumber(const std::string& text, uint64_t maxValue, uint64_t* value);
+
+// The value of a hex digit (either case), or -1 for any other character.
+int HexDigitValue(char c);

@@ -20,6 +20,7 @@
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/output_file.h"
+#include "zbpack/pack_options.h"
 
 namespace {
 
@@ -128,27 +129,15 @@ int ParseImplodeArguments(int argc, char** argv, ImplodeArguments* args) {
     } else if (option == "--dict" || option == "--level" || option == "--threads") {
       std::string text;
       if (!reader.Value(&text)) return ReportUsage("implode", reader.error());
-      const char* value = text.c_str();
-      char* end = nullptr;
-      const unsigned long number = std::strtoul(value, &end, 10);
-      const bool numeric = end != value && *end == '\0';
+      ImplodeChoice choice;
+      const std::string problem = ParseImplodeOption(option, text, &choice);
+      if (!problem.empty()) return ReportUsage("implode", problem);
       if (option == "--dict") {
-        args->settings.dictBits = numeric ? ImplodeDictBits(number) : 0;
-        if (args->settings.dictBits == 0) {
-          return ReportUsage("implode", "--dict must be 1024, 2048 or 4096, not '" + text + "'");
-        }
+        args->settings.dictBits = ImplodeDictBits(choice.dictionarySize);
       } else if (option == "--threads") {
-        if (!numeric || number > kImplodeMaxThreads) {
-          return ReportUsage("implode", "--threads must be 0 (all cores) to " +
-                                            std::to_string(kImplodeMaxThreads) + ", not '" +
-                                            text + "'");
-        }
-        args->settings.threads = static_cast<uint32_t>(number);
+        args->settings.threads = choice.threads;
       } else {
-        if (!numeric || number < kImplodeMinLevel || number > kImplodeMaxLevel) {
-          return ReportUsage("implode", "--level must be 1 to 9, not '" + text + "'");
-        }
-        args->settings.level = static_cast<uint8_t>(number);
+        args->settings.level = static_cast<uint8_t>(*choice.level);
       }
     } else if (!option.empty()) {
       return ReportUsage("implode", "unknown option '" + option + "'");

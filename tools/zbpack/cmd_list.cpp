@@ -43,7 +43,7 @@ void PrintListing(const ArchiveContext& context, const ArchiveEnd& end,
   for (size_t i = 0; i < members.size(); ++i) {
     const FileHeader& header = members[i].header;
     std::printf("%5lu  %-8s  %10lu  %10lu  %08lx  %-19s  %s\n", static_cast<unsigned long>(i + 1),
-                header.compressed != 0 ? "imploded" : "stored",
+                MethodName(header),
                 static_cast<unsigned long>(header.storedSize),
                 static_cast<unsigned long>(header.originalSize),
                 static_cast<unsigned long>(header.crc),

@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "zbpack/archive_reading.h"
 #include "zbpack/archive_writer.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/code_page.h"
@@ -212,10 +213,6 @@ bool CopyStub(FILE* output, const PackInputs& inputs, const std::string& outputP
   }
   if (!written) *failure = {outputPath, "write error"};
   return written;
-}
-
-const char* MethodName(const FileHeader& header) {
-  return header.compressed != 0 ? "imploded" : "stored";
 }
 
 // Writes the whole packed file into output. Returns false with failure filled.

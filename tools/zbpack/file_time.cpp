@@ -1,7 +1,8 @@
 #include "zbpack/file_time.h"
 
 #include <cstdio>
-#include <cstdlib>
+
+#include "zbpack/cli_args.h"
 
 namespace {
 
@@ -54,10 +55,11 @@ std::string FormatFileTimeUtc(uint64_t fileTime) {
 }
 
 bool ParseSourceDateEpoch(const std::string& text, uint64_t* fileTime) {
-  // 12 digits reach past the year 30000; more would overflow the FILETIME.
-  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  *fileTime = FileTimeFromUnix(std::strtoll(text.c_str(), nullptr, 10), 0);
+  // The latest Unix time whose FILETIME still fits in 64 bits.
+  constexpr uint64_t kLatestSeconds =
+      UINT64_MAX / kFileTimeTicksPerSecond - kUnixEpochAsFileTime / kFileTimeTicksPerSecond;
+  uint64_t seconds = 0;
+  if (!ParseNumber(text, kLatestSeconds, &seconds)) return false;
+  *fileTime = FileTimeFromUnix(static_cast<int64_t>(seconds), 0);
   return true;
 }

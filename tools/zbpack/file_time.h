@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr uint64_t kFileTimeTicksPerSecond = 10000000;
-constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000;  // 1970-01-01 00:00 UTC
+#include "archive/file_time.h"
 
 // A Unix time (seconds since 1970, negative before it; nanoseconds 0..999999999) as a FILETIME,
 // the nanoseconds cut to whole 100 ns ticks. Times before 1601 give 0.
@@ -14,6 +13,6 @@ uint64_t FileTimeFromUnix(int64_t seconds, uint32_t nanoseconds);
 // every 64-bit value (the year then runs past 9999 and takes more digits).
 std::string FormatFileTimeUtc(uint64_t fileTime);
 
-// The time SOURCE_DATE_EPOCH gives (decimal Unix seconds, 0 or more) as a FILETIME. False for
-// any other text.
+// The time SOURCE_DATE_EPOCH gives (Unix seconds, 0 or more, read by ParseNumber) as a
+// FILETIME. False for any other text.
 bool ParseSourceDateEpoch(const std::string& text, uint64_t* fileTime);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "zbpack/archive_reading.h"
 #include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
 
@@ -14,7 +15,7 @@ nlohmann::json MemberJson(uint32_t index, const FileHeader& header, const std::s
   modified += 'Z';
   return {{"index", index},
           {"name", name},
-          {"method", header.compressed != 0 ? "imploded" : "stored"},
+          {"method", MethodName(header)},
           {"storedSize", header.storedSize},
           {"originalSize", header.originalSize},
           {"crc32", crc},

@@ -19,10 +19,8 @@ constexpr char kUsage[] =
     "  list      show an installer's product, script and members\n"
     "  verify    check that an installer will install what it claims\n"
     "  extract   write an installer's members into a folder\n"
-#ifdef ZBPACK_HAVE_CODEC_COMMANDS
     "  implode   implode a plain file\n"
     "  explode   explode a plain implode stream\n"
-#endif
     "'zbpack COMMAND --help' describes a command; 'zbpack --version' prints the version.\n"
     "An option's value follows it or is joined to it by '=' (--level=5); '--' ends the\n"
     "options. On a terminal, pack, verify and extract show their progress on stderr.\n"
@@ -131,10 +129,8 @@ constexpr Subcommand kSubcommands[] = {
     {"list", RunListCommand, kListHelp},
     {"verify", RunVerifyCommand, kVerifyHelp},
     {"extract", RunExtractCommand, kExtractHelp},
-#ifdef ZBPACK_HAVE_CODEC_COMMANDS
     {"implode", RunImplodeCommand, kImplodeHelp},
     {"explode", RunExplodeCommand, kExplodeHelp},
-#endif
 };
 
 }  // namespace

@@ -110,7 +110,7 @@ bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFil
   bool imploded = false;
   uint64_t storedSize = info.size;
   const bool tryImplode = method == PackMethod::kImplode ||
-                          (method == PackMethod::kAuto && ImplodeAvailable() && info.size > 0);
+                          (method == PackMethod::kAuto && info.size > 0);
   if (tryImplode) {
     const uint64_t cap = method == PackMethod::kAuto ? info.size - 1 : 0xFFFFFFFFu;
     std::string problem;

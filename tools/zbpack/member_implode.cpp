@@ -25,10 +25,6 @@ bool WriteImploded(const uint8_t* data, uint32_t size, void* userData) {
 
 }  // namespace
 
-static_assert(kPackMaxThreads == kImplodeMaxThreads, "--threads takes what the encoder takes");
-
-bool ImplodeAvailable() { return true; }
-
 MemberImplode* StartImplode(const ImplodeChoice& choice, FILE* output, uint64_t capBytes,
                             std::string* error) {
   ImplodeSettings settings;

@@ -1,6 +1,5 @@
 // The implode encoder as the packer uses it: a stream in, a stream out, with a cap on the
-// output. Builds without the encoder library link member_implode_none.cpp instead of
-// member_implode.cpp.
+// output.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,9 +7,6 @@
 #include <string>
 
 #include "zbpack/pack_options.h"
-
-// Whether this build can implode at all.
-bool ImplodeAvailable();
 
 // One member's encoder (on the heap), writing to output at its position.
 struct MemberImplode;

@@ -1,25 +1,10 @@
 #include "zbpack/pack_options.h"
 
-#include <cstdlib>
+#include <cstdint>
 
 #include "zbpack/cli_args.h"
 
 namespace {
-
-bool ParseDecimal(const std::string& text, uint64_t* value) {
-  if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  *value = std::strtoull(text.c_str(), nullptr, 10);
-  return true;
-}
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
   if (text.size() % 2 != 0) return false;
@@ -34,19 +19,33 @@ bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
 
 }  // namespace
 
-std::string ParseThreads(const std::string& value, uint32_t* threads) {
+std::string ParseImplodeOption(const std::string& option, const std::string& value,
+                               ImplodeChoice* choice) {
   uint64_t number = 0;
-  if (!ParseDecimal(value, &number) || number > kPackMaxThreads) {
-    return "--threads must be 0 (all cores) to " + std::to_string(kPackMaxThreads) + ", not '" +
-           value + "'";
+  if (option == "--dict") {
+    if (!ParseNumber(value, 4096, &number) || ImplodeDictBits(uint32_t(number)) == 0) {
+      return "--dict must be 1024, 2048 or 4096, not '" + value + "'";
+    }
+    choice->dictionarySize = static_cast<uint32_t>(number);
+  } else if (option == "--level") {
+    if (!ParseNumber(value, kImplodeMaxLevel, &number) || number < kImplodeMinLevel) {
+      return "--level must be " + std::to_string(kImplodeMinLevel) + " (fastest) to " +
+             std::to_string(kImplodeMaxLevel) + " (smallest), not '" + value + "'";
+    }
+    choice->level = static_cast<int>(number);
+  } else {  // --threads
+    if (!ParseNumber(value, kImplodeMaxThreads, &number)) {
+      return "--threads must be 0 (all cores) to " + std::to_string(kImplodeMaxThreads) +
+             ", not '" + value + "'";
+    }
+    choice->threads = static_cast<uint32_t>(number);
   }
-  *threads = static_cast<uint32_t>(number);
   return "";
 }
 
 std::string ParseCodePage(const std::string& value, uint32_t* codePage) {
   uint64_t number = 0;
-  if (!ParseDecimal(value, &number) || number > 0xFFFF ||
+  if (!ParseNumber(value, 0xFFFF, &number) ||
       !CodePageUsable(static_cast<uint32_t>(number))) {
     return "--codepage must be a single-byte Windows code page (" + UsableCodePagesText() +
            "), not '" + value + "'";
@@ -144,21 +143,11 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
       } else {
         return "--method must be auto, stored or implode, not '" + value + "'";
       }
-    } else if (option == "--dict") {
-      if (value != "1024" && value != "2048" && value != "4096") {
-        return "--dict must be 1024, 2048 or 4096, not '" + value + "'";
-      }
-      options->implode.dictionarySize = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
-    } else if (option == "--level") {
-      if (!ParseDecimal(value, &number) || number < 1 || number > 9) {
-        return "--level must be 1 (fastest) to 9 (smallest), not '" + value + "'";
-      }
-      options->implode.level = static_cast<int>(number);
+    } else if (option == "--dict" || option == "--level" || option == "--threads") {
+      const std::string problem = ParseImplodeOption(option, value, &options->implode);
+      if (!problem.empty()) return problem;
     } else if (option == "--codepage") {
       const std::string problem = ParseCodePage(value, &options->codePage);
-      if (!problem.empty()) return problem;
-    } else if (option == "--threads") {
-      const std::string problem = ParseThreads(value, &options->implode.threads);
       if (!problem.empty()) return problem;
     } else if (option == "--set") {
       const std::string problem = ParseOverride(value, &options->overrides);
@@ -173,7 +162,9 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
       }
       options->signCommand = value;
     } else {  // --truncate
-      if (!ParseDecimal(value, &number)) return "--truncate needs a byte count, not '" + value + "'";
+      if (!ParseNumber(value, UINT64_MAX, &number)) {
+        return "--truncate needs a byte count, not '" + value + "'";
+      }
       options->truncateSize = number;
     }
   }

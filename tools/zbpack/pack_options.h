@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "implode/implode.h"
 #include "zbpack/cli_args.h"
 #include "zbpack/code_page.h"
 #include "zbpack/pack_overrides.h"
@@ -20,10 +21,8 @@ struct ImplodeChoice {
   bool asciiLiterals = false;      // --ascii: literals coded for text; default binary
   uint32_t dictionarySize = 4096;  // bytes: 1024, 2048 or 4096
   std::optional<int> level;        // --level 1..9; the encoder's default when absent
-  uint32_t threads = 0;            // --threads 0..kPackMaxThreads: 0 one per core
+  uint32_t threads = 0;            // --threads 0..kImplodeMaxThreads: 0 one per core
 };
-
-constexpr uint32_t kPackMaxThreads = 64;  // the encoder's limit, checked where both are seen
 
 // Where a member source came from. The parser gives kPath (PATH), kNamedPath ("--as NAME PATH")
 // and kListFile ("@LIST", "--files-from LIST"); ExpandMemberTree turns them all into files.
@@ -74,8 +73,10 @@ std::string CheckPackMembers(const PackOptions& options);
 // The 1-based index of the first member named like --script; 0 without --script or a match.
 uint32_t ScriptIndexOf(const PackOptions& options);
 
-// Reads --threads' value (0 one per core, up to kPackMaxThreads); returns "" or the usage error.
-std::string ParseThreads(const std::string& value, uint32_t* threads);
+// Reads the value of --dict, --level or --threads (option) into choice, the same for pack and
+// implode; returns "" or the usage error.
+std::string ParseImplodeOption(const std::string& option, const std::string& value,
+                               ImplodeChoice* choice);
 
 // Reads --codepage's value into *codePage; returns "" or the usage error.
 std::string ParseCodePage(const std::string& value, uint32_t* codePage);

@@ -3,33 +3,9 @@
 #include <cstring>
 #include <limits>
 
-namespace {
+#include "zbpack/cli_args.h"
 
-// Decimal or 0x-hex, the whole text, no sign, at most maxValue.
-bool ParseNumber(const std::string& text, uint64_t maxValue, uint64_t* value) {
-  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const size_t first = hex ? 2 : 0;
-  const uint64_t base = hex ? 16 : 10;
-  if (text.size() == first) return false;
-  uint64_t result = 0;
-  for (size_t i = first; i < text.size(); ++i) {
-    const char c = text[i];
-    uint64_t digit;
-    if (c >= '0' && c <= '9') {
-      digit = static_cast<uint64_t>(c - '0');
-    } else if (hex && c >= 'a' && c <= 'f') {
-      digit = static_cast<uint64_t>(c - 'a' + 10);
-    } else if (hex && c >= 'A' && c <= 'F') {
-      digit = static_cast<uint64_t>(c - 'A' + 10);
-    } else {
-      return false;
-    }
-    if (result > (maxValue - digit) / base) return false;
-    result = result * base + digit;
-  }
-  *value = result;
-  return true;
-}
+namespace {
 
 std::string Set32(const std::string& field, const std::string& text,
                   std::optional<uint32_t>* slot) {
@@ -103,9 +79,7 @@ std::string ParseOverride(const std::string& text, PackOverrides* overrides) {
     if (dot == std::string::npos) return "--set: unknown field '" + field + "'";
     const std::string indexText = field.substr(memberPrefix.size(), dot - memberPrefix.size());
     uint64_t index;
-    const bool decimal = indexText.find_first_not_of("0123456789") == std::string::npos;
-    if (!decimal || !ParseNumber(indexText, std::numeric_limits<uint32_t>::max(), &index) ||
-        index == 0) {
+    if (!ParseNumber(indexText, std::numeric_limits<uint32_t>::max(), &index) || index == 0) {
       return "--set " + field + ": member index must be a number from 1";
     }
     MemberOverrides& member = overrides->members[static_cast<uint32_t>(index)];
