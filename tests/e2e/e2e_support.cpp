@@ -14,6 +14,8 @@ const char kFinalText[] = "Files extracted and run successfully!  Press OK to ex
 
 namespace {
 
+std::string AsText(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
 constexpr DWORD kPollMs = 5;
 constexpr DWORD kPackerMs = 60000;
 // The splash must be up at least this long after Yes: the stub shows it for 2000 ms before it
@@ -21,11 +23,6 @@ constexpr DWORD kPackerMs = 60000;
 constexpr DWORD kSplashStandsMs = 1500;
 // Pixels by which a measured position may differ from the computed one (frame rounding).
 constexpr LONG kSlackPx = 2;
-
-uint32_t NextRandom(uint32_t& state) {
-  state = state * 1664525u + 1013904223u;
-  return state >> 8;
-}
 
 // Deletes a directory with everything below it; best effort.
 void RemoveTree(const std::string& path) {
@@ -122,44 +119,9 @@ std::string CrLfScript(const std::vector<std::string>& lines, bool lastLineFeed)
   return script;
 }
 
-std::string RandomBytes(size_t size, uint32_t seed) {
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>(NextRandom(seed));
-  return bytes;
-}
-
-std::string TextBytes(size_t size, uint32_t seed) {
-  static const char* const kWords[] = {"the",  "installer", "extracts", "every",   "member",
-                                       "into", "a",         "private",  "work",    "directory",
-                                       "file", "setup",     "and",      "runs",    "Zubrex"};
-  std::string text;
-  while (text.size() < size) {
-    text += kWords[NextRandom(seed) % 15];
-    const uint32_t r = NextRandom(seed) % 12;
-    text += r == 0 ? ".\r\n" : r == 1 ? ", " : " ";
-  }
-  text.resize(size);
-  return text;
-}
-
-std::string MixedBytes(size_t size, uint32_t seed) {
-  std::string bytes, pattern = RandomBytes(300, seed + 1);
-  while (bytes.size() < size) {
-    const size_t run = 1000 + NextRandom(seed) % 60000;
-    switch (NextRandom(seed) % 4) {
-      case 0: bytes += TextBytes(run, NextRandom(seed)); break;
-      case 1: bytes += RandomBytes(run, NextRandom(seed)); break;
-      case 2: bytes.append(run, static_cast<char>(NextRandom(seed) % 3 == 0 ? 0 : 0xFF)); break;
-      default:
-        for (size_t i = 0; i < run; i += pattern.size()) {
-          pattern[NextRandom(seed) % pattern.size()] = static_cast<char>(NextRandom(seed));
-          bytes += pattern;
-        }
-    }
-  }
-  bytes.resize(size);
-  return bytes;
-}
+std::string RandomText(size_t size, uint64_t seed) { return AsText(RandomBytes(size, seed)); }
+std::string WordsText(size_t size, uint64_t seed) { return AsText(TextLike(size, seed)); }
+std::string MixedText(size_t size, uint64_t seed) { return AsText(StructuredBinary(size, seed)); }
 
 std::vector<ToolRun> ReadToolLog(const std::string& path) {
   std::vector<ToolRun> runs;

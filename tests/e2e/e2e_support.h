@@ -21,6 +21,7 @@
 
 #include "resource.h"
 #include "robot.h"
+#include "test_inputs.h"
 
 namespace e2e {
 
@@ -44,11 +45,11 @@ std::string Printable(const std::string& text);
 uint64_t SampleFileTime(int k);
 // Lines joined with CR LF; the last line gets one too unless lastLineFeed is false.
 std::string CrLfScript(const std::vector<std::string>& lines, bool lastLineFeed = true);
-// Deterministic contents: random bytes, words, and runs of both with zeros and a slowly
-// mutating pattern (compresses, but not trivially).
-std::string RandomBytes(size_t size, uint32_t seed);
-std::string TextBytes(size_t size, uint32_t seed);
-std::string MixedBytes(size_t size, uint32_t seed);
+// The shared reproducible inputs (test_inputs.h) as file contents: noise, words, and
+// machine-code-like data.
+std::string RandomText(size_t size, uint64_t seed);
+std::string WordsText(size_t size, uint64_t seed);
+std::string MixedText(size_t size, uint64_t seed);
 
 // One line of zbscripttool.log.
 struct ToolRun {

@@ -83,7 +83,7 @@ TEST_P(ErrorTest, ShowsTheErrorAndLeavesOnlyWhatCameBeforeIt) {
 }
 
 const std::pair<std::string, std::string> kReadme = {"readme.txt", "Read me.\r\n"};
-const std::pair<std::string, std::string> kGood = {"good.txt", TextBytes(9000, 31)};
+const std::pair<std::string, std::string> kGood = {"good.txt", WordsText(9000, 31)};
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, ErrorTest,
@@ -99,12 +99,12 @@ INSTANTIATE_TEST_SUITE_P(
         // The last 280 bytes of the cut copy are text: no closing-record tag, no NUL.
         ErrorCase{"CopyCutShortInsideAMemberIsCorrupt",
                   {"--method", "stored", "--truncate", kHalfOfFirstMember},
-                  {{"text.txt", TextBytes(8192, 9)}}, kCorrupt, false, false, {}, {}, {}, -1},
+                  {{"text.txt", WordsText(8192, 9)}}, kCorrupt, false, false, {}, {}, {}, -1},
         ErrorCase{"PlainFileInPlaceOfTheWorkDirectory", {}, {kReadme},
                   "Error: There was a system error. (10012)\n", false, true, {}, {}, {}, -1},
         // Found during the extraction: the members before stay.
         ErrorCase{"FileCountBeyondTheMembers", {"--set", "trailer.fileCount=3"},
-                  {kGood, {"second.bin", MixedBytes(50000, 32)}},
+                  {kGood, {"second.bin", MixedText(50000, 32)}},
                   "Error: kZbSeaBadArchiveCount (3000c)\n", false, false,
                   {"good.txt", "second.bin"}, {}, {}, 0x3000C},
         // The failing member's file was created and given its time, with nothing in it.
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 500 bytes more than the data, the closing record and the end of the file hold.
         ErrorCase{"StoredMemberRunningPastTheEndIsCorrupt",
                   {"--method", "stored", "--set", "member.2.storedSize=1780"},
-                  {kGood, {"cut.txt", TextBytes(1000, 34)}}, kCorrupt, false, false, {"good.txt"},
+                  {kGood, {"cut.txt", WordsText(1000, 34)}}, kCorrupt, false, false, {"good.txt"},
                   {"cut.txt"}, {}, 0x3000A},
         ErrorCase{"ParentFolderNameIsRefused", {"--set", "member.2.name=..\\evil.txt"},
                   {kGood, {"evil.txt", "not to be written"}}, kBadName, false, false,
@@ -128,8 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--script", kScript, "--set", "member.3.crc=0x12345678"},
                   {{kScript, CrLfScript({">Never", "setup.exe never"})},
                    {"setup.exe", kTool},
-                   {"bad.bin", MixedBytes(200000, 23)},
-                   {"after.txt", TextBytes(5000, 24)}},
+                   {"bad.bin", MixedText(200000, 23)},
+                   {"after.txt", WordsText(5000, 24)}},
                   kCorrupt, false, false, {kScript, "setup.exe", "bad.bin"}, {}, {}, 0x3000A},
         // Found by the script: everything stays, the status window behind the box.
         ErrorCase{"ProgramThatCannotBeFoundIsASystemError", {"--script", kScript},

@@ -22,9 +22,9 @@ class ExtractTest : public Session, public ::testing::WithParamInterface<Extract
   Files FlatInputs() {
     const std::vector<std::pair<std::string, std::string>> contents = {
         {"install.txt", CrLfScript({"; a comment", "#ZbE2EHold setup.exe held"})},
-        {"readme.txt", TextBytes(40000, 7)},
-        {"noise.bin", RandomBytes(3000, 11)},
-        {"big.dat", MixedBytes(5 * 1024 * 1024 + 123, 5)},
+        {"readme.txt", WordsText(40000, 7)},
+        {"noise.bin", RandomText(3000, 11)},
+        {"big.dat", MixedText(5 * 1024 * 1024 + 123, 5)},
         {"one.bin", "Z"},
         {"empty.txt", ""},
         {"setup.exe", ReadFileBytes(ScriptToolPath())},
@@ -58,7 +58,7 @@ class ExtractTest : public Session, public ::testing::WithParamInterface<Extract
     for (int i = 0; i < 240; ++i) {
       const std::string name = "docs" + std::to_string(i % 4) + "\\part" +
                                std::to_string(i % 3) + "\\file" + std::to_string(i) + ".txt";
-      files.push_back({name, WriteInput("tree\\" + name, TextBytes(50 + 97 * i, 40 + i),
+      files.push_back({name, WriteInput("tree\\" + name, WordsText(50 + 97 * i, 40 + i),
                                         SampleFileTime(42 + i))});
     }
     return files;

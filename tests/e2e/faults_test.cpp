@@ -24,8 +24,8 @@ uint64_t CpuTime100ns(HANDLE process) {
 // the stub sleeps until the user acts.
 TEST_F(FaultTest, TotalOf2GiBReachesOkInSecondsAndOkWaitsWithoutSpinning) {
   ASSERT_TRUE(Pack("Huge Product", {"--method", "stored", "--set", "trailer.totalBytes=0x80000000"},
-                   {WriteInput("big.bin", RandomBytes(32 << 20, 51)),
-                    WriteInput("small.txt", TextBytes(5000, 52))}));
+                   {WriteInput("big.bin", RandomText(32 << 20, 51)),
+                    WriteInput("small.txt", WordsText(5000, 52))}));
   const DWORD start = GetTickCount();
   ASSERT_TRUE(Launch());
   HWND status = ToStatus("Huge Product");

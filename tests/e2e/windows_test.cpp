@@ -31,7 +31,7 @@ TEST_P(WindowsTest, YesShowsSplashProgressAndStatusInTurnAndOkEndsTheRun) {
   // progress window's life.
   ASSERT_TRUE(Pack("Window Product", c.options,
                    {WriteInput("readme.txt", "Read me first.\r\n"),
-                    WriteInput("payload.bin", RandomBytes(4u << 20, 1)),
+                    WriteInput("payload.bin", RandomText(4u << 20, 1)),
                     WriteInput("notes.txt", "The last member.\r\n")}));
   ASSERT_TRUE(Launch());
   const Trace trace = Yes("Window Product");

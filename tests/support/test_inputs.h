@@ -1,4 +1,4 @@
-// Reproducible inputs for the encoder's tests: every generator is a pure function of its size
+// Reproducible inputs for the tests: every generator is a pure function of its size
 // and seed.
 #pragma once
 #include <cstddef>
