@@ -29,18 +29,6 @@ TEST(ResultCodes, DecoderResultsMapWithFiveApartFromTheUnknownRest) {
   EXPECT_EQ(0x00030015u, MapExplodeResult(0xFFFFFFFFu));
 }
 
-TEST(TextFormat, ErrorTextIsLowerCaseHexWithoutLeadingZerosAndEndsInALineBreak) {
-  char text[512];
-  FormatErrorText(text, sizeof text, "The archive seems to have been corrupted.", kArchiveCorrupted);
-  EXPECT_STREQ("Error: The archive seems to have been corrupted. (3000a)\n", text);
-  FormatErrorText(text, sizeof text, "kBadPath", kBadPath);
-  EXPECT_STREQ("Error: kBadPath (10008)\n", text);
-  FormatErrorText(text, sizeof text, "Unknown Error", 0);
-  EXPECT_STREQ("Error: Unknown Error (0)\n", text);
-  FormatErrorText(text, sizeof text, "x", 0xFFFFFFFF);
-  EXPECT_STREQ("Error: x (ffffffff)\n", text);
-}
-
 TEST(TextFormat, InsertsTheTextAtTheFirstPercentS) {
   char out[256];
   FormatWithText(out, sizeof out,

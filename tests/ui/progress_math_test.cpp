@@ -35,17 +35,6 @@ TEST(ProgressRange, PacksUpperHighAndLowerLowKeepingSixteenBitsEach) {
   EXPECT_EQ(range.upper, 0xFFFE);
 }
 
-TEST(ProgressRange, SetsSpanAndUpperButKeepsStepsAndPendingBytes) {
-  ProgressMeter meter = kFreshProgressMeter;
-  meter.stepsTaken = 4;
-  meter.pendingBytes = 17;
-  SetMeterRange(meter, {5, 2});
-  EXPECT_EQ(meter.rangeUpper, 2);
-  EXPECT_EQ(meter.span, -3);  // signed, not a wrapped 16-bit value
-  EXPECT_EQ(meter.stepsTaken, 4);
-  EXPECT_EQ(meter.pendingBytes, 17);
-}
-
 TEST(BytesPerStep, DividesTheTotalByTheSpanBeforeMultiplyingByTheStep) {
   ProgressMeter meter = kFreshProgressMeter;
   SetMeterRange(meter, {0, 3});
@@ -55,15 +44,6 @@ TEST(BytesPerStep, DividesTheTotalByTheSpanBeforeMultiplyingByTheStep) {
 
   EXPECT_EQ(ConfiguredMeter(8, 1000000).bytesPerStep, 125000);
   EXPECT_EQ(ConfiguredMeter(3, 1000).bytesPerStep, 333);
-}
-
-TEST(BytesPerStep, TotalBelowTheSpanKeepsTheValueInForce) {
-  EXPECT_EQ(ConfiguredMeter(10, 9).bytesPerStep, 1);  // the fresh value
-
-  ProgressMeter meter = ConfiguredMeter(4, 400);
-  ASSERT_EQ(meter.bytesPerStep, 100);
-  SetMeterTotal(meter, 3);
-  EXPECT_EQ(meter.bytesPerStep, 100);
 }
 
 TEST(BytesPerStep, UnusableSpanOrStepKeepsTheValueInsteadOfDividingByZero) {
@@ -146,15 +126,6 @@ TEST(TimerTick, HandsOnOnlyTheBytesWrittenSinceTheLastReport) {
   EXPECT_EQ(TakeNewBytes(meter, 5), 0);
   EXPECT_EQ(meter.sampledBytes, 5);
   EXPECT_EQ(meter.reportedBytes, 1250);
-}
-
-TEST(AddBytes, MakesOneStepPerWholeBytesPerStepAndKeepsTheRest) {
-  ProgressMeter meter = ConfiguredMeter(4, 400);  // 100 bytes per step
-  EXPECT_EQ(StepsFor(meter, 99), 0);  // waits for later ticks
-  EXPECT_EQ(meter.pendingBytes, 99);
-  EXPECT_EQ(StepsFor(meter, 1), 1);
-  EXPECT_EQ(StepsFor(meter, 250), 2);
-  EXPECT_EQ(meter.pendingBytes, 50);
 }
 
 TEST(AddBytes, NeverLoopsWhileBytesPerStepOrStepIsNotPositive) {

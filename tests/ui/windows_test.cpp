@@ -9,12 +9,12 @@
 
 #include <string>
 
-#include "archive/member_transfer.h"
 #include "common/app_globals.h"
+#include "common/extracted_bytes.h"
+#include "common/messages.h"
 #include "resource.h"
 #include "ui/common_controls.h"
 #include "ui/dialogs.h"
-#include "common/messages.h"
 #include "ui/progress_window.h"
 #include "ui/pump.h"
 
