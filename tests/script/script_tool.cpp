@@ -13,13 +13,11 @@
 //   window CLASS MS  hold a hidden top-level window of CLASS for MS milliseconds
 //   spawn CLASS MS   start a copy of this program that holds that window, wait until the
 //                    window exists, and end without waiting for the copy
-//   file FILE MS PIDFILE       hold FILE (which must exist) open without delete sharing for MS
-//                              milliseconds, once its id is in PIDFILE (written aside and
-//                              renamed, so that it appears whole); exit code 2 when FILE
-//                              cannot be opened
+//   file FILE MS PIDFILE       hold FILE open without delete sharing for MS milliseconds once
+//                              this process's id is in PIDFILE (written aside and renamed, so
+//                              that it appears whole); exit code 2 when FILE cannot be opened
 //   spawnfile FILE MS PIDFILE  start a copy that does "file", wait until PIDFILE exists, and end
-//                              without waiting for the copy: a file left behind that nobody else
-//                              can delete until the copy is ended through its id
+//                              without waiting for the copy (which may be ended through that id)
 // Other words are ignored, so that a test may pass arguments of its own.
 #include <windows.h>
 
@@ -56,9 +54,9 @@ bool WindowExists(const char* className) { return FindWindowA(className, nullptr
 
 bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-// Starts a detached copy of this program as "holder OPERATION ARGS..." (in this directory) and
-// waits until Ready(subject); false when the copy could not start, ended first, or took longer
-// than kSpawnReadyLimitMs. The copy is left running either way.
+// Starts a detached copy of this program, in the same current directory, as "holder OPERATION
+// ARGS..." and waits until Ready(subject); false when the copy could not start, ended first, or
+// took longer than kSpawnReadyLimitMs. The copy is left running either way.
 bool SpawnHolder(const char* operation, char** args, int count, bool (*Ready)(const char*),
                  const char* subject) {
   char module[MAX_PATH];
