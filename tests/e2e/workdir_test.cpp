@@ -16,15 +16,13 @@ using WorkDirTest = Session;
 TEST_F(WorkDirTest, AFileKeptOpenStaysWithItsDirectoryAndTheRunStillEnds) {
   // Held far longer than the removal tries (three 1250 ms waits for the file, three for the
   // directory); ended by the test.
-  const std::string holder = Dir() + "\\file_holder.exe";
-  ASSERT_TRUE(CopyFileA(BinPath("planted\\file_holder.exe").c_str(), holder.c_str(), FALSE));
   const std::string pidFile = Dir() + "\\holder.pid";
+  const std::string lock =
+      "\"" + ScriptToolPath() + "\" lock spawnfile locked.dat 60000 \"" + pidFile + "\"";
   ASSERT_TRUE(Pack("Locked Product", {"--script", "install.zbs"},
                    {WriteInput("readme.txt", "Read me.\r\n"),
                     WriteInput("locked.dat", "kept open by another program"),
-                    WriteInput("install.zbs", CrLfScript({">Locking a file ...",
-                                                          "\"" + holder + "\" spawn locked.dat "
-                                                          "60000 \"" + pidFile + "\""}))}));
+                    WriteInput("install.zbs", CrLfScript({">Locking a file ...", lock}))}));
   ASSERT_TRUE(Launch());
   HWND status = ToStatus("Locked Product");
   ASSERT_NE(status, nullptr);

@@ -13,6 +13,11 @@
 //   window CLASS MS  hold a hidden top-level window of CLASS for MS milliseconds
 //   spawn CLASS MS   start a copy of this program that holds that window, wait until the
 //                    window exists, and end without waiting for the copy
+//   file FILE MS PIDFILE       hold FILE open without delete sharing for MS milliseconds once
+//                              this process's id is in PIDFILE (written aside and renamed, so
+//                              that it appears whole); exit code 2 when FILE cannot be opened
+//   spawnfile FILE MS PIDFILE  start a copy that does "file", wait until PIDFILE exists, and end
+//                              without waiting for the copy (which may be ended through that id)
 // Other words are ignored, so that a test may pass arguments of its own.
 #include <windows.h>
 
@@ -45,28 +50,50 @@ void HoldWindow(const char* className, DWORD ms) {
   DestroyWindow(window);
 }
 
-bool SpawnWindowHolder(const char* className, const char* ms) {
+bool WindowExists(const char* className) { return FindWindowA(className, nullptr) != nullptr; }
+
+bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Starts a detached copy of this program, in the same current directory, as "holder OPERATION
+// ARGS..." and waits until Ready(subject); false when the copy could not start, ended first, or
+// took longer than kSpawnReadyLimitMs. The copy is left running either way.
+bool SpawnHolder(const char* operation, char** args, int count, bool (*Ready)(const char*),
+                 const char* subject) {
   char module[MAX_PATH];
   GetModuleFileNameA(nullptr, module, MAX_PATH);
-  char commandLine[600];
-  std::snprintf(commandLine, sizeof commandLine, "\"%s\" holder window %s %s", module, className,
-                ms);
+  char commandLine[4 * MAX_PATH];
+  int used = std::snprintf(commandLine, sizeof commandLine, "\"%s\" holder %s", module, operation);
+  for (int i = 0; i < count && used > 0 && size_t(used) < sizeof commandLine; ++i) {
+    used +=
+        std::snprintf(commandLine + used, sizeof commandLine - size_t(used), " \"%s\"", args[i]);
+  }
+  if (used <= 0 || size_t(used) >= sizeof commandLine) return false;  // cut short
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process;
-  if (!CreateProcessA(module, commandLine, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+  if (!CreateProcessA(module, commandLine, nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                       nullptr, &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   const DWORD start = GetTickCount();
-  while (FindWindowA(className, nullptr) == nullptr) {
-    if (GetTickCount() - start > kSpawnReadyLimitMs) return false;
-    Sleep(10);
+  bool ready = false;
+  while (!(ready = Ready(subject)) && GetTickCount() - start < kSpawnReadyLimitMs) {
+    if (WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0) break;
   }
-  return true;
+  CloseHandle(process.hProcess);
+  return ready || Ready(subject);
+}
+
+bool WritePid(const char* pidFile) {
+  char aside[MAX_PATH + 8];
+  std::snprintf(aside, sizeof aside, "%s.part", pidFile);
+  FILE* out = std::fopen(aside, "wb");
+  if (out == nullptr) return false;
+  std::fprintf(out, "%lu", GetCurrentProcessId());
+  std::fclose(out);
+  return MoveFileExA(aside, pidFile, MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 void WriteLog(const char* tag, int exitCode) {
@@ -108,8 +135,25 @@ int main(int argc, char** argv) {
       HoldWindow(argv[i + 1], static_cast<DWORD>(std::atoi(argv[i + 2])));
       i += 2;
     } else if (std::strcmp(operation, "spawn") == 0 && i + 2 < argc) {
-      if (!SpawnWindowHolder(argv[i + 1], argv[i + 2])) exitCode = 4;
+      if (!SpawnHolder("window", argv + i + 1, 2, WindowExists, argv[i + 1])) exitCode = 4;
       i += 2;
+    } else if (std::strcmp(operation, "file") == 0 && i + 3 < argc) {
+      HANDLE held = CreateFileA(argv[i + 1], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (held == INVALID_HANDLE_VALUE) {
+        exitCode = 2;
+      } else {
+        // Logged before the pid file appears: whoever waits for it may remove this directory.
+        WriteLog(argv[1], exitCode);
+        logged = true;
+        if (WritePid(argv[i + 3])) Sleep(static_cast<DWORD>(std::atoi(argv[i + 2])));
+        CloseHandle(held);
+      }
+      i += 3;
+    } else if (std::strcmp(operation, "spawnfile") == 0 && i + 3 < argc) {
+      DeleteFileA(argv[i + 3]);  // a stale one would stand for a copy that is not there
+      if (!SpawnHolder("file", argv + i + 1, 3, FileExists, argv[i + 3])) exitCode = 4;
+      i += 3;
     }
   }
   if (!logged) WriteLog(argv[1], exitCode);
