@@ -2,7 +2,6 @@
 // splash for its pause, the progress window below it with a full bar before it closes, the
 // status window in the top-left corner whose OK comes with the final text, takes the focus
 // and ends the run.
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -63,29 +62,6 @@ TEST_F(QuestionTest, NoEndsTheRunWithNothingElseShownAndTheWorkDirectoryEmpty) {
   // The work directory is made before the question and stays, empty, after a No.
   EXPECT_TRUE(IsDirectory(WorkDir()));
   EXPECT_EQ(Entries(WorkDir()), std::vector<std::string>{});
-}
-
-TEST_F(QuestionTest, ProductNameFillingItsWholeFieldIsCutNotOverrun) {
-  // 256 bytes and no NUL in the field: nothing after the field may leak into the question.
-  const std::string name(256, 'Q');
-  ASSERT_TRUE(Pack("My Product", {"--set", "trailer.productName=" + name},
-                   {WriteInput("readme.txt", "Read me.\r\n")}));
-  ASSERT_TRUE(Launch());
-  HWND question = WaitDialog(ZB_APP_TITLE);
-  ASSERT_NE(question, nullptr);
-  // The question with the name cut somewhere: the prefix, one or more Qs, then the start
-  // (possibly all) of the rest of the question.
-  const std::string text = robot::MessageBoxText(question);
-  const std::string prefix = "This application will install ";
-  const std::string rest = " on your system.\nDo you wish to continue?";
-  EXPECT_LE(text.size(), 255u) << Printable(text);
-  ASSERT_EQ(text.compare(0, prefix.size(), prefix), 0) << Printable(text);
-  const size_t qs = std::min(text.find_first_not_of('Q', prefix.size()), text.size());
-  EXPECT_GT(qs, prefix.size()) << "no part of the name shown: " << Printable(text);
-  EXPECT_EQ(rest.compare(0, text.size() - qs, text, qs, std::string::npos), 0)
-      << "unexpected text after the name: " << Printable(text.substr(qs));
-  ASSERT_TRUE(Press(question, IDNO));
-  ExpectEnd(question);
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
-// A program for the robot's own tests: one window with the kinds of controls the stub shows,
-// or (with the argument "box") one Yes/No message box. It exits with the id of the first
+// A program for the robot's own tests: one window with the kinds of controls the stub shows.
+// It exits with the id of the first
 // button that reached it, so a test can tell which press really clicked.
 #include <windows.h>
 #include <commctrl.h>
-
-#include <cstring>
 
 namespace {
 
@@ -30,10 +28,7 @@ HWND Child(HWND parent, const char* className, const char* text, DWORD style, in
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-  if (std::strcmp(commandLine, "box") == 0) {
-    return MessageBoxA(nullptr, "Line one\nline two\n", "Robot Target Box", MB_YESNO);
-  }
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   InitCommonControls();
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = TargetProc;
