@@ -134,7 +134,8 @@ std::vector<ToolRun> ReadToolLog(const std::string& path) {
     run.tag = Field(line, "tag", "module");
     run.module = Field(line, "module", "cwd");
     run.cwd = Field(line, "cwd", "cmdline");
-    run.cmdline = Field(line, "cmdline", "status");
+    run.cmdline = Field(line, "cmdline", "priority");
+    run.priority = std::atoi(Field(line, "priority", "exit").c_str());
     const std::string exitText = Field(line, "exit", "");
     run.exitCode = exitText.empty() ? -1 : std::atoi(exitText.c_str());
     runs.push_back(run);

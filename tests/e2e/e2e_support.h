@@ -54,6 +54,7 @@ std::string MixedText(size_t size, uint64_t seed);
 // One line of zbscripttool.log.
 struct ToolRun {
   std::string tag, module, cwd, cmdline;
+  int priority = -99;  // of the installer's thread while the program ran, when asked for
   int exitCode = -1;
 };
 std::vector<ToolRun> ReadToolLog(const std::string& path);

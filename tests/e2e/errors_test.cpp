@@ -132,6 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {"after.txt", WordsText(5000, 24)}},
                   kCorrupt, false, false, {kScript, "setup.exe", "bad.bin"}, {}, {}, 0x3000A},
         // Found by the script: everything stays, the status window behind the box.
+        ErrorCase{"ScriptIndexNamingNoMember", {"--set", "trailer.scriptIndex=3"},
+                  {kReadme, kGood}, "Error: A file could not be opened. (30003)\n", true, false,
+                  {"readme.txt", "good.txt"}, {}, {}, -1},
         ErrorCase{"ProgramThatCannotBeFoundIsASystemError", {"--script", kScript},
                   {{kScript, CrLfScript({">Starting", "setup.exe one", "zbe2e-missing.exe two",
                                          "setup.exe three"})},

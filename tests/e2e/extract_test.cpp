@@ -21,7 +21,7 @@ class ExtractTest : public Session, public ::testing::WithParamInterface<Extract
   // Inputs of every kind of content; the script holds the run once its program has run.
   Files FlatInputs() {
     const std::vector<std::pair<std::string, std::string>> contents = {
-        {"install.txt", CrLfScript({"; a comment", "#ZbE2EHold setup.exe held"})},
+        {"install.txt", CrLfScript({"; a comment", "#ZbE2EHold setup.exe held priority ZubrexSea"})},
         {"readme.txt", WordsText(40000, 7)},
         {"noise.bin", RandomText(3000, 11)},
         {"big.dat", MixedText(5 * 1024 * 1024 + 123, 5)},
@@ -50,7 +50,7 @@ class ExtractTest : public Session, public ::testing::WithParamInterface<Extract
     }
     Files files = {
         {"install.txt", WriteInput("tree\\install.txt",
-                                   CrLfScript({"#ZbE2EHold tools\\setup.exe held"}),
+                                   CrLfScript({"#ZbE2EHold tools\\setup.exe held priority ZubrexSea"}),
                                    SampleFileTime(40))},
         {"tools\\setup.exe", WriteInput("tree\\tools\\setup.exe", ReadFileBytes(ScriptToolPath()),
                                         SampleFileTime(41))},
@@ -89,6 +89,8 @@ TEST_P(ExtractTest, MembersArriveWithTheirTimesTheScriptRunsThereAndAllIsRemoved
   const std::string program = c.tree ? "\\tools\\setup.exe" : "\\setup.exe";
   EXPECT_EQ(lstrcmpiA(runs[0].module.c_str(), (WorkDir() + program).c_str()), 0) << runs[0].module;
   EXPECT_EQ(lstrcmpiA(runs[0].cwd.c_str(), WorkDir().c_str()), 0) << runs[0].cwd;
+  // The installer idles while it waits for its program.
+  EXPECT_EQ(runs[0].priority, THREAD_PRIORITY_IDLE);
   if (!c.tree) {
     names.push_back("zbscripttool.log");
     EXPECT_EQ(Entries(WorkDir()), Sorted(names));

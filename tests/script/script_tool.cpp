@@ -1,15 +1,15 @@
-// zbscripttool: the program the script runner's tests put into their scripts. A console
-// program; every run appends one line to "zbscripttool.log" in its current directory:
+// zbscripttool: the program the end-to-end tests put into install scripts. A console program;
+// every run appends one line to "zbscripttool.log" in its current directory:
 //
-//   tag=<tag>|module=<own path>|cwd=<current directory>|cmdline=<command line>|status=<text>
+//   tag=<tag>|module=<own path>|cwd=<current directory>|cmdline=<command line>
 //   |priority=<n>|exit=<exit code>     (one line)
 //
-// so the test can tell which file ran, where, with which exact command line, what it saw, and
-// how it ended.
+// so the test can tell which file ran, where, with which exact command line, how the
+// installer waited for it, and how it ended.
 // Usage: zbscripttool <tag> [operation...], operations carried out in order:
 //   exit N           end with exit code N (after the log line is written)
-//   status CLASS     log the title text of the top-level window of CLASS
-//   priority TID     log the scheduling priority of thread TID (of any process)
+//   priority CLASS   log the scheduling priority of the thread that owns the top-level
+//                    window of CLASS (of any process)
 //   window CLASS MS  hold a hidden top-level window of CLASS for MS milliseconds
 //   spawn CLASS MS   start a copy of this program that holds that window, wait until the
 //                    window exists, and end without waiting for the copy
@@ -29,7 +29,6 @@ namespace {
 
 constexpr DWORD kSpawnReadyLimitMs = 20000;
 
-char statusText[256] = "";
 int priority = -99;  // none asked for
 
 void HoldWindow(const char* className, DWORD ms) {
@@ -103,8 +102,8 @@ void WriteLog(const char* tag, int exitCode) {
   GetCurrentDirectoryA(MAX_PATH, cwd);
   FILE* log = std::fopen("zbscripttool.log", "a");
   if (log == nullptr) return;
-  std::fprintf(log, "tag=%s|module=%s|cwd=%s|cmdline=%s|status=%s|priority=%d|exit=%d\n", tag,
-               module, cwd, GetCommandLineA(), statusText, priority, exitCode);
+  std::fprintf(log, "tag=%s|module=%s|cwd=%s|cmdline=%s|priority=%d|exit=%d\n", tag, module,
+               cwd, GetCommandLineA(), priority, exitCode);
   std::fclose(log);
 }
 
@@ -118,11 +117,9 @@ int main(int argc, char** argv) {
     const char* operation = argv[i];
     if (std::strcmp(operation, "exit") == 0 && i + 1 < argc) {
       exitCode = std::atoi(argv[++i]);
-    } else if (std::strcmp(operation, "status") == 0 && i + 1 < argc) {
-      HWND window = FindWindowA(argv[++i], nullptr);
-      if (window != nullptr) GetWindowTextA(window, statusText, sizeof statusText);
     } else if (std::strcmp(operation, "priority") == 0 && i + 1 < argc) {
-      const DWORD threadId = static_cast<DWORD>(std::strtoul(argv[++i], nullptr, 10));
+      HWND window = FindWindowA(argv[++i], nullptr);
+      const DWORD threadId = window != nullptr ? GetWindowThreadProcessId(window, nullptr) : 0;
       HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
       if (thread != nullptr) {
         priority = GetThreadPriority(thread);
