@@ -33,8 +33,12 @@ void FreeSpaceRoot(const char* path, char (&root)[4]) {
 
 bool HasEnoughFreeSpace(uint32_t freeClusters, uint32_t sectorsPerCluster, uint32_t bytesPerSector,
                         uint32_t neededBytes) {
-  // The three factors can reach 2^96: compare in whole sectors, which fit in 64 bits.
+  // The three factors can reach 2^96: compare in whole sectors, which fit in 64 bits. The
+  // division stays 32-bit: a 64-bit one would pull the C compiler's division helper (and its
+  // unwind tables) into the 32-bit stub.
   const uint64_t freeSectors = uint64_t(freeClusters) * sectorsPerCluster;
   if (bytesPerSector == 0) return neededBytes == 0;
-  return freeSectors >= (uint64_t(neededBytes) + bytesPerSector - 1) / bytesPerSector;
+  const uint32_t neededSectors =
+      neededBytes / bytesPerSector + (neededBytes % bytesPerSector != 0 ? 1 : 0);
+  return freeSectors >= neededSectors;
 }
