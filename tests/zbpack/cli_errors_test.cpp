@@ -150,6 +150,8 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
       {{"--as", "\x1b[2J", a}, a, "member name '\\x1b[2J' contains a control character"},
       {{"--as", name161, a}, a, "member name '" + name161 + "' is longer than 160 bytes (too long below a typical temporary folder)"},
       {{a, "--as", "A.TXT.", b}, b, "member name 'A.TXT.' names the same file on Windows as member 1 'a.txt' (from " + a + ")"},
+      {{"--as", "\u00ff", a, "--as", "\u0178", b}, b, "member name '\u0178' names the same file on Windows as member 1 '\u00ff' (from " + a + ")"},
+      {{"@"}, "@", "cannot open: No such file or directory"},
       {{"--stub", a, a}, a, "not usable as --stub: not a Windows program"},
       {{"--stub", scratch_.Path("console.exe"), a}, scratch_.Path("console.exe"),
        "not usable as --stub: a Windows console or driver program, not the stub"},
@@ -281,6 +283,7 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
       {"pack", "-o", scratch_.Path("out.exe"), "--stub", scratch_.Path("stub.exe"), "--product",
        std::string(256, 'p'), scratch_.Path("a.txt")},
       {"list"},
+      {"explode", scratch_.Path("a.txt")},
       {"extract", scratch_.Path("out.exe")},
       {"frobnicate"},
   };

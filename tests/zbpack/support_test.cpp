@@ -53,6 +53,7 @@ TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
       {437, "a\u20acb", "", "'\u20ac' (U+20AC) is not in code page 437"},
       {1252, "\u0100", "", "'\u0100' (U+0100) is not in code page 1252"},  // no best fit to 'A'
       {1252, "x\U0001F600", "", "'\U0001F600' (U+1F600) is not in code page 1252"},
+      {1252, "\U0010FFFF", "", "'\U0010FFFF' (U+10FFFF) is not in code page 1252"},
       {1252, "ab\xe9", "", "not UTF-8 text (byte 3)"},
       {1252, "\xc0\xaf", "", "not UTF-8 text (byte 1)"},  // overlong '/'
       {1252, "\xed\xa0\x80", "", "not UTF-8 text (byte 1)"},  // a surrogate
