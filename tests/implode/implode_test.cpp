@@ -196,6 +196,8 @@ TEST(Implode, BestLevelEqualsExhaustiveSearch) {
 
 // The best level is never larger than any other; the fast level (an optimal parse over a few
 // candidates) never larger than greedy (level 1); on compressible data each clearly smaller.
+// The sizes of one sample are pinned as measured: a parse that finds other matches than it
+// used to (a lost candidate, a stale history) shows here even when its stream stays valid.
 TEST(Implode, LevelsAreOrdered) {
   const std::vector<uint8_t> samples[] = {TextLike(200000, 31), StructuredBinary(200000, 32),
                                           RandomBytes(50000, 33)};
@@ -213,6 +215,10 @@ TEST(Implode, LevelsAreOrdered) {
         EXPECT_LE(size[kImplodeBestLevel], size[level]);
       }
       EXPECT_LE(size[kImplodeFastLevel], size[1]);
+      if (k == 1 && mode == 0) {
+        EXPECT_EQ(size, (std::vector<uint64_t>{0, 57482, 55926, 55612, 55617, 54978, 54652, 54488,
+                                               54325, 54325}));
+      }
       if (k < 2) {
         EXPECT_LT(size[kImplodeFastLevel] * 100, size[1] * 98);
         EXPECT_LT(size[kImplodeBestLevel] * 100, size[kImplodeFastLevel] * 98);

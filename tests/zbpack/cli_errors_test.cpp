@@ -284,6 +284,8 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
        std::string(256, 'p'), scratch_.Path("a.txt")},
       {"list"},
       {"explode", scratch_.Path("a.txt")},
+      {"explode", scratch_.Path("a.txt"), scratch_.Path("b"), scratch_.Path("c")},
+      PackArgs({"--append-bytes", "123", scratch_.Path("a.txt")}),
       {"extract", scratch_.Path("out.exe")},
       {"frobnicate"},
   };
@@ -295,6 +297,8 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
   }
   EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
+  EXPECT_EQ(RunZbpack(cases[2], scratch_).err,
+            "zbpack: pack: --script: no member is named 'nosuch.txt' (see zbpack --help)\n");
 }
 
 TEST_F(ZbpackErrorsTest, HelpAndVersionPrintToStdout) {

@@ -54,6 +54,7 @@ TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
       {1252, "\u0100", "", "'\u0100' (U+0100) is not in code page 1252"},  // no best fit to 'A'
       {1252, "x\U0001F600", "", "'\U0001F600' (U+1F600) is not in code page 1252"},
       {1252, "\U0010FFFF", "", "'\U0010FFFF' (U+10FFFF) is not in code page 1252"},
+      {1252, "\uFF01", "", "'\uFF01' (U+FF01) is not in code page 1252"},
       {1252, "ab\xe9", "", "not UTF-8 text (byte 3)"},
       {1252, "\xc0\xaf", "", "not UTF-8 text (byte 1)"},  // overlong '/'
       {1252, "\xed\xa0\x80", "", "not UTF-8 text (byte 1)"},  // a surrogate
@@ -100,7 +101,7 @@ TEST(ZbpackNumbersTest, EveryNumberTakesDecimalOrHexUpToItsLimit) {
       {"10", 9, false, 0}, {"0xa", 9, false, 0}, {"4294967296", 0xFFFFFFFF, false, 0},
       {"18446744073709551616", UINT64_MAX, false, 0}, {"+9", 9, false, 0}, {"-1", 9, false, 0},
       {" 9", 9, false, 0}, {"9 ", 9, false, 0}, {"", 9, false, 0}, {"0x", 9, false, 0},
-      {"12a", 999, false, 0}, {"0x1g", 999, false, 0}, {"1e3", 9999, false, 0},
+      {"12a", 999, false, 0}, {"9x1", 999, false, 0}, {"0x1g", 999, false, 0}, {"1e3", 9999, false, 0},
   };
   for (const Case& c : cases) {
     uint64_t value = 77;
