@@ -33,13 +33,10 @@ std::string QuestionFor(const std::string& product);
 constexpr DWORD kWaitMs = 20000;
 
 std::string ReadFileBytes(const std::string& path, bool* ok = nullptr);
-uint64_t LastWriteTime(const std::string& path);  // 0 when it cannot be read
 bool IsDirectory(const std::string& path);
 // Names in a directory, "." and ".." left out, sorted; none when it does not exist.
 std::vector<std::string> Entries(const std::string& dir);
 std::vector<std::string> Sorted(std::vector<std::string> names);
-// Line breaks escaped, for failure messages.
-std::string Printable(const std::string& text);
 
 // A fixed time with a sub-second part, distinct for each k.
 uint64_t SampleFileTime(int k);
