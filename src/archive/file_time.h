@@ -10,6 +10,13 @@ constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000;  // 1970-01-01 00:
 // fileTime: a FILETIME. Creation and last-access times are left as they are.
 void SetLastWriteTime(const char* path, uint64_t fileTime);
 
+#ifndef _WIN32
+#include <time.h>
+// The times for utimensat or futimens that set the last write to fileTime and leave the last
+// access alone. Times before 1970 clamp to the epoch rather than wrap.
+void LastWriteTimespecs(uint64_t fileTime, struct timespec (&times)[2]);
+#endif
+
 // The platform's path separator, appended after the work directory and used for the
 // separators inside member names.
 #ifdef _WIN32

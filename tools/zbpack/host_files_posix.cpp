@@ -199,13 +199,8 @@ FILE* CreateNewHostFile(const std::string& path, bool replace, const HostFileId&
 
 bool SetStreamLastWriteTime(FILE* stream, uint64_t fileTime) {
   if (std::fflush(stream) != 0) return false;
-  // Times before 1970 clamp to the epoch rather than wrap.
-  const uint64_t sinceEpoch = fileTime > kUnixEpochAsFileTime ? fileTime - kUnixEpochAsFileTime : 0;
   struct timespec times[2];
-  times[0].tv_sec = 0;
-  times[0].tv_nsec = UTIME_OMIT;
-  times[1].tv_sec = static_cast<time_t>(sinceEpoch / kFileTimeTicksPerSecond);
-  times[1].tv_nsec = static_cast<long>(sinceEpoch % kFileTimeTicksPerSecond) * 100;
+  LastWriteTimespecs(fileTime, times);
   return futimens(fileno(stream), times) == 0;
 }
 
