@@ -91,6 +91,8 @@ TEST(ArchiveEnd, SignedAndUnsignedImagesEndWhereTheirArchiveEnds) {
       {"padding not zeros", 0x10B, 3, [](auto& b, auto& l) { b[l.archiveEnd + 1] = 0xEE; }, 0},
       {"totalBytes reads as a tag one word on", 0x10B, 4,
        [=](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 260], kTag); }, 4},
+      {"both tags one word on, scriptIndex above fileCount there", 0x10B, 4,
+       [=](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 276], kTag); StoreLE32(&b[l.archiveEnd - 260], kTag); }, 4},
       {"recordTag damaged: seaTag decides", 0x10B, 2,
        [](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 280], 0); }, 2},
       {"table past the end", 0x10B, 0,

@@ -52,16 +52,6 @@ TEST_F(Reading, AWellFormedArchiveReadsMemberByMemberUpToTheTrailer) {
             ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
 }
 
-TEST_F(Reading, TotalBytesZeroIsRefusedAndLeavesTheContextAlone) {
-  Bytes bytes = BuildArchive(Stub(), {}, 0, "P");
-  StoreLE32(&bytes[bytes.size() - kSeaTrailerSize + 20], 0);
-  Open(bytes);
-  ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
-  context_.totalBytes = 77;
-  EXPECT_EQ(kEmptyArchive, TakeTotalBytes(context_));
-  EXPECT_EQ(77u, context_.totalBytes);
-}
-
 TEST_F(Reading, AProductNameWithoutItsNulIsCutInsideItsField) {
   Bytes bytes = BuildArchive(Stub(), {}, 0, "");
   std::memset(&bytes[bytes.size() - kProductNameSize], 'Q', kProductNameSize);

@@ -96,6 +96,7 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
       {{"--method", "stored"}, 100, "file ends 100 bytes early (truncated download?)"},
       {{"--method", "stored"}, 1000, "file ends at least 1000 bytes early (truncated download?)"},
       {{"--method", "stored"}, 5500, "not an installer (no closing record)"},
+      {{"--set", "member.1.tag=5"}, 100, "not an installer (no closing record)"},
   };
   for (const VerifyCase& c : cases) {
     SCOPED_TRACE(c.message);
@@ -235,6 +236,9 @@ TEST_F(ZbpackErrorsTest, NoCommandDamagesItsInputsOrWritesThroughLinks) {
        inside + ": member 1 (inst.exe): cannot create " + scratch_.Path("in") +
            "/inst.exe: is the installer being read (not replaced) (kCannotCreateFile, 0x3000b)",
        unchanged(inside, insideBytes)},
+      {"extract where the system creates no file", {"extract", "-C", "/proc", scratch_.Path("setup.exe")},
+       scratch_.Path("setup.exe") + ": member 1 (a.txt): cannot create /proc/a.txt: No such file "
+           "or directory (kCannotCreateFile, 0x3000b)", nullptr},
   };
   for (const SafetyCase& c : cases) {
     SCOPED_TRACE(c.title);
@@ -262,6 +266,16 @@ TEST_F(ZbpackErrorsTest, ExtractMakesItsFolderAndReplacesOnlyWithForce) {
   forced.insert(forced.begin() + 1, "--force");
   EXPECT_EQ(RunZbpack(forced, scratch_).exitCode, 0);
   EXPECT_EQ(ReadFileBytes(out + "/a.txt"), (Bytes{'a', 'l', 'p', 'h', 'a'}));
+}
+
+// Without --stub, pack takes the stub beside zbpack; a copy of zbpack standing alone has none.
+TEST_F(ZbpackErrorsTest, PackWithoutStubNeedsOneBesideZbpack) {
+  WriteFileBytes(scratch_.Path("zbpack"), ReadFileBytes(ZBPACK_PATH));
+  ASSERT_EQ(chmod(scratch_.Path("zbpack").c_str(), 0755), 0);
+  const RunResult result = RunZbpack({"pack", "-o", "out.exe", "--product", "P", "a.txt"},
+                                     scratch_, scratch_.Path("zbpack"));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "zbpack: pack: no --stub given, and no zubrex-stub.exe beside zbpack\n");
 }
 
 TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {

@@ -31,10 +31,11 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch) {
+RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch,
+                    const std::string& program) {
   const std::string outPath = scratch.Path(".stdout");
   const std::string errPath = scratch.Path(".stderr");
-  std::string command = "cd " + ShellQuote(scratch.root()) + " && " + ShellQuote(ZBPACK_PATH);
+  std::string command = "cd " + ShellQuote(scratch.root()) + " && " + ShellQuote(program);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " >" + ShellQuote(outPath) + " 2>" + ShellQuote(errPath);
   const int status = std::system(command.c_str());

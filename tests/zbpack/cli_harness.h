@@ -12,9 +12,10 @@ struct RunResult {
   std::string err;     // everything written to stderr
 };
 
-// Runs the zbpack under test with args (no shell interpretation of their contents), in the
-// scratch directory.
-RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch);
+// Runs the zbpack under test (or program) with args (no shell interpretation of their
+// contents), in the scratch directory.
+RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch,
+                    const std::string& program = ZBPACK_PATH);
 
 // "fixture" when the options hold one that damages the output on purpose (--set,
 // --append-bytes, --truncate: only the hidden fixture subcommand takes them), else "pack".

@@ -98,6 +98,18 @@ TEST_F(ZbpackRoundTripTest, EveryMethodVerifiesAndExtractsContentsAndTimes) {
   }
 }
 
+// The codec commands alone: implode to standard output, explode that back from a file.
+TEST_F(ZbpackRoundTripTest, ImplodeAndExplodeCommandsGiveTheFileBack) {
+  const RunResult imploded = RunZbpack({"implode", scratch_.Path("readme.txt"), "-"}, scratch_);
+  ASSERT_EQ(imploded.exitCode, 0) << imploded.err;
+  EXPECT_LT(imploded.out.size(), files_[0].contents.size() / 2);
+  WriteFileText(scratch_.Path("r.imp"), imploded.out);
+  const RunResult exploded =
+      RunZbpack({"explode", scratch_.Path("r.imp"), scratch_.Path("r.txt")}, scratch_);
+  EXPECT_EQ(exploded.exitCode, 0) << exploded.err;
+  EXPECT_EQ(ReadFileBytes(scratch_.Path("r.txt")), files_[0].contents);
+}
+
 TEST_F(ZbpackRoundTripTest, ListShowsTheTrailerAndOneLinePerMember) {
   ASSERT_EQ(Pack({}).exitCode, 0);
   const RunResult list = RunZbpack({"list", scratch_.Path("out.exe")}, scratch_);
