@@ -19,13 +19,9 @@ TEST(ResultCodes, CodesWithoutAMessageAndUnknownCodesFallBack) {
 }
 
 TEST(ResultCodes, DecoderResultsMapWithFiveApartFromTheUnknownRest) {
-  EXPECT_EQ(kNoError, MapExplodeResult(0));
-  EXPECT_EQ(kCMP_INVALID_DICTSIZE, MapExplodeResult(1));
-  EXPECT_EQ(kCMP_INVALID_MODE, MapExplodeResult(2));
-  EXPECT_EQ(kCMP_BAD_DATA, MapExplodeResult(3));
-  EXPECT_EQ(kCMP_ABORT, MapExplodeResult(4));
-  EXPECT_EQ(0x00030016u, MapExplodeResult(5));
-  EXPECT_EQ(0x00030015u, MapExplodeResult(6));
+  const uint32_t codes[] = {kNoError, kCMP_INVALID_DICTSIZE, kCMP_INVALID_MODE, kCMP_BAD_DATA,
+                            kCMP_ABORT, 0x00030016u, 0x00030015u};
+  for (uint32_t result = 0; result < 7; ++result) EXPECT_EQ(codes[result], MapExplodeResult(result));
   EXPECT_EQ(0x00030015u, MapExplodeResult(0xFFFFFFFFu));
 }
 

@@ -192,9 +192,10 @@ TEST(Implode, BestLevelEqualsExhaustiveSearch) {
       }
     }
   }
-  // The fast levels find a 2-byte repetition in the last two bytes too, where no longer fits.
-  std::vector<uint8_t> pairAtEnd = RandomBytes(100, 25);
-  pairAtEnd.insert(pairAtEnd.end(), {pairAtEnd[40], pairAtEnd[41]});
+  // The fast levels find a 2-byte repetition in the last two bytes too, where no longer fits,
+  // at the farthest distance a 2-byte repetition may have.
+  std::vector<uint8_t> pairAtEnd = RandomBytes(300, 25);
+  pairAtEnd.insert(pairAtEnd.end(), {pairAtEnd[44], pairAtEnd[45]});
   for (int level : {2, 3}) {
     EXPECT_EQ(RoundTrip(pairAtEnd, 0, 6, level).stats.symbolBits - 16,
               ExhaustiveOptimumBits(pairAtEnd, 0, 6));

@@ -47,28 +47,25 @@ TEST(BytesPerStep, DividesTheTotalByTheSpanBeforeMultiplyingByTheStep) {
 }
 
 TEST(BytesPerStep, UnusableSpanOrStepKeepsTheValueInsteadOfDividingByZero) {
-  ProgressMeter meter = kFreshProgressMeter;
-  meter.bytesPerStep = 7;
-
-  SetMeterRange(meter, {1, 1});  // an archive without members
-  SetMeterTotal(meter, 1000);
-  EXPECT_EQ(meter.bytesPerStep, 7);
-
-  SetMeterRange(meter, {9, 2});  // an upper end that wrapped below the lower
-  SetMeterTotal(meter, 1000);
-  EXPECT_EQ(meter.bytesPerStep, 7);
-
-  SetMeterRange(meter, {0, 10});
-  SetMeterStep(meter, 0);
-  SetMeterTotal(meter, 1000);
-  EXPECT_EQ(meter.bytesPerStep, 7);
-  SetMeterStep(meter, -2);
-  SetMeterTotal(meter, 1000);
-  EXPECT_EQ(meter.bytesPerStep, 7);
-
-  SetMeterStep(meter, INT32_MAX);  // (1000 / 10) * step does not fit: cut to the maximum
-  SetMeterTotal(meter, 1000);
-  EXPECT_EQ(meter.bytesPerStep, UINT32_MAX);
+  const struct {
+    ProgressRange range;
+    int32_t step;
+    uint32_t bytesPerStep;  // after a total of 1000 bytes, from 7
+  } cases[] = {
+      {{1, 1}, 1, 7},                  // an archive without members
+      {{9, 2}, 1, 7},                  // an upper end that wrapped below the lower
+      {{0, 10}, 0, 7},
+      {{0, 10}, -2, 7},
+      {{0, 10}, INT32_MAX, UINT32_MAX},  // (1000 / 10) * step does not fit: cut to the maximum
+  };
+  for (const auto& c : cases) {
+    ProgressMeter meter = kFreshProgressMeter;
+    meter.bytesPerStep = 7;
+    SetMeterRange(meter, c.range);
+    SetMeterStep(meter, c.step);
+    SetMeterTotal(meter, 1000);
+    EXPECT_EQ(meter.bytesPerStep, c.bytesPerStep) << c.range.lower << ".." << c.range.upper;
+  }
 }
 
 // Totals around and above 2^31, and a damaged total below the member count: written bytes

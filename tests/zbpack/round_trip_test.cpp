@@ -45,16 +45,19 @@ class ZbpackRoundTripTest : public ::testing::Test {
     return RunZbpack(args, scratch_);
   }
 
-  // compressed field of member `index` (1-based), found by walking the headers.
-  std::vector<uint32_t> CompressedFlags() {
+  // Per member, found by walking the headers: "stored", or "imploded" with the stream's mode
+  // and dictionary bytes ("imploded 0 6").
+  std::vector<std::string> Methods() {
     const Bytes file = ReadFileBytes(scratch_.Path("out.exe"));
-    std::vector<uint32_t> flags;
+    std::vector<std::string> methods;
     size_t offset = Le32At(file, file.size() - 280 + 4) + 4;
     for (size_t i = 0; i < files_.size(); ++i) {
-      flags.push_back(Le32At(file, offset + 12));
-      offset += 32 + Le32At(file, offset + 4) + Le32At(file, offset + 8);
+      const size_t data = offset + 32 + Le32At(file, offset + 4);
+      methods.push_back(Le32At(file, offset + 12) == 0 ? "stored" : "imploded " +
+          std::to_string(file[data]) + " " + std::to_string(file[data + 1]));
+      offset = data + Le32At(file, offset + 8);
     }
-    return flags;
+    return methods;
   }
 
   ScratchDir scratch_;
@@ -64,21 +67,22 @@ class ZbpackRoundTripTest : public ::testing::Test {
 TEST_F(ZbpackRoundTripTest, EveryMethodVerifiesAndExtractsContentsAndTimes) {
   struct MethodCase {
     std::vector<std::string> options;
-    std::vector<uint32_t> compressed;  // per member
+    std::vector<std::string> methods;  // per member
   };
+  const auto all = [](const std::string& method) { return std::vector<std::string>(4, method); };
   const MethodCase cases[] = {
-      {{}, {1, 0, 0, 1}},  // auto implodes only what shrinks
-      {{"--method", "stored"}, {0, 0, 0, 0}},
-      {{"--method", "implode", "--ascii", "--dict", "1024", "--level", "1"}, {1, 1, 1, 1}},
-      {{"--method", "implode", "--binary", "--dict=2048", "--level", "5"}, {1, 1, 1, 1}},
-      {{"--method", "implode", "--dict", "0x1000"}, {1, 1, 1, 1}},
+      {{}, {"imploded 0 6", "stored", "stored", "imploded 0 6"}},  // only what shrinks
+      {{"--method", "stored"}, all("stored")},
+      {{"--method", "implode", "--ascii", "--dict", "1024", "--level", "1"}, all("imploded 1 4")},
+      {{"--method", "implode", "--binary", "--dict=2048", "--level", "5"}, all("imploded 0 5")},
+      {{"--method", "implode", "--dict", "0x1000"}, all("imploded 0 6")},
   };
   int run = 0;
   for (const MethodCase& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.options));
     const RunResult pack = Pack(c.options);
     ASSERT_EQ(pack.exitCode, 0) << pack.err;
-    EXPECT_EQ(CompressedFlags(), c.compressed);
+    EXPECT_EQ(Methods(), c.methods);
     const RunResult verify = RunZbpack({"verify", scratch_.Path("out.exe")}, scratch_);
     EXPECT_EQ(verify.exitCode, 0) << verify.out << verify.err;
     EXPECT_EQ(verify.err, "");
@@ -108,6 +112,26 @@ TEST_F(ZbpackRoundTripTest, ImplodeAndExplodeCommandsGiveTheFileBack) {
       RunZbpack({"explode", scratch_.Path("r.imp"), scratch_.Path("r.txt")}, scratch_);
   EXPECT_EQ(exploded.exitCode, 0) << exploded.err;
   EXPECT_EQ(ReadFileBytes(scratch_.Path("r.txt")), files_[0].contents);
+}
+
+// A folder packs recursively, members named from it down, each folder's files in byte order of
+// their member names, a link to a file as that file; auto stores a member whose stream would
+// be as long as the member itself (7 bytes of 'a').
+TEST_F(ZbpackRoundTripTest, FoldersPackRecursivelyInNameOrder) {
+  const std::string tree = scratch_.Path("tree");
+  ASSERT_EQ(mkdir(tree.c_str(), 0777), 0);
+  ASSERT_EQ(mkdir((tree + "/sub").c_str(), 0777), 0);
+  WriteFileText(tree + "/b.txt", "aaaaaaa");
+  WriteFileText(tree + "/sub/a.txt", "a");
+  ASSERT_EQ(symlink(scratch_.Path("readme.txt").c_str(), (tree + "/Z.txt").c_str()), 0);
+  ASSERT_EQ(RunZbpack({"pack", "-o", "t.exe", "--stub", "stub.exe", "--product", "P", tree},
+                      scratch_).exitCode, 0);
+  const nlohmann::json listed = nlohmann::json::parse(RunZbpack({"list", "--json", "t.exe"}, scratch_).out);
+  std::vector<std::string> members;
+  for (const auto& m : listed["members"]) {
+    members.push_back(m["name"].get<std::string>() + " " + m["method"].get<std::string>());
+  }
+  EXPECT_EQ(members, (std::vector<std::string>{"Z.txt imploded", "b.txt stored", "sub\\a.txt stored"}));
 }
 
 TEST_F(ZbpackRoundTripTest, ListShowsTheTrailerAndOneLinePerMember) {
@@ -142,7 +166,7 @@ TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
   EXPECT_EQ(verified["outcome"], "ok");
   EXPECT_EQ(verified["problems"], nlohmann::json::array());
   EXPECT_EQ(verified["script"], listed["script"]);
-  const std::vector<uint32_t> flags = CompressedFlags();
+  const std::vector<std::string> methods = Methods();
   ASSERT_EQ(listed["members"].size(), files_.size());
   ASSERT_EQ(verified["members"].size(), files_.size());
   for (size_t i = 0; i < files_.size(); ++i) {
@@ -151,7 +175,7 @@ TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
     SCOPED_TRACE(member.dump());
     EXPECT_EQ(member["index"], i + 1);
     EXPECT_EQ(member["name"], file.name);
-    EXPECT_EQ(member["method"], flags[i] != 0 ? "imploded" : "stored");
+    EXPECT_EQ(member["method"], methods[i].substr(0, methods[i].find(' ')));
     EXPECT_EQ(member["originalSize"], file.contents.size());
     EXPECT_EQ(member["fileTime"], (static_cast<uint64_t>(file.seconds) + 11644473600ULL) * 10000000ULL +
                                       file.nanoseconds / 100);

@@ -21,7 +21,7 @@ TEST(ZbpackFileTimeTest, ConvertsUnixTimesAndFormatsCalendarEdges) {
       {0, "1601-01-01 00:00:00"}, {kUnixEpochAsFileTime, "1970-01-01 00:00:00"},
       {kUnixEpochAsFileTime - 1, "1969-12-31 23:59:59"},
       {FileTimeFromUnix(951868799, 999999999), "2000-02-29 23:59:59"},
-      {FileTimeFromUnix(951868800, 0), "2000-03-01 00:00:00"},
+      {FileTimeFromUnix(951868800, 0), "2000-03-01 00:00:00"}, {FileTimeFromUnix(954460800, 0), "2000-03-31 00:00:00"},
       {FileTimeFromUnix(4107542399, 0), "2100-02-28 23:59:59"},
       {FileTimeFromUnix(4107542400, 0), "2100-03-01 00:00:00"},
       {0xFFFFFFFFFFFFFFFF, "60056-05-28 05:36:10"}};
@@ -45,7 +45,7 @@ TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
   };
   const Case cases[] = {
       {1252, "Caf\u00e9 \u20ac \u0178", "Caf\xe9 \x80 \x9f", ""},
-      {1252, "plain\r\n", "plain\r\n", ""},
+      {1252, "plain\r\n", "plain\r\n", ""}, {1252, std::string("a\0b", 3), std::string("a\0b", 3), ""},
       {1250, "\u0141\u00f3d\u017a", "\xa3\xf3" "d\x9f", ""},
       {1251, "\u041f\u0440\u0438", "\xcf\xf0\xe8", ""},
       {437, "\u00e9\u2591", "\x82\xb0", ""},
@@ -77,6 +77,14 @@ TEST(ZbpackReportTest, PrintableEscapesControlsAndBytesThatAreNotUtf8) {
       {"caf\xc3\xa9 ~", "caf\xc3\xa9 ~"}, {"a\x1b[2J", "a\\x1b[2J"}, {"\x7f", "\\x7f"},
       {"\xc2\x9f", "\\xc2\\x9f"}, {"\xc2\xa0", "\xc2\xa0"}, {"\xff!", "\\xff!"}};
   for (const auto& c : cases) EXPECT_EQ(Printable(c.first), c.second) << c.second;
+}
+
+TEST(ZbpackReportTest, SignatureTextSaysWhereTheTableStandsAndThePaddingBeforeIt) {
+  const std::pair<ArchiveEnd, std::string> cases[] = {
+      {{0, 0, false, 0}, ""}, {{800, 40, true, 0}, "40 bytes, certificate table at offset 800"},
+      {{800, 40, true, 1}, "40 bytes, certificate table at offset 800 (1 byte of padding before it)"},
+      {{800, 40, false, 0}, "40 bytes, certificate table at offset 800, which does not end the file"}};
+  for (const auto& c : cases) EXPECT_EQ(SignatureText(c.first), c.second);
 }
 
 TEST(ZbpackReportTest, NameWithoutItsNulEndsWithItsBuffer) {
