@@ -2,6 +2,7 @@
 // methods, the script member and the file times must come back as they went in.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
