@@ -93,14 +93,18 @@ TEST_F(ScriptTest, OwnWindowsAreNotWaitedForAndAmpersandsShowAsWritten) {
   FinishWithOk(status);
 }
 
-// An unquoted program name with a blank is looked up in the work directory as the platform
-// splits the line ("my.exe", then "my setup.exe"), before the platform's own search, which
-// would find the planted copy beside the installer first. The run is held after the program:
-// at the end of the script the work directory goes, and the program's log with it.
-TEST_F(ScriptTest, UnquotedProgramNameWithABlankRunsFromTheWorkDirectory) {
+// Programs are never taken from the installer's folder, where a download may have put copies
+// of them: a bare "cmd.exe" is the system's, and an unquoted name with a blank is looked up in
+// the work directory as the platform splits the line ("my.exe", then "my setup.exe"). The
+// planted copies would log runs of their own.
+TEST_F(ScriptTest, ProgramsAreNeverTakenFromTheInstallersFolder) {
   ASSERT_TRUE(CopyFileA(ScriptToolPath().c_str(), (Dir() + "\\my setup.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(ScriptToolPath().c_str(), (Dir() + "\\cmd.exe").c_str(), FALSE));
+  const std::string marker = Dir() + "\\marker.txt";
   ASSERT_TRUE(Pack("My Product", {"--script", "install.txt"},
-                   {WriteInput("install.txt", CrLfScript({"#ZbE2EHold my setup.exe spaced"})),
+                   {WriteInput("install.txt",
+                               CrLfScript({"cmd.exe /c echo system> \"" + marker + "\"",
+                                           "#ZbE2EHold my setup.exe spaced"})),
                     "--as", "my setup.exe", ScriptToolPath()}));
   HeldWindow hold("ZbE2EHold");
   ASSERT_TRUE(Launch());
@@ -112,6 +116,7 @@ TEST_F(ScriptTest, UnquotedProgramNameWithABlankRunsFromTheWorkDirectory) {
   EXPECT_EQ(lstrcmpiA(runs[0].module.c_str(), (WorkDir() + "\\my setup.exe").c_str()), 0)
       << runs[0].module;
   EXPECT_EQ(runs[0].cmdline, "my setup.exe spaced");
+  EXPECT_EQ(ReadFileBytes(marker), "system\r\n");
   hold.Release();
   FinishWithOk(status);
 }
