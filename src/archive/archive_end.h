@@ -26,6 +26,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "archive/pe_image.h"
+
 struct ArchiveEnd {
   uint32_t certificateOffset;  // file offset of the certificate table; 0 when there is none
   uint32_t certificateSize;    // bytes of the table; 0 when there is none
@@ -42,11 +44,7 @@ inline uint32_t SignedArchiveEnd(const ArchiveEnd& end) {
   return end.certificateOffset - end.padding;
 }
 
-// Reads exactly count bytes at file offset into buffer; false if it cannot. Called only for
-// ranges that lie inside the file size given to LocateArchiveEnd.
-using ReadAtFn = bool (*)(void* source, uint32_t offset, uint8_t* buffer, uint32_t count);
-
-// fileSize in bytes. Reads at most 0x40 + 26 + 12 + 287 bytes, in five calls to readAt.
+// fileSize in bytes. Reads the headers (archive/pe_image.h) and at most 287 bytes more.
 ArchiveEnd LocateArchiveEnd(uint64_t fileSize, ReadAtFn readAt, void* source);
 
 // The same over a stream opened "rb". Moves the stream (the caller positions it afterwards).
