@@ -39,6 +39,12 @@ uint32_t FindPadding(uint32_t tableOffset, ReadAtFn readAt, void* source) {
 
 }  // namespace
 
+bool ReadPeFile(void* source, uint32_t offset, uint8_t* buffer, uint32_t count) {
+  FILE* file = static_cast<FILE*>(source);
+  return std::fseek(file, 0, SEEK_SET) == 0 && SkipArchiveBytes(file, offset) &&
+         std::fread(buffer, count, 1, file) == 1;
+}
+
 ArchiveEnd LocateArchiveEnd(uint64_t fileSize, ReadAtFn readAt, void* source) {
   const ArchiveEnd unsignedEnd = {0, 0, false, 0};
   PeHeaders headers;

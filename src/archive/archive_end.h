@@ -47,6 +47,10 @@ inline uint32_t SignedArchiveEnd(const ArchiveEnd& end) {
 // fileSize in bytes. Reads the headers (archive/pe_image.h) and at most 287 bytes more.
 ArchiveEnd LocateArchiveEnd(uint64_t fileSize, ReadAtFn readAt, void* source);
 
+// ReadAtFn over a stream opened "rb" (source is the FILE*), at any offset below 4 GiB. Moves
+// the stream.
+bool ReadPeFile(void* source, uint32_t offset, uint8_t* buffer, uint32_t count);
+
 // The same over a stream opened "rb". Moves the stream (the caller positions it afterwards).
 // A file whose size the stream cannot tell (ftell fails, as at 2 GiB and more where long has
 // 32 bits) is taken as unsigned.

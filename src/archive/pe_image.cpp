@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "archive/archive_context.h"
 #include "archive/archive_format.h"
 
 namespace {
@@ -23,22 +22,24 @@ uint32_t DirectoryCountAt(const PeHeaders& headers) { return headers.pe32Plus ? 
 }  // namespace
 
 bool ReadPeHeaders(uint64_t fileSize, ReadAtFn readAt, void* source, PeHeaders* headers) {
-  uint8_t dos[kDosHeaderSize];
-  if (fileSize < kDosHeaderSize || !readAt(source, 0, dos, kDosHeaderSize)) return false;
-  if (dos[0] != 'M' || dos[1] != 'Z') return false;
-  const uint64_t peAt = LoadLE32(dos + 0x3C);
+  // 32-bit arithmetic, every sum checked against the size first: offsets are 32-bit fields.
+  const uint32_t size = fileSize > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(fileSize);
   uint8_t pe[kPeHeadSize + kOptionalHeadSize];
-  if (peAt + sizeof pe > fileSize || !readAt(source, uint32_t(peAt), pe, sizeof pe)) return false;
-  if (std::memcmp(pe, "PE\0\0", 4) != 0) return false;
-  PeHeaders h;
-  h.peOffset = uint32_t(peAt);
+  if (size < kDosHeaderSize || !readAt(source, 0, pe, kDosHeaderSize)) return false;
+  if (pe[0] != 'M' || pe[1] != 'Z') return false;
+  const uint32_t peAt = LoadLE32(pe + 0x3C);
+  if (size < sizeof pe || peAt > size - sizeof pe || !readAt(source, peAt, pe, sizeof pe)) {
+    return false;
+  }
+  if (LoadLE32(pe) != 0x00004550) return false;  // "PE\0\0"
+  PeHeaders& h = *headers;
+  h.peOffset = peAt;
   h.machine = LoadLE16(pe + 4);
   h.sectionCount = LoadLE16(pe + 6);
   h.optionalSize = LoadLE16(pe + 20);
-  h.optionalOffset = h.peOffset + kPeHeadSize;
+  h.optionalOffset = peAt + kPeHeadSize;
   const uint8_t* optional = pe + kPeHeadSize;
   const uint16_t magic = LoadLE16(optional);
-  if (magic != 0x10B && magic != 0x20B) return false;
   h.pe32Plus = magic == 0x20B;
   h.sectionAlignment = LoadLE32(optional + 32);
   h.fileAlignment = LoadLE32(optional + 36);
@@ -49,18 +50,13 @@ bool ReadPeHeaders(uint64_t fileSize, ReadAtFn readAt, void* source, PeHeaders* 
   // The count of directories stands inside the optional header, and each entry counted too.
   const uint32_t countAt = DirectoryCountAt(h);
   uint8_t count[4];
-  if (countAt + 4 > h.optionalSize || h.optionalOffset + uint64_t(countAt) + 4 > fileSize ||
-      !readAt(source, h.optionalOffset + countAt, count, 4)) {
+  if ((magic != 0x10B && !h.pe32Plus) || countAt + 4 > h.optionalSize ||
+      h.sectionTableOffset > size || !readAt(source, h.optionalOffset + countAt, count, 4)) {
     return false;
   }
   const uint32_t room = (h.optionalSize - countAt - 4) / 8;
   h.directoryCount = LoadLE32(count) < room ? LoadLE32(count) : room;
-  if (uint64_t(h.sectionTableOffset) + uint64_t(h.sectionCount) * kPeSectionHeaderSize >
-      fileSize) {
-    return false;
-  }
-  *headers = h;
-  return true;
+  return uint32_t(h.sectionCount) * kPeSectionHeaderSize <= size - h.sectionTableOffset;
 }
 
 uint32_t PeDirectoryOffset(const PeHeaders& headers, uint32_t index) {
@@ -142,10 +138,4 @@ bool ReadPeMemory(void* source, uint32_t offset, uint8_t* buffer, uint32_t count
   if (offset > memory.size || count > memory.size - offset) return false;
   std::memcpy(buffer, memory.bytes + offset, count);
   return true;
-}
-
-bool ReadPeFile(void* source, uint32_t offset, uint8_t* buffer, uint32_t count) {
-  FILE* file = static_cast<FILE*>(source);
-  return std::fseek(file, 0, SEEK_SET) == 0 && SkipArchiveBytes(file, offset) &&
-         std::fread(buffer, count, 1, file) == 1;
 }

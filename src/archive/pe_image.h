@@ -9,7 +9,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 // Reads exactly count bytes at file offset into buffer; false if it cannot. Called only for
 // ranges that lie inside the file size given with it.
@@ -95,6 +94,3 @@ struct PeMemory {
   size_t size;
 };
 bool ReadPeMemory(void* source, uint32_t offset, uint8_t* buffer, uint32_t count);
-
-// ReadAtFn over a stream opened "rb"; source is the FILE*. Moves the stream.
-bool ReadPeFile(void* source, uint32_t offset, uint8_t* buffer, uint32_t count);

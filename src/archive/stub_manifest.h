@@ -9,27 +9,26 @@
 
 #define ZB_DEFAULT_EXECUTION_LEVEL "requireAdministrator"
 
-#define ZB_MANIFEST_BEFORE_LEVEL                                                          \
-  "<?xml version='1.0' encoding='UTF-8' standalone='yes'?>\r\n"                            \
-  "<assembly xmlns='urn:schemas-microsoft-com:asm.v1' manifestVersion='1.0'>\r\n"          \
-  "<trustInfo xmlns='urn:schemas-microsoft-com:asm.v3'><security><requestedPrivileges>"   \
+#define ZB_MANIFEST_BEFORE_LEVEL                                                                \
+  "<assembly xmlns='urn:schemas-microsoft-com:asm.v1' manifestVersion='1.0'>"                   \
+  "<trustInfo xmlns='urn:schemas-microsoft-com:asm.v3'><security><requestedPrivileges>"         \
   "<requestedExecutionLevel level='"
 
-#define ZB_MANIFEST_AFTER_LEVEL                                                           \
-  "' uiAccess='false'/></requestedPrivileges></security></trustInfo>\r\n"                  \
-  "<compatibility xmlns='urn:schemas-microsoft-com:compatibility.v1'><application>\r\n"   \
-  "<supportedOS Id='{e2011457-1546-43c5-a5fe-008deee3d3f0}'/>\r\n"                          \
-  "<supportedOS Id='{35138b9a-5d96-4fbd-8e2d-a2440225f93a}'/>\r\n"                          \
-  "<supportedOS Id='{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}'/>\r\n"                          \
-  "<supportedOS Id='{1f676c76-80e1-4239-95bb-83d0f6d0da78}'/>\r\n"                          \
-  "<supportedOS Id='{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'/>\r\n"                          \
-  "</application></compatibility>\r\n"                                                     \
-  "<application xmlns='urn:schemas-microsoft-com:asm.v3'><windowsSettings>"                \
-  "<dpiAware xmlns='http://schemas.microsoft.com/SMI/2005/WindowsSettings'>true</dpiAware>" \
-  "</windowsSettings></application>\r\n"                                                   \
-  "<dependency><dependentAssembly><assemblyIdentity type='win32' "                         \
-  "name='Microsoft.Windows.Common-Controls' version='6.0.0.0' processorArchitecture='*' "  \
-  "publicKeyToken='6595b64144ccf1df' language='*'/></dependentAssembly></dependency>\r\n"  \
-  "</assembly>\r\n"
+#define ZB_MANIFEST_AFTER_LEVEL                                                                 \
+  "' uiAccess='false'/></requestedPrivileges></security></trustInfo>"                           \
+  "<compatibility xmlns='urn:schemas-microsoft-com:compatibility.v1'><application>"             \
+  "<supportedOS Id='{e2011457-1546-43c5-a5fe-008deee3d3f0}'/>"                                  \
+  "<supportedOS Id='{35138b9a-5d96-4fbd-8e2d-a2440225f93a}'/>"                                  \
+  "<supportedOS Id='{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}'/>"                                  \
+  "<supportedOS Id='{1f676c76-80e1-4239-95bb-83d0f6d0da78}'/>"                                  \
+  "<supportedOS Id='{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'/>"                                  \
+  "</application></compatibility>"                                                              \
+  "<application xmlns='urn:schemas-microsoft-com:asm.v3'><windowsSettings>"                     \
+  "<dpiAware xmlns='http://schemas.microsoft.com/SMI/2005/WindowsSettings'>true</dpiAware>"     \
+  "</windowsSettings></application>"                                                            \
+  "<dependency><dependentAssembly><assemblyIdentity type='win32' "                              \
+  "name='Microsoft.Windows.Common-Controls' version='6.0.0.0' processorArchitecture='*' "       \
+  "publicKeyToken='6595b64144ccf1df' language='*'/></dependentAssembly></dependency>"           \
+  "</assembly>"
 
 #define ZB_MANIFEST(level) ZB_MANIFEST_BEFORE_LEVEL level ZB_MANIFEST_AFTER_LEVEL

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "archive/archive_format.h"
+#include "archive/archive_end.h"
 #include "archive/pe_image.h"
 #include "zbpack/resource_tree.h"
 
