@@ -30,7 +30,7 @@ Bytes Png(uint32_t side) {
   Bytes raw;  // each row: filter 0, then RGBA
   for (uint32_t y = 0; y < side; ++y) {
     raw.push_back(0);
-    for (uint32_t x = 0; x < side; ++x) raw.insert(raw.end(), {0x20, 0x60, 0xC0, 0xFF});
+    for (uint32_t x = 0; x < side; ++x) raw.insert(raw.end(), {0xC0, 0x60, 0x20, 0xFF});
   }
   Bytes z = {0x78, 0x01, 0x01};  // zlib head, one final stored block
   Le(z, uint32_t(raw.size()), 2);
