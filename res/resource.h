@@ -34,4 +34,5 @@
 #define IDS_INSTALL_QUESTION 1  // format with the product name: the Yes/No question
 #define IDS_APP_TITLE 2         // caption of the question box
 #define IDS_FINISHED 3          // final status text
+#define IDS_ALREADY_RUNNING 4   // shown in place of the question while another run holds the lock
 #define IDS_EXTRACTING 5        // format with the product name: the progress caption line

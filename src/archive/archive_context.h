@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "archive/archive_format.h"
+#include "archive/made_entries.h"
 
 struct ArchiveContext {
   uint8_t* work = nullptr;        // kExplodeWorkSize bytes from malloc; freed when the context ends
@@ -22,11 +23,12 @@ struct ArchiveContext {
   char memberName[kMemberNameSize] = {};
   char scriptPath[kPathSize] = {};
   char workDir[kPathSize] = {};   // ends in the path separator
+  MadeEntries made;               // the work directory and what extraction made in it
 
   ArchiveContext() = default;
   ArchiveContext(const ArchiveContext&) = delete;
   ArchiveContext& operator=(const ArchiveContext&) = delete;
-  ~ArchiveContext();  // frees work; closes nothing (the streams have their own owners)
+  ~ArchiveContext();  // frees work and made; closes nothing (the streams have their owners)
 };
 
 // Reads the 280 bytes that end the archive into trailer and tests seaTag: the file's last 280
@@ -38,6 +40,10 @@ ResultCode ReadSeaTrailer(ArchiveContext& context);
 // Seeks archiveFile to trailer.archiveOffset, reads and tests the archive tag. On success the
 // stream stands on member 1's FileHeader.
 ResultCode ReadArchiveTag(ArchiveContext& context);
+
+// The size of the file behind stream in bytes, in 64 bits also on Windows (where long, and so
+// ftell, has 32). Leaves the stream at the end of the file. False when it cannot be told.
+bool ArchiveFileSize(FILE* stream, uint64_t* size);
 
 // Moves stream forward by count bytes (64-bit positions, also on Windows). False when the
 // seek fails.

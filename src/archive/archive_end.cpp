@@ -67,8 +67,7 @@ ArchiveEnd LocateArchiveEnd(uint64_t fileSize, ReadAtFn readAt, void* source) {
 }
 
 ArchiveEnd LocateArchiveEndInFile(FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return ArchiveEnd{0, 0, false, 0};
-  const long size = std::ftell(file);
-  if (size < 0) return ArchiveEnd{0, 0, false, 0};
-  return LocateArchiveEnd(uint64_t(size), ReadPeFile, file);
+  uint64_t size = 0;
+  if (!ArchiveFileSize(file, &size)) return ArchiveEnd{0, 0, false, 0};
+  return LocateArchiveEnd(size, ReadPeFile, file);
 }

@@ -52,6 +52,6 @@ ArchiveEnd LocateArchiveEnd(uint64_t fileSize, ReadAtFn readAt, void* source);
 bool ReadPeFile(void* source, uint32_t offset, uint8_t* buffer, uint32_t count);
 
 // The same over a stream opened "rb". Moves the stream (the caller positions it afterwards).
-// A file whose size the stream cannot tell (ftell fails, as at 2 GiB and more where long has
-// 32 bits) is taken as unsigned.
+// The size is read in 64 bits, also where long has 32; a file whose size the stream cannot
+// tell is taken as unsigned.
 ArchiveEnd LocateArchiveEndInFile(FILE* file);

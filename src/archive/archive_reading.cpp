@@ -7,7 +7,10 @@
 #include "archive/archive_context.h"
 #include "archive/archive_end.h"
 
-ArchiveContext::~ArchiveContext() { std::free(work); }
+ArchiveContext::~ArchiveContext() {
+  std::free(work);
+  FreeMadeEntries(made);
+}
 
 namespace {
 
@@ -29,6 +32,21 @@ int SeekArchive(FILE* stream, int64_t offset, int origin) {
 }
 
 }  // namespace
+
+bool ArchiveFileSize(FILE* stream, uint64_t* size) {
+#ifdef _WIN32
+  fpos_t end = 0;
+  if (std::fseek(stream, 0, SEEK_END) != 0 || std::fgetpos(stream, &end) != 0 || end < 0) {
+    return false;
+  }
+#else
+  if (fseeko(stream, 0, SEEK_END) != 0) return false;
+  const off_t end = ftello(stream);
+  if (end < 0) return false;
+#endif
+  *size = uint64_t(end);
+  return true;
+}
 
 ResultCode ReadSeaTrailer(ArchiveContext& context) {
   // The closing record ends the archive: at the end of the file, or before the certificate

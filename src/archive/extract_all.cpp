@@ -4,6 +4,7 @@
 
 #include "archive/extract_member.h"
 #include "common/app_globals.h"
+#include "common/run_log.h"
 #include "common/text_format.h"
 #include "resource.h"
 #include "ui/dialogs.h"
@@ -12,7 +13,9 @@
 ResultCode ExtractAll(ArchiveContext& context) {
   ResultCode result = ReadArchiveTag(context);
 
-  HWND progress = CreateModelessDialog(IDD_PROGRESS, mainWindow, ProgressDialogProc);
+  // A silent run shows no window: the messages below then go to no window and do nothing.
+  HWND progress =
+      silentRun ? nullptr : CreateModelessDialog(IDD_PROGRESS, mainWindow, ProgressDialogProc);
   char format[kTextSize];
   char caption[kTextSize];
   if (LoadStringA(appInstance, IDS_EXTRACTING, format, kTextSize) <= 0) format[0] = '\0';
@@ -28,6 +31,11 @@ ResultCode ExtractAll(ArchiveContext& context) {
        context.currentIndex <= context.trailer.fileCount && result == kNoError;
        ++context.currentIndex) {
     result = ExtractMember(context);
+    if (result == kNoError) {
+      LogLine("Extracted %s (%lu bytes, %s)", context.memberName,
+              static_cast<unsigned long>(context.header.originalSize),
+              context.header.compressed != 0 ? "imploded" : "stored");
+    }
   }
 
   SendClose(progress);

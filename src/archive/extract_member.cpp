@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "archive/file_time.h"
-#include "archive/member_folder.h"
 #include "archive/member_name.h"
+#include "archive/member_output.h"
 #include "archive/member_transfer.h"
 #include "explode/explode.h"
 
@@ -25,13 +25,13 @@ bool ComposeMemberPath(const ArchiveContext& context, char (&path)[kPathSize]) {
 }
 
 // Makes the folders of the member's path (composed by ComposeMemberPath), one component at a
-// time below the work directory. False at the first one that is a file or a link, or cannot
-// be made. path is restored before returning.
-bool MakeMemberFolders(const ArchiveContext& context, char (&path)[kPathSize]) {
+// time below the work directory. False at the first one that is not a folder this run made, or
+// cannot be made. path is restored before returning.
+bool MakeMemberFolders(ArchiveContext& context, char (&path)[kPathSize]) {
   for (size_t i = context.workDirLength; path[i] != '\0'; ++i) {
     if (path[i] != kPathSeparator) continue;
     path[i] = '\0';
-    const bool made = MakeMemberFolder(path);
+    const bool made = MakeMemberFolder(path, context.made);
     path[i] = kPathSeparator;
     if (!made) return false;
   }
@@ -49,7 +49,7 @@ ResultCode OpenMemberOutput(ArchiveContext& context) {
   }
   std::memcpy(context.workDir, path, kPathSize);
   ResultCode result = kNoError;
-  context.outFile = std::fopen(context.workDir, "wb");
+  context.outFile = CreateMemberFile(context.workDir, context.made);
   if (context.outFile == nullptr) {
     result = kCannotCreateFile;
   } else if (context.currentIndex == context.trailer.scriptIndex) {
@@ -91,12 +91,11 @@ ResultCode ExtractMember(ArchiveContext& context) {
   result = OpenMemberOutput(context);
   if (result != kNoError) return result;
   result = TransferMember(context);
+  SetLastWriteTime(context.outFile, context.header.lastWriteTime);
   // The close writes what the stream still buffers (nothing, after TransferMember's flush,
   // unless that failed) and can fail on its own.
   errno = 0;
   if (std::fclose(context.outFile) != 0 && result == kNoError) result = WriteFailureCode(errno);
   context.outFile = nullptr;
-  char path[kPathSize];
-  if (ComposeMemberPath(context, path)) SetLastWriteTime(path, context.header.lastWriteTime);
   return result;
 }

@@ -10,12 +10,13 @@
 // Precondition: work allocated (kExplodeWorkSize bytes), workDir/workDirLength set.
 ResultCode ExtractMember(ArchiveContext& context);
 
-// Creates workDir + memberName with mode "wb" into outFile, and copies the path into
-// scriptPath when currentIndex is the script's index. Unsafe names and paths that would not
-// fit kPathSize are refused with kCannotCreateFile before anything is created. The folders of
-// a name with a directory part are made first, one at a time below workDir; one that exists
-// as a file or a link (never followed) is kCannotCreateFile. workDir is cut back to
-// workDirLength in every case.
+// Creates workDir + memberName as a new file (member_output.h) into outFile, recorded in made,
+// and copies the path into scriptPath when currentIndex is the script's index. Unsafe names and
+// paths that would not fit kPathSize are refused with kCannotCreateFile before anything is
+// created. The folders of a name with a directory part are made first, one at a time below
+// workDir; one that exists and is not a folder this run made (a file, a link, someone else's
+// folder) is kCannotCreateFile, and so is a file name that exists already. workDir is cut back
+// to workDirLength in every case.
 ResultCode OpenMemberOutput(ArchiveContext& context);
 
 // Moves the current member's storedSize data bytes from archiveFile to outFile (stored copy

@@ -11,8 +11,9 @@ void LastWriteTimespecs(uint64_t fileTime, struct timespec (&times)[2]) {
   times[1].tv_nsec = long(sinceEpoch % kFileTimeTicksPerSecond) * 100;
 }
 
-void SetLastWriteTime(const char* path, uint64_t fileTime) {
+void SetLastWriteTime(FILE* stream, uint64_t fileTime) {
   struct timespec times[2];
   LastWriteTimespecs(fileTime, times);
-  utimensat(AT_FDCWD, path, times, 0);
+  std::fflush(stream);
+  futimens(fileno(stream), times);
 }

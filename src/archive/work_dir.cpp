@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cstdlib>
 #include <cstring>
 
+#include "archive/member_output.h"
 #include "archive/work_dir_path.h"
+#include "common/run_log.h"
 #include "explode/explode.h"
 #include "ui/pump.h"
 
@@ -13,54 +17,100 @@ namespace {
 
 constexpr int kDeleteAttempts = 3;
 constexpr uint32_t kDeleteRetryWaitMs = 1250;
-
-// A file that an installed program still holds open may be released a moment later.
-template <typename Operation>
-void TryThreeTimes(Operation operation, const char* path) {
-  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-    if (operation(path)) return;
-    WaitPumping(kDeleteRetryWaitMs);
-  }
-}
+constexpr unsigned kMaxAsideNumber = 999;  // ZubrexInstall.1 to .999
 
 bool IsDotEntry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-// A junction or symbolic link: writing into it, or deleting what it holds, would reach its
-// target, which may be any folder of the system.
-bool IsReparsePoint(DWORD attributes) {
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+// The work directory's path without its closing separator (its entry, not what it holds).
+void WorkDirEntry(const ArchiveContext& context, char (&dir)[kPathSize]) {
+  std::memcpy(dir, context.workDir, context.workDirLength);
+  dir[context.workDirLength > 0 ? context.workDirLength - 1 : 0] = '\0';
 }
 
-bool IsRealDirectory(DWORD attributes) {
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-}
-
-// The attributes of the work directory's own entry. Asked without its closing separator, which
-// would make the platform look through a link at its target.
-DWORD WorkDirAttributes(const char* workDir, uint32_t workDirLength, char (&dir)[kPathSize]) {
-  std::memcpy(dir, workDir, workDirLength);
-  dir[workDirLength > 0 ? workDirLength - 1 : 0] = '\0';
-  return GetFileAttributesA(dir);
-}
-
-// An entry of the work directory's name that already exists: a real directory is reused as
-// it is; a link is removed (the link alone: RemoveDirectoryA never follows one) and replaced
-// by a real directory; anything else, a plain file included, cannot be the work directory.
-ResultCode ClaimExistingWorkDir(const char* workDir, uint32_t workDirLength) {
-  char dir[kPathSize];
-  const DWORD attributes = WorkDirAttributes(workDir, workDirLength, dir);
-  if (IsRealDirectory(attributes)) return kNoError;
-  if (!IsReparsePoint(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return kSystemError;
+// Renames whatever stands at dir to the first free "dir.N". True when nothing stands there or
+// it was moved.
+bool MoveAside(const char* dir) {
+  char aside[kPathSize];  // fits: the work directory leaves room for a search pattern
+  for (unsigned number = 1; number <= kMaxAsideNumber; ++number) {
+    wsprintfA(aside, "%s.%u", dir, number);
+    if (MoveFileA(dir, aside)) {
+      LogLine("Moved the earlier work directory aside to %s", aside);
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
   }
-  if (!RemoveDirectoryA(dir) || !CreateDirectoryA(dir, nullptr)) return kSystemError;
-  return IsRealDirectory(GetFileAttributesA(dir)) ? kNoError : kSystemError;
+  return false;
+}
+
+bool IsElevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  const bool elevated =
+      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+      elevation.TokenIsElevated != 0;
+  CloseHandle(token);
+  return elevated;
+}
+
+// A security descriptor (LocalFree it) that gives full access to SYSTEM, Administrators and
+// the user running the process, inherited by everything below, and nothing to anyone else.
+PSECURITY_DESCRIPTOR PrivateDescriptor() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+  union {
+    TOKEN_USER user;
+    uint8_t bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  } owner;
+  DWORD size = 0;
+  char* sid = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetTokenInformation(token, TokenUser, &owner, sizeof owner, &size) &&
+      ConvertSidToStringSidA(owner.user.User.Sid, &sid)) {
+    char sddl[kPathSize];  // a SID string has at most 184 characters
+    wsprintfA(sddl, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;%s)", sid);
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                         nullptr);
+    LocalFree(sid);
+  }
+  CloseHandle(token);
+  return descriptor;
+}
+
+// Makes dir new, private when the run is elevated, and records it in made.
+bool MakeNewWorkDir(const char* dir, MadeEntries& made) {
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+  if (IsElevated()) {
+    attributes.lpSecurityDescriptor = PrivateDescriptor();
+    if (attributes.lpSecurityDescriptor == nullptr) return false;
+  }
+  const bool madeNew = CreateDirectoryA(dir, &attributes) != FALSE;
+  LocalFree(attributes.lpSecurityDescriptor);
+  // Opened as itself: what stands there now must be the folder just made.
+  HANDLE entry = madeNew ? CreateFileA(dir, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr)
+                         : INVALID_HANDLE_VALUE;
+  if (entry == INVALID_HANDLE_VALUE) return false;
+  FileIdentity id;
+  const bool recorded = IdentityOfHandle(entry, &id) && RecordMadeEntry(made, id);
+  CloseHandle(entry);
+  return recorded;
 }
 
 }  // namespace
+
+ResultCode LocateWorkDir(ArchiveContext& context) {
+  char tempPath[kPathSize];
+  const DWORD tempLength = GetTempPathA(kPathSize, tempPath);
+  return BuildWorkDirPath(tempPath, tempLength, context.workDir, &context.workDirLength);
+}
 
 ResultCode PrepareWorkArea(ArchiveContext& context, const char* exePath) {
   if (exePath == nullptr) return kBadParameter;
@@ -71,13 +121,11 @@ ResultCode PrepareWorkArea(ArchiveContext& context, const char* exePath) {
 }
 
 ResultCode MakeWorkDir(ArchiveContext& context) {
-  char tempPath[kPathSize];
-  const DWORD tempLength = GetTempPathA(kPathSize, tempPath);
-  ResultCode result = BuildWorkDirPath(tempPath, tempLength, context.workDir, &context.workDirLength);
+  const ResultCode result = LocateWorkDir(context);
   if (result != kNoError) return result;
-  if (CreateDirectoryA(context.workDir, nullptr)) return kNoError;
-  if (GetLastError() != ERROR_ALREADY_EXISTS) return kSystemError;
-  return ClaimExistingWorkDir(context.workDir, context.workDirLength);
+  char dir[kPathSize];
+  WorkDirEntry(context, dir);
+  return MoveAside(dir) && MakeNewWorkDir(dir, context.made) ? kNoError : kSystemError;
 }
 
 ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes) {
@@ -94,52 +142,76 @@ ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes) {
 
 namespace {
 
-// Empties the folder whose path (ending in its separator, length characters) stands in path,
-// files first, then each real subfolder the same way and the subfolder itself; links are
-// neither deleted nor entered. path is restored to length characters before returning.
-// Recursion depth is bounded by the 260-byte path: every level adds at least two characters.
-void EmptyFolder(char* path, size_t length) {
-  if (length + kSearchPatternLength >= kPathSize) return;
-  for (int pass = 0; pass < 2; ++pass) {  // 0: files, 1: folders
-    std::memcpy(path + length, "*.*", kSearchPatternLength + 1);
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(path, &entry);
-    if (search == INVALID_HANDLE_VALUE) break;
-    do {
-      const DWORD attributes = entry.dwFileAttributes;
-      const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      // "." and ".." are no entries to remove. Links are left alone, whatever they point at.
-      if (IsDotEntry(entry.cFileName) || IsReparsePoint(attributes) || folder != (pass == 1)) {
-        continue;
-      }
-      const size_t nameLength = std::strlen(entry.cFileName);
-      if (length + nameLength + 1 >= kPathSize) continue;
-      std::memcpy(path + length, entry.cFileName, nameLength + 1);
-      if (folder) {
-        path[length + nameLength] = '\\';
-        path[length + nameLength + 1] = '\0';
-        EmptyFolder(path, length + nameLength + 1);
-        path[length + nameLength] = '\0';
-        TryThreeTimes([](const char* p) { return RemoveDirectoryA(p) != FALSE; }, path);
-      } else {
-        TryThreeTimes([](const char* p) { return DeleteFileA(p) != FALSE; }, path);
-      }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+enum class Deletion { kDeleted, kNotOurs, kBusy };
+
+// Deletes the entry at path when made holds it. The identity is what decides, not the
+// attributes: under Wine a link to a file looks like a plain file, carries the identity of its
+// target, and deleting it deletes the target; its identity is never one of ours, so it stays.
+// kBusy when the entry cannot be opened or deleted now: another program may still hold it.
+Deletion DeleteIfMade(const char* path, const MadeEntries& made) {
+  HANDLE entry = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                             nullptr);
+  if (entry == INVALID_HANDLE_VALUE) return Deletion::kBusy;
+  FileIdentity id;
+  Deletion outcome = Deletion::kNotOurs;
+  if (IdentityOfHandle(entry, &id) && WasMadeHere(made, id)) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    outcome = Deletion::kDeleted;
+    if (!SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof disposition)) {
+      // A folder that still holds what is not ours stays; waiting would not empty it.
+      outcome = GetLastError() == ERROR_DIR_NOT_EMPTY ? Deletion::kNotOurs : Deletion::kBusy;
+    }
   }
+  CloseHandle(entry);  // the deletion takes place here
+  return outcome;
+}
+
+// A file that an installed program still holds open may be released a moment later.
+void DeleteWithRetries(const char* path, const MadeEntries& made) {
+  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+    if (DeleteIfMade(path, made) != Deletion::kBusy) return;
+    WaitPumping(kDeleteRetryWaitMs);
+  }
+}
+
+// Deletes what made holds inside the folder whose path (ending in its separator, length
+// characters) stands in path: each real subfolder emptied the same way first, then the entry.
+// Reparse points are never entered (this run made none). path is restored to length characters
+// before returning. Recursion depth is bounded by the 260-byte path: every level adds at least
+// two characters.
+void EmptyFolder(char* path, size_t length, const MadeEntries& made) {
+  if (length + kSearchPatternLength >= kPathSize) return;
+  std::memcpy(path + length, "*.*", kSearchPatternLength + 1);
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA(path, &entry);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const DWORD attributes = entry.dwFileAttributes;
+    const size_t nameLength = std::strlen(entry.cFileName);
+    if (IsDotEntry(entry.cFileName) || length + nameLength + 1 >= kPathSize) continue;
+    std::memcpy(path + length, entry.cFileName, nameLength + 1);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+      path[length + nameLength] = '\\';
+      path[length + nameLength + 1] = '\0';
+      EmptyFolder(path, length + nameLength + 1, made);
+      path[length + nameLength] = '\0';
+    }
+    DeleteWithRetries(path, made);
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
   path[length] = '\0';
 }
 
 }  // namespace
 
 ResultCode RemoveWorkDir(ArchiveContext& context) {
-  char* const workDir = context.workDir;
-  const uint32_t length = context.workDirLength;
-  // Made a real directory at the start; if a link stands there now, its target is not ours.
+  EmptyFolder(context.workDir, context.workDirLength, context.made);
   char dir[kPathSize];
-  if (IsReparsePoint(WorkDirAttributes(workDir, length, dir))) return kNoError;
-  EmptyFolder(workDir, length);
-  workDir[length] = '\0';
-  TryThreeTimes([](const char* path) { return RemoveDirectoryA(path) != FALSE; }, workDir);
+  WorkDirEntry(context, dir);
+  DeleteWithRetries(dir, context.made);
+  context.workDir[context.workDirLength] = '\0';
   return kNoError;
 }

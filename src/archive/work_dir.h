@@ -1,23 +1,35 @@
 // The run's work area: the executable's path, the decoder's work block and the private work
 // directory below the temporary directory, its free space, and its removal. Win32 only.
+//
+// The directory holds only this run's files. Whoever can write into the user's temporary
+// directory could otherwise plant links there and make an (often elevated) installer write
+// through them or delete their targets. So the directory is always made anew, under the
+// install lock (install_lock.h); everything in it is made new (member_output.h) and recorded by
+// identity (made_entries.h), and the removal deletes nothing else.
 #pragma once
 #include "archive/archive_context.h"
+
+// Builds workDir/workDirLength from the temporary path, touching nothing. kSystemError when the
+// temporary path cannot be read, kZbSeaNameTooLong when it is too long.
+ResultCode LocateWorkDir(ArchiveContext& context);
 
 // Stores exePath, allocates the work block, makes the work directory. First step of a run.
 ResultCode PrepareWorkArea(ArchiveContext& context, const char* exePath);
 
-// Builds workDir/workDirLength from the temporary path and creates the directory; an existing
-// one is reused as it is. An existing link (junction or symbolic link) of that name is
-// replaced by a real directory, its target untouched; a plain file of that name, or a link
-// that cannot be replaced, is kSystemError. workDirLength is set also when the creation fails.
+// LocateWorkDir, then makes the directory new and records it in made. Whatever stands at its
+// name already (the leftovers of a run that failed or was answered No, a file, a link) is
+// renamed aside as a whole, to "ZubrexInstall.1", ".2" and so on, and named in the log:
+// renaming touches nothing inside and follows no link. A run with administrator rights makes
+// the directory accessible to the user, SYSTEM and Administrators only (the temporary directory
+// of services is writable by every user). kSystemError when it cannot be made.
 ResultCode MakeWorkDir(ArchiveContext& context);
 
 // kNotEnoughDiskSpace when the drive of path has fewer than neededBytes free.
 ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes);
 
-// Deletes the files of the work directory, then its folders (each emptied the same way first,
-// deepest first), then the directory; each deletion gets three attempts with a 1250 ms pumping
-// wait after each failure. Links are never deleted through or entered: a work directory that
-// has become one is left alone, and links inside it are skipped.
-// Always returns 0.
+// Deletes what this run made in the work directory, deepest first, then the directory itself.
+// Each entry is opened as itself (never through a link), and deleted through that handle only
+// when it is an entry of made; anything else stays where it is, and so does a folder that is
+// not empty then. A deletion that fails (a file another program holds open) gets three
+// attempts with a 1250 ms pumping wait after each failure. Always returns 0.
 ResultCode RemoveWorkDir(ArchiveContext& context);

@@ -4,3 +4,4 @@ HINSTANCE appInstance = nullptr;
 HWND mainWindow = nullptr;
 HWND statusWindow = nullptr;
 char exePathBuffer[kPathSize] = {};
+bool silentRun = false;

@@ -9,3 +9,6 @@ extern HINSTANCE appInstance;  // set by the entry right after the window class 
 extern HWND mainWindow;        // the hidden main window; owner of every dialog; set on WM_CREATE
 extern HWND statusWindow;      // the status dialog, null until MainSequence creates it
 extern char exePathBuffer[kPathSize];  // the executable's full path, filled by MainSequence
+// /S: no window of the process is shown, no question asked, programs get no console. Set by
+// the entry before the main window is made.
+extern bool silentRun;

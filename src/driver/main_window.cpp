@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/app_globals.h"
+#include "driver/installer_arguments.h"
 #include "driver/main_sequence.h"
 #include "resource.h"
 #include "ui/common_controls.h"
@@ -14,11 +15,14 @@ namespace {
 constexpr char kClassName[] = "ZubrexSea";
 constexpr char kWindowTitle[] = ZB_APP_TITLE;
 
+InstallerArguments arguments;  // read by the entry before the main window is made
+uint32_t exitCode = 0;         // what the run decided; the quit message's value is always 0
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       mainWindow = window;
-      MainSequence();
+      exitCode = MainSequence(arguments);
       PostQuitMessage(0);
       return 0;
     case WM_DESTROY:
@@ -34,6 +38,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
+  // The whole command line, the program's name included: the parser skips it by the C
+  // runtime's own rule.
+  arguments = ParseInstallerArguments(GetCommandLineA());
+  silentRun = arguments.silent;
+  // Inherited by every program the script starts, so that a packed setup can run quietly too.
+  if (silentRun) SetEnvironmentVariableA("ZUBREX_SILENT", "1");
   // A downloaded installer sits beside whatever else was downloaded: no DLL may come from its
   // folder. The search is limited to the system directory before anything else loads.
   RestrictDllSearchToSystem();
@@ -55,8 +65,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
 
   HWND window = CreateWindowExA(0, kClassName, kWindowTitle, WS_POPUPWINDOW, CW_USEDEFAULT, 0, 0, 0,
                                 nullptr, nullptr, instance, nullptr);
-  ShowWindow(window, showCommand);
-  UpdateWindow(window);
+  if (!silentRun) {
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+  }
 
   MSG message = {};
   // No window filter: the quit message belongs to the thread, not to the window.
@@ -64,12 +76,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return int(message.wParam);
+  return int(exitCode);
 }
 
 // The process entry, under the name the linker looks for in a GUI program, in place of the C
 // runtime's start-up code (linked with -nostartfiles). That code prepares nothing the stub
-// uses: it has no static constructors or destructors, no thread-local data, no arguments, and
+// uses: it has no static constructors or destructors, no thread-local data, no argv (WinMain
+// reads the command line itself), and
 // msvcrt.dll sets up its own heap and stdio when it loads. Nothing here would run a static
 // constructor, so every global of the stub's code must be constant-initialised.
 extern "C" void WinMainCRTStartup() {

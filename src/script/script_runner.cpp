@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "common/app_globals.h"
+#include "common/run_log.h"
 #include "script/command_program.h"
+#include "script/program_start.h"
 #include "script/script_line.h"
 #include "script/script_reader.h"
 #include "ui/dialogs.h"
@@ -88,31 +90,67 @@ void WaitForWindowClassPumping(const char* className) {
   }
 }
 
-// Starts command (in a new console, workDir current) and waits until it has ended; then, when
-// windowClass is not null, until no window of that class is left. The thread runs at idle
-// priority while it waits. CreateProcessA may write into command, hence not const.
+// PATH's value, read once per program: up to the 32,767 characters an environment variable
+// may hold. A static buffer: too large for the stack of a small program, and used by one
+// thread only.
+char pathList[32768];
+
+// Finds the file that command runs (command_program.h). False when it is found nowhere;
+// application is then unspecified. A command that names its program by a path outside the work
+// directory runs as written: application is set to null.
+bool ResolveProgram(const char* workDir, const char* command, char (&programPath)[kPathSize],
+                    const char** application) {
+  char systemDir[kPathSize];
+  char windowsDir[kPathSize];
+  const UINT systemLength = GetSystemDirectoryA(systemDir, kPathSize);
+  if (systemLength == 0 || systemLength >= kPathSize) systemDir[0] = '\0';
+  const UINT windowsLength = GetWindowsDirectoryA(windowsDir, kPathSize);
+  if (windowsLength == 0 || windowsLength >= kPathSize) windowsDir[0] = '\0';
+  const DWORD pathLength = GetEnvironmentVariableA("PATH", pathList, sizeof pathList);
+  if (pathLength == 0 || pathLength >= sizeof pathList) pathList[0] = '\0';
+  const ProgramPlaces places = {workDir, systemDir, windowsDir, pathList};
+  switch (FindScriptProgram(places, command, IsFile, programPath)) {
+    case kProgramFound:
+      *application = programPath;
+      return true;
+    case kProgramNamedByPath:
+      *application = nullptr;
+      return true;
+    case kProgramNotFound:
+      break;
+  }
+  return false;
+}
+
+// Starts command (workDir current; program_start.h, elevated when it must be) and waits until it
+// has ended; then, when windowClass is not null, until no window of that class is left. A
+// program gets a new console of its own, or none at all in a silent run. The thread runs at idle priority while it waits. CreateProcessA may
+// write into command, hence not const.
 ResultCode RunCommand(const ArchiveContext& context, char (&command)[kScriptTextSize],
                       const char* windowClass) {
   char programPath[kPathSize];
-  const char* application =
-      WorkDirProgramPath(context.workDir, command, IsFile, programPath) ? programPath : nullptr;
-
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  std::memset(&process, 0, sizeof process);
-  if (!CreateProcessA(application, command, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                      context.workDir, &startup, &process)) {
+  const char* application = nullptr;
+  if (!ResolveProgram(context.workDir, command, programPath, &application)) {
+    LogLine("No program found for: %s", command);
     return kSystemError;
   }
-  CloseHandle(process.hThread);
+
+  const DWORD flags = silentRun ? CREATE_NO_WINDOW : CREATE_NEW_CONSOLE;
+  const ProgramLaunch launch = {application, command, context.workDir, flags, silentRun};
+  HANDLE process = nullptr;
+  DWORD error = 0;
+  const ResultCode started = StartProgram(launch, kWindowsStarter, &process, &error);
+  if (started != kNoError) {
+    LogLine("Cannot start %s (error %lu)", application != nullptr ? application : command, error);
+    return started;
+  }
 
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
-  DWORD exitCode = 0;  // read only to prove the program has really ended; its value is not used
+  DWORD exitCode = 0;  // logged; a program's own code is no failure of the installation
   const bool ended =
-      WaitForProcessPumping(process.hProcess) && GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hProcess);
+      WaitForProcessPumping(process) && GetExitCodeProcess(process, &exitCode);
+  CloseHandle(process);
+  if (ended) LogLine("Program ended with exit code %lu", exitCode);
   if (ended && windowClass != nullptr) WaitForWindowClassPumping(windowClass);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
   return ended ? kNoError : kSystemError;
@@ -147,10 +185,11 @@ ResultCode RunScriptLine(ArchiveContext& context, bool& done) {
       return kIOError;
   }
 
+  LogLine("Script line: %s", line);
   char text[kScriptTextSize];
   switch (ParseScriptLine(line, text)) {
     case kLineStatus:
-      SendSetStatus(statusWindow, text);
+      SendSetStatus(statusWindow, text);  // none in a silent run: the log alone has it
       return kNoError;
     case kLineRun:
       return RunCommand(context, text, nullptr);

@@ -10,11 +10,13 @@
 // first failure:
 //   kBadPath            workDir cannot be made current (nothing else was done)
 //   kCannotOpenFile     the script cannot be opened
-//   kSystemError        a program cannot be started, waited for, or its exit code read
+//   kSystemError        a program is found nowhere (command_program.h), cannot be started,
+//                       waited for, or its exit code read
 //   kUnsupportedArchive a line longer than 255 characters (a line this stub cannot hold)
 //   kIOError            the script cannot be read
-// A program's own exit code is not a failure. Status lines go to the process-wide
-// statusWindow. Call once, on the thread that owns the windows; it dispatches their messages.
+// A program's own exit code is not a failure (some setup programs end with a non-zero code on
+// success); it is logged. Status lines go to the process-wide statusWindow, every line to the
+// log. Call once, on the thread that owns the windows; it dispatches their messages.
 ResultCode RunScript(ArchiveContext& context);
 
 // Reads the next line of context.scriptFile (open) and carries it out. Sets done, returning 0,

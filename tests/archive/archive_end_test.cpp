@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
 
 #include "archive/archive_context.h"
@@ -144,6 +145,38 @@ TEST(ArchiveEnd, SignedAndUnsignedImagesEndWhereTheirArchiveEnds) {
     EXPECT_STREQ("Product", context.trailer.productName);
     EXPECT_EQ(1u, context.trailer.fileCount);
   }
+}
+
+// Past 2 GiB a 32-bit long (Windows) can no longer hold the file's size or positions: the same
+// image with a hole of just over 2 GiB between its headers and the rest, written sparse.
+TEST(ArchiveEnd, ASignedImageOverTwoGibibytesIsReadAsSigned) {
+  ImageLayout layout;
+  Bytes image = SignedImage(0x10B, 5, &layout);
+  constexpr uint32_t kHole = (1u << 31) + 4096;  // bytes, a multiple of 8 like the table's place
+  const size_t headers = kOptionalAt + 224;
+  const size_t trailerAt = layout.archiveEnd - kSeaTrailerSize;
+  StoreLE32(&image[trailerAt + 4], LoadLE32(&image[trailerAt + 4]) + kHole);  // archiveOffset
+  StoreLE32(&image[layout.entryAt], LoadLE32(&image[layout.entryAt]) + kHole);
+  ScratchDir dir;
+  const std::string path = dir.Path("big-setup.exe");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(image.data()), std::streamsize(headers));
+    out.seekp(std::streamoff(headers) + kHole);
+    out.write(reinterpret_cast<const char*>(image.data() + headers),
+              std::streamsize(image.size() - headers));
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+  }
+  ArchiveContext context;
+  context.exePath = path.c_str();
+  ASSERT_EQ(kNoError, OpenArchiveFile(context));
+  EXPECT_EQ(kNoError, ReadSeaTrailer(context));
+  EXPECT_STREQ("Product", context.trailer.productName);
+  EXPECT_EQ(kNoError, ReadArchiveTag(context));
+  EXPECT_EQ(kNoError, ReadFileHeader(context.header, context.memberName, context.archiveFile));
+  EXPECT_STREQ("a.txt", context.memberName);
+  std::fclose(context.archiveFile);
+  std::remove(path.c_str());
 }
 
 }  // namespace

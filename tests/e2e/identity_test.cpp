@@ -86,7 +86,7 @@ TEST_P(IdentityTest, WindowsReadsWhatPackWrote) {
   ASSERT_NE(manifest, nullptr);
   const std::string text(static_cast<const char*>(LockResource(LoadResource(module, manifest))),
                          SizeofResource(module, manifest));
-  EXPECT_NE(text.find("level='" + c.level + "' uiAccess='false'"), std::string::npos) << text;
+  EXPECT_NE(text.find("level='" + c.level + "'/>"), std::string::npos) << text;
   for (const int side : {16, 32}) {
     const COLORREF centre = IconCentre(module, side);
     EXPECT_NE(centre, CLR_INVALID) << side;

@@ -23,6 +23,7 @@ HINSTANCE appInstance;
 HWND mainWindow;
 HWND statusWindow;
 char exePathBuffer[kPathSize];
+bool silentRun;
 
 namespace {
 
