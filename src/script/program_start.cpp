@@ -1,7 +1,6 @@
 #include "script/program_start.h"
 
 #include <cstring>
-#include <initializer_list>
 
 #include "common/buffer_sizes.h"
 
@@ -39,39 +38,32 @@ BOOL ShellExecuteWithWindows(SHELLEXECUTEINFOA* info) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Whether the len bytes at candidate end programPath: after a separator, as written or with
-// ".exe" appended.
-bool NamesFile(const char* candidate, size_t len, const char* programPath) {
-  const size_t pathLength = std::strlen(programPath);
-  for (const size_t extra : {size_t(0), size_t(4)}) {
-    if (len + extra >= pathLength) continue;
-    const char* tail = programPath + pathLength - len - extra;
-    if ((tail[-1] == '\\' || tail[-1] == '/') && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE,
-                                                                tail, int(len), candidate, int(len)) == CSTR_EQUAL &&
-        (extra == 0 || lstrcmpiA(tail + len, ".exe") == 0)) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // Where the program's part of command ends (a byte index): after the closing quote of a quoted
-// name, else after the blank-separated prefix that names programPath's file (with or without
-// ".exe"), else at the first blank.
-size_t ProgramPartLength(const char* command, const char* programPath) {
+// name; else before the blank that follows as many blanks as the program's name holds. The
+// name is what the runner looked up (command_program.h): the path below the work directory, or
+// a bare file name; with no program (named by a path of its own) the first word.
+size_t ProgramPartLength(const char* command, const ProgramLaunch& launch) {
   size_t start = 0;
   while (IsBlank(command[start])) ++start;
   if (command[start] == '"') {
     const char* close = std::strchr(command + start + 1, '"');
     return close == nullptr ? std::strlen(command) : size_t(close - command) + 1;
   }
-  size_t firstBlank = 0;
-  for (size_t end = start; ; ++end) {
-    if (command[end] != '\0' && !IsBlank(command[end])) continue;
-    if (firstBlank == 0) firstBlank = end;
-    if (programPath != nullptr && NamesFile(command + start, end - start, programPath)) return end;
-    if (command[end] == '\0') return firstBlank;
+  const char* name = launch.application;
+  int blanks = 0;
+  if (name != nullptr) {
+    const size_t dirLength = std::strlen(launch.workDir);
+    const char* file = std::strrchr(name, '\\');
+    name = std::strncmp(name, launch.workDir, dirLength) == 0 ? name + dirLength
+           : file != nullptr                                 ? file + 1
+                                                             : name;
+    for (; *name != '\0'; ++name) blanks += IsBlank(*name) ? 1 : 0;
   }
+  size_t end = start;
+  for (; command[end] != '\0'; ++end) {
+    if (IsBlank(command[end]) && blanks-- == 0) break;
+  }
+  return end;
 }
 
 }  // namespace
@@ -86,7 +78,7 @@ ResultCode StartProgram(const ProgramLaunch& launch, const ProgramStarter& start
   if (*error != kElevationRequired || launch.silent) return kSystemError;
 
   // The program and its parameters, split where the program's part of the command ends.
-  const size_t split = ProgramPartLength(launch.command, launch.application);
+  const size_t split = ProgramPartLength(launch.command, launch);
   char file[kPathSize];
   if (launch.application != nullptr) {
     lstrcpynA(file, launch.application, kPathSize);
