@@ -113,9 +113,25 @@ bool KeyLess(const ResourceKey& a, const ResourceKey& b) {
       [](char16_t x, char16_t y) { return Upper(x) < Upper(y); });
 }
 
+// The section being written: the entries in the loader's order, split into runs of one type
+// and, within them, runs of one name; where each part of the section goes.
 struct Layout {
+  const std::vector<ResourceEntry>* entries = nullptr;
+  std::vector<size_t> order;       // indexes into entries, sorted
+  std::vector<size_t> typeStarts;  // positions in order where a type begins
+  std::vector<size_t> nameStarts;  // positions in order where a name begins
   std::vector<uint8_t> bytes;
-  uint32_t stringsAt = 0;  // where the next name goes
+  uint32_t nextType = 0;           // where the next type's directory goes
+  uint32_t nextName = 0;           // where the next name's directory goes
+  uint32_t dataEntriesAt = 0;
+  uint32_t stringsAt = 0;          // where the next name string goes
+  uint32_t dataAt = 0;             // where the next data block goes
+  uint32_t sectionRva = 0;
+
+  const ResourceEntry& At(size_t position) const { return (*entries)[order[position]]; }
+  size_t RunEnd(const std::vector<size_t>& starts, size_t run) const {
+    return run + 1 < starts.size() ? starts[run + 1] : order.size();
+  }
 };
 
 uint32_t KeyField(const ResourceKey& key, Layout& layout) {
@@ -134,6 +150,87 @@ void StoreDirectoryHead(uint8_t* at, uint32_t named, uint32_t numbered) {
 
 uint32_t Align8(uint32_t value) { return (value + 7) & ~7u; }
 
+// Sorts the entries and finds the runs and the size of every part.
+void PlanLayout(const std::vector<ResourceEntry>& entries, uint32_t sectionRva, Layout* layout) {
+  layout->entries = &entries;
+  layout->sectionRva = sectionRva;
+  for (size_t i = 0; i < entries.size(); ++i) layout->order.push_back(i);
+  std::stable_sort(layout->order.begin(), layout->order.end(), [&entries](size_t x, size_t y) {
+    const ResourceEntry& a = entries[x];
+    const ResourceEntry& b = entries[y];
+    if (!SameKey(a.type, b.type)) return KeyLess(a.type, b.type);
+    if (!SameKey(a.name, b.name)) return KeyLess(a.name, b.name);
+    return a.language < b.language;
+  });
+  uint32_t stringBytes = 0;
+  for (size_t i = 0; i < layout->order.size(); ++i) {
+    const ResourceEntry& entry = layout->At(i);
+    const bool newType = i == 0 || !SameKey(layout->At(i - 1).type, entry.type);
+    if (newType) {
+      layout->typeStarts.push_back(i);
+      if (entry.type.named) stringBytes += uint32_t(2 + 2 * entry.type.name.size());
+    }
+    if (newType || !SameKey(layout->At(i - 1).name, entry.name)) {
+      layout->nameStarts.push_back(i);
+      if (entry.name.named) stringBytes += uint32_t(2 + 2 * entry.name.name.size());
+    }
+  }
+  const uint32_t count = uint32_t(layout->order.size());
+  const uint32_t types = uint32_t(layout->typeStarts.size());
+  const uint32_t names = uint32_t(layout->nameStarts.size());
+  layout->nextType = kDirectorySize + kEntrySize * types;
+  layout->nextName = layout->nextType + kDirectorySize * types + kEntrySize * names;
+  layout->dataEntriesAt = layout->nextName + kDirectorySize * names + kEntrySize * count;
+  layout->stringsAt = layout->dataEntriesAt + kDataEntrySize * count;
+  layout->dataAt = Align8(layout->stringsAt + stringBytes);
+  uint32_t total = layout->dataAt;
+  for (const ResourceEntry& entry : entries) total = Align8(total + uint32_t(entry.data.size()));
+  layout->bytes.assign(total, 0);
+}
+
+// The language directory of the name run, its data entries and their data.
+void WriteNameDirectory(size_t run, Layout& layout) {
+  const size_t first = layout.nameStarts[run];
+  const size_t end = layout.RunEnd(layout.nameStarts, run);
+  uint8_t* directory = &layout.bytes[layout.nextName];
+  StoreDirectoryHead(directory, 0, uint32_t(end - first));
+  for (size_t i = first; i < end; ++i) {
+    const ResourceEntry& entry = layout.At(i);
+    uint8_t* item = directory + kDirectorySize + kEntrySize * (i - first);
+    const uint32_t dataEntry = layout.dataEntriesAt + kDataEntrySize * uint32_t(i);
+    StoreLE32(entry.language, item);
+    StoreLE32(dataEntry, item + 4);
+    StoreLE32(layout.sectionRva + layout.dataAt, &layout.bytes[dataEntry]);
+    StoreLE32(uint32_t(entry.data.size()), &layout.bytes[dataEntry + 4]);
+    StoreLE32(entry.codePage, &layout.bytes[dataEntry + 8]);
+    std::copy(entry.data.begin(), entry.data.end(), layout.bytes.begin() + layout.dataAt);
+    layout.dataAt = Align8(layout.dataAt + uint32_t(entry.data.size()));
+  }
+  layout.nextName += kDirectorySize + kEntrySize * uint32_t(end - first);
+}
+
+// The name directory of type run t, and the runs of names in it; *nameRun is the first name
+// run of the type, and moves past its last.
+void WriteTypeDirectory(size_t t, size_t* nameRun, Layout& layout) {
+  const size_t typeEnd = layout.RunEnd(layout.typeStarts, t);
+  uint8_t* item = &layout.bytes[kDirectorySize + kEntrySize * t];
+  StoreLE32(KeyField(layout.At(layout.typeStarts[t]).type, layout), item);
+  StoreLE32(layout.nextType | kHighBit, item + 4);
+  const uint32_t directoryAt = layout.nextType;
+  uint32_t names = 0;
+  uint32_t named = 0;
+  for (; *nameRun < layout.nameStarts.size() && layout.nameStarts[*nameRun] < typeEnd; ++*nameRun) {
+    const ResourceKey& key = layout.At(layout.nameStarts[*nameRun]).name;
+    uint8_t* nameItem = &layout.bytes[directoryAt + kDirectorySize + kEntrySize * names++];
+    if (key.named) ++named;
+    StoreLE32(KeyField(key, layout), nameItem);
+    StoreLE32(layout.nextName | kHighBit, nameItem + 4);
+    WriteNameDirectory(*nameRun, layout);
+  }
+  StoreDirectoryHead(&layout.bytes[directoryAt], named, names - named);
+  layout.nextType += kDirectorySize + kEntrySize * names;
+}
+
 }  // namespace
 
 bool SameKey(const ResourceKey& a, const ResourceKey& b) {
@@ -148,86 +245,14 @@ std::string ReadResourceTree(const uint8_t* section, uint32_t size, uint32_t sec
 
 std::vector<uint8_t> BuildResourceSection(const std::vector<ResourceEntry>& entries,
                                           uint32_t sectionRva) {
-  std::vector<size_t> order(entries.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&entries](size_t x, size_t y) {
-    const ResourceEntry& a = entries[x];
-    const ResourceEntry& b = entries[y];
-    if (!SameKey(a.type, b.type)) return KeyLess(a.type, b.type);
-    if (!SameKey(a.name, b.name)) return KeyLess(a.name, b.name);
-    return a.language < b.language;
-  });
-  // Runs of one type, and within them runs of one name: [first, end) in order.
-  std::vector<size_t> typeStarts;
-  std::vector<size_t> nameStarts;
-  uint32_t stringBytes = 0;
-  for (size_t i = 0; i < order.size(); ++i) {
-    const ResourceEntry& entry = entries[order[i]];
-    const bool newType = i == 0 || !SameKey(entries[order[i - 1]].type, entry.type);
-    if (newType) {
-      typeStarts.push_back(i);
-      if (entry.type.named) stringBytes += uint32_t(2 + 2 * entry.type.name.size());
-    }
-    if (newType || !SameKey(entries[order[i - 1]].name, entry.name)) {
-      nameStarts.push_back(i);
-      if (entry.name.named) stringBytes += uint32_t(2 + 2 * entry.name.name.size());
-    }
-  }
-  const uint32_t count = uint32_t(order.size());
-  const uint32_t typesAt = kDirectorySize + kEntrySize * uint32_t(typeStarts.size());
-  const uint32_t namesAt = typesAt + kDirectorySize * uint32_t(typeStarts.size()) +
-                           kEntrySize * uint32_t(nameStarts.size());
-  const uint32_t dataEntriesAt =
-      namesAt + kDirectorySize * uint32_t(nameStarts.size()) + kEntrySize * count;
   Layout layout;
-  layout.stringsAt = dataEntriesAt + kDataEntrySize * count;
-  uint32_t dataAt = Align8(layout.stringsAt + stringBytes);
-  uint32_t total = dataAt;
-  for (const ResourceEntry& entry : entries) total = Align8(total + uint32_t(entry.data.size()));
-  layout.bytes.assign(total, 0);
-
-  // Each directory: its head, then its entries; a directory's children follow in order.
-  uint32_t nextType = typesAt;
-  uint32_t nextName = namesAt;
+  PlanLayout(entries, sectionRva, &layout);
   size_t nameRun = 0;
-  uint8_t* root = &layout.bytes[0];
-  for (size_t t = 0; t < typeStarts.size(); ++t) {
-    const size_t typeEnd = t + 1 < typeStarts.size() ? typeStarts[t + 1] : order.size();
-    const ResourceKey& typeKey = entries[order[typeStarts[t]]].type;
-    uint8_t* item = root + kDirectorySize + kEntrySize * t;
-    StoreLE32(KeyField(typeKey, layout), item);
-    StoreLE32(nextType | kHighBit, item + 4);
-    uint8_t* typeDirectory = &layout.bytes[nextType];
-    uint32_t namesInType = 0;
-    uint32_t namedInType = 0;
-    for (; nameRun < nameStarts.size() && nameStarts[nameRun] < typeEnd; ++nameRun) {
-      const size_t nameEnd = nameRun + 1 < nameStarts.size() ? nameStarts[nameRun + 1] : order.size();
-      const ResourceKey& nameKey = entries[order[nameStarts[nameRun]]].name;
-      uint8_t* nameItem = typeDirectory + kDirectorySize + kEntrySize * namesInType++;
-      if (nameKey.named) ++namedInType;
-      StoreLE32(KeyField(nameKey, layout), nameItem);
-      StoreLE32(nextName | kHighBit, nameItem + 4);
-      uint8_t* nameDirectory = &layout.bytes[nextName];
-      StoreDirectoryHead(nameDirectory, 0, uint32_t(nameEnd - nameStarts[nameRun]));
-      for (size_t i = nameStarts[nameRun]; i < nameEnd; ++i) {
-        const ResourceEntry& entry = entries[order[i]];
-        uint8_t* languageItem = nameDirectory + kDirectorySize + kEntrySize * (i - nameStarts[nameRun]);
-        StoreLE32(entry.language, languageItem);
-        const uint32_t dataEntry = dataEntriesAt + kDataEntrySize * uint32_t(i);
-        StoreLE32(dataEntry, languageItem + 4);
-        StoreLE32(sectionRva + dataAt, &layout.bytes[dataEntry]);
-        StoreLE32(uint32_t(entry.data.size()), &layout.bytes[dataEntry + 4]);
-        StoreLE32(entry.codePage, &layout.bytes[dataEntry + 8]);
-        std::copy(entry.data.begin(), entry.data.end(), layout.bytes.begin() + dataAt);
-        dataAt = Align8(dataAt + uint32_t(entry.data.size()));
-      }
-      nextName += kDirectorySize + kEntrySize * uint32_t(nameEnd - nameStarts[nameRun]);
-    }
-    StoreDirectoryHead(typeDirectory, namedInType, namesInType - namedInType);
-    nextType += kDirectorySize + kEntrySize * namesInType;
-  }
   uint32_t namedTypes = 0;
-  for (size_t start : typeStarts) namedTypes += entries[order[start]].type.named ? 1 : 0;
-  StoreDirectoryHead(root, namedTypes, uint32_t(typeStarts.size()) - namedTypes);
+  for (size_t t = 0; t < layout.typeStarts.size(); ++t) {
+    WriteTypeDirectory(t, &nameRun, layout);
+    namedTypes += layout.At(layout.typeStarts[t]).type.named ? 1 : 0;
+  }
+  StoreDirectoryHead(&layout.bytes[0], namedTypes, uint32_t(layout.typeStarts.size()) - namedTypes);
   return layout.bytes;
 }
