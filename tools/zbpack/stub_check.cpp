@@ -15,7 +15,7 @@
 namespace {
 
 // The machine, and the subsystem at byte 68 of the optional header.
-std::string ProgramProblem(FILE* file, uint64_t size) {
+std::string StubHeaderProblem(FILE* file, uint64_t size) {
   PeHeaders headers;
   if (!ReadPeHeaders(size, ReadPeFile, file, &headers)) return "not a Windows program";
   if (headers.machine != kPeMachineI386 && headers.machine != kPeMachineAmd64) {
@@ -63,7 +63,7 @@ std::string StubProblem(const std::string& path) {
   if (info.size > 0xFFFFFFFFu - 4) return "stub too large (4 GiB and more)";
   FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return std::string("cannot open: ") + std::strerror(errno);
-  std::string problem = ProgramProblem(file, info.size);
+  std::string problem = StubHeaderProblem(file, info.size);
   if (problem.empty() && !ContainsStubMark(file)) problem = "a Windows program, but not a Zubrex stub";
   if (problem.empty() && EndsInClosingRecord(file)) {
     problem = "already an installer (an archive follows the stub)";
