@@ -77,6 +77,10 @@ TEST_P(IdentityTest, WindowsReadsWhatPackWrote) {
   EXPECT_EQ(VersionString(info, L"FileVersion"), wide);
   EXPECT_EQ(VersionString(info, L"ProductVersion"), wide);
   EXPECT_EQ(VersionString(info, L"ProductName"), L"Z\u00fcrich Product");  // from UTF-8
+  char* ansi = nullptr;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904B0\\ProductName",
+                             reinterpret_cast<void**>(&ansi), &length));
+  EXPECT_STREQ(ansi, "Z\xFCrich Product");  // as an ANSI program on code page 1252 reads it
   EXPECT_EQ(VersionString(info, L"OriginalFilename"), L"setup.exe");
   EXPECT_EQ(VersionString(info, L"CompanyName"), c.company);
 
