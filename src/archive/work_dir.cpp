@@ -29,9 +29,19 @@ void WorkDirEntry(const ArchiveContext& context, char (&dir)[kPathSize]) {
   dir[context.workDirLength > 0 ? context.workDirLength - 1 : 0] = '\0';
 }
 
-// Renames whatever stands at dir to the first free "dir.N". True when nothing stands there or
-// it was moved.
+// Moves an existing work directory at dir to the first free "dir.N", whole. True when nothing
+// stands at dir or it was moved. Only a real folder is moved: under Wine, renaming or removing a
+// link (which Windows would do to the link alone) moves or removes its target instead, and a
+// link to a file looks like a plain file there. So a link or a file in the directory's place
+// is left alone, and the run cannot go on.
 bool MoveAside(const char* dir) {
+  const DWORD attributes = GetFileAttributesA(dir);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // CreateDirectoryA decides
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    LogLine("A file or a link stands in the work directory's place: %s", dir);
+    return false;
+  }
   char aside[kPathSize];  // fits: the work directory leaves room for a search pattern
   for (unsigned number = 1; number <= kMaxAsideNumber; ++number) {
     wsprintfA(aside, "%s.%u", dir, number);
@@ -40,7 +50,6 @@ bool MoveAside(const char* dir) {
       return true;
     }
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
   }
   return false;

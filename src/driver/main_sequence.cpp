@@ -97,13 +97,15 @@ void OpenRequestedLog(const char* logPath, const char* workDir) {
   const DWORD length = GetFullPathNameA(logPath, kPathSize, fullPath, nullptr);
   if (length == 0 || length >= kPathSize) return;
   if (workDir != nullptr) {
-    const int dirLength = lstrlenA(workDir) - 1;  // without its closing separator
-    if (lstrlenA(fullPath) >= dirLength &&
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, fullPath, dirLength, workDir,
-                       dirLength) == CSTR_EQUAL &&
-        (fullPath[dirLength] == '\0' || fullPath[dirLength] == '\\')) {
-      return;
-    }
+    // Inside when the path up to the directory's length names the directory itself (compared
+    // without case, as Windows compares names) and a separator or the end follows.
+    const int dirLength = lstrlenA(workDir) - 1;
+    char head[kPathSize];
+    char dir[kPathSize];
+    lstrcpynA(head, fullPath, dirLength + 1);
+    lstrcpynA(dir, workDir, dirLength + 1);
+    const char after = lstrlenA(fullPath) >= dirLength ? fullPath[dirLength] : 'x';
+    if ((after == '\0' || after == '\\') && lstrcmpiA(head, dir) == 0) return;
   }
   OpenRunLog(fullPath);
 }

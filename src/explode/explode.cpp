@@ -42,13 +42,17 @@ inline uint64_t Load64(const uint8_t* p) {
   return v;
 }
 
+// The careful decoder runs only for the last few bytes of each input buffer: built for size
+// (cold) and kept out of line, so that the stub stays small while the fast path keeps its speed.
+#define ZB_COLD_PATH __attribute__((noinline, cold))
+
 inline uint32_t LowBits(uint64_t v, uint32_t n) {
   return static_cast<uint32_t>(v) & ((1u << n) - 1);
 }
 
 // Hands the full current half to writeFn and makes it the history; what a repetition wrote
 // beyond index 8191 starts the next half. Call only with outPos >= 8192.
-void FlushHalf(ExplodeState& s) {
+ZB_COLD_PATH void FlushHalf(ExplodeState& s) {
   uint32_t size = kExplodeWriteSize;
   s.writeFn(s.window + kHistorySize, &size, s.userData);
   std::memmove(s.window, s.window + kHistorySize, s.outPos - kHistorySize);
@@ -126,7 +130,7 @@ inline uint32_t Lookahead(const ExplodeState& s) {
 
 // One symbol value, kDecodeError when the input ran out inside it. The end symbol counts as
 // complete when only the refill behind its extra bits found no input.
-uint32_t DecodeSymbolCareful(ExplodeState& s) {
+ZB_COLD_PATH uint32_t DecodeSymbolCareful(ExplodeState& s) {
   const uint32_t flag = static_cast<uint32_t>(s.bitBuffer) & 1;
   if (!ConsumeBits(s, 1)) return kDecodeError;
   if (flag != 0) {
@@ -156,7 +160,7 @@ uint32_t DecodeSymbolCareful(ExplodeState& s) {
 }
 
 // Distance of a repetition of length bytes (1 to 4096), or 0 when the input ran out.
-uint32_t DecodeDistanceCareful(ExplodeState& s, uint32_t length) {
+ZB_COLD_PATH uint32_t DecodeDistanceCareful(ExplodeState& s, uint32_t length) {
   const uint32_t e = decodeTables.distance[Lookahead(s)];
   if (!ConsumeBits(s, e >> kDistanceBitsShift)) return 0;
   const uint32_t lowBits = length == 2 ? 2 : s.dictBits;

@@ -134,7 +134,8 @@ std::vector<ToolRun> ReadToolLog(const std::string& path) {
     run.tag = Field(line, "tag", "module");
     run.module = Field(line, "module", "cwd");
     run.cwd = Field(line, "cwd", "cmdline");
-    run.cmdline = Field(line, "cmdline", "priority");
+    run.cmdline = Field(line, "cmdline", "silent");
+    run.silent = Field(line, "silent", "priority");
     run.priority = std::atoi(Field(line, "priority", "exit").c_str());
     const std::string exitText = Field(line, "exit", "");
     run.exitCode = exitText.empty() ? -1 : std::atoi(exitText.c_str());
@@ -273,12 +274,13 @@ std::string Session::ExpectPackerReads(uint32_t failCode) {
   return out;
 }
 
-bool Session::Launch(const robot::Environment& changes) {
+bool Session::Launch(const robot::Environment& changes, const std::string& arguments) {
   robot::StartOptions options;
-  options.environment = {{"TMP", TempDir()}, {"TEMP", TempDir()}};
+  options.environment = {
+      {"TMP", TempDir()}, {"TEMP", TempDir()}, {"ZBSCRIPTTOOL_LOG", ToolLogPath()}};
   options.environment.insert(options.environment.end(), changes.begin(), changes.end());
   DWORD error = 0;
-  stub_ = robot::Start(InstallerPath(), std::string(), options, &error);
+  stub_ = robot::Start(InstallerPath(), arguments, options, &error);
   EXPECT_TRUE(stub_.started()) << "cannot start " << InstallerPath() << ": error " << error;
   return stub_.started();
 }
@@ -443,7 +445,7 @@ void Session::ExpectWindowsInTurn(const Trace& t, const std::string& product, in
   EXPECT_LE(std::labs(r.left) + std::labs(r.top), 2 * kSlackPx) << "status window misplaced";
 }
 
-void Session::ExpectEnd(HWND answered) {
+void Session::ExpectEnd(HWND answered, DWORD exitCode) {
   HWND status = robot::FindVisibleWindow(stub_.id(), robot::kDialogClass, ZB_STATUS_CAPTION);
   std::vector<std::string> after;
   const DWORD start = GetTickCount();
@@ -462,8 +464,15 @@ void Session::ExpectEnd(HWND answered) {
     }
     Sleep(kPollMs);
   }
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(code, exitCode) << "exit code";
   EXPECT_TRUE(after.empty()) << "a window appeared after the answer: " << Join(after);
+}
+
+void Session::DismissError(HWND error) {
+  const std::string text = robot::MessageBoxText(error);
+  const size_t open = text.rfind('(');
+  const DWORD code = open == std::string::npos ? 0 : std::strtoul(text.c_str() + open + 1, nullptr, 16);
+  if (Press(error, IDOK)) ExpectEnd(error, code);
 }
 
 void Session::FinishWithOk(HWND status, bool workDirStays) {

@@ -5,7 +5,7 @@
 // printed) when it fails. Every wait is bounded; a stub still running at the end is killed.
 //
 // Scripts start zbscripttool (packed as setup.exe): each run appends a line to
-// zbscripttool.log in its current directory. A script line "#CLASS command" makes the stub
+// zbscripttool.log in the scratch directory (ToolLogPath). A script line "#CLASS command" makes the stub
 // wait, once the command has ended, while a top-level window of CLASS exists: HeldWindow makes
 // one in the test process, so the test decides when the run goes on.
 #pragma once
@@ -51,6 +51,7 @@ std::string MixedText(size_t size, uint64_t seed);
 // One line of zbscripttool.log.
 struct ToolRun {
   std::string tag, module, cwd, cmdline;
+  std::string silent;  // the value of ZUBREX_SILENT it saw
   int priority = -99;  // of the installer's thread while the program ran, when asked for
   int exitCode = -1;
 };
@@ -102,7 +103,7 @@ class Session : public ::testing::Test {
   std::string TempDir() const { return dir_ + "\\tmp"; }
   std::string WorkDir() const { return TempDir() + "\\ZubrexInstall"; }
   std::string InstallerPath() const { return dir_ + "\\setup.exe"; }
-  std::string ToolLogPath() const { return WorkDir() + "\\zbscripttool.log"; }
+  std::string ToolLogPath() const { return dir_ + "\\zbscripttool.log"; }
   // A program next to this test program.
   static std::string BinPath(const std::string& name);
   static std::string ScriptToolPath() { return BinPath("zbscripttool.exe"); }
@@ -121,8 +122,9 @@ class Session : public ::testing::Test {
   // both exit 1 naming failCode, and extract writes nothing beside its folder.
   std::string ExpectPackerReads(uint32_t failCode);
 
-  // Starts setup.exe with TMP and TEMP set to TempDir(), then these changes.
-  bool Launch(const robot::Environment& changes = {});
+  // Starts setup.exe with these arguments, TMP and TEMP set to TempDir() and zbscripttool's
+  // log to ToolLogPath(), then these changes.
+  bool Launch(const robot::Environment& changes = {}, const std::string& arguments = "");
   // After Launch: expects the question (its text unchecked when product is empty), presses
   // Yes and follows the windows up to the status window or an error box (failure recorded
   // when neither comes). Unknown windows on the way are failures.
@@ -141,15 +143,14 @@ class Session : public ::testing::Test {
   void ExpectBox(HWND box, const char* caption, const std::string& text,
                  const std::vector<int>& buttons);
   bool Press(HWND window, int buttonId);
-  // After pressing a button of `answered`: the stub ends with exit code 0 and shows no other
-  // dialog than that one and the status window.
-  void ExpectEnd(HWND answered);
+  // After pressing a button of `answered`: the stub ends with this exit code and shows no
+  // other dialog than that one and the status window.
+  void ExpectEnd(HWND answered, DWORD exitCode = 0);
   // OK stays disabled until the final text is shown, then is enabled and has the focus;
   // pressing it ends the run; the work directory is then gone unless workDirStays.
   void FinishWithOk(HWND status, bool workDirStays = false);
-  void DismissError(HWND error) {
-    if (Press(error, IDOK)) ExpectEnd(error);
-  }
+  // Presses OK; the exit code is the code that the box shows in parentheses.
+  void DismissError(HWND error);
 
   // Waits until zbscripttool.log has a line of this tag; false (failure recorded, with what
   // the stub shows) when the stub ends, shows an error box or finishes its script first, or

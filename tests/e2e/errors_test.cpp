@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          "setup.exe three"})},
                    {"setup.exe", kTool}},
                   "Error: There was a system error. (10012)\n", true, false, {kScript, "setup.exe"},
-                  {"zbscripttool.log"}, {"one"}, -1},
+                  {}, {"one"}, -1},
         // A line of exactly 255 characters still runs; a longer one stops the script.
         ErrorCase{"LineOverTheLengthLimitStopsTheScript", {"--script", kScript},
                   {{kScript, CrLfScript({"setup.exe before",
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          "setup.exe after"})},
                    {"setup.exe", kTool}},
                   "Error: The selected archive is not currently supported. (30004)\n", true, false,
-                  {kScript, "setup.exe"}, {"zbscripttool.log"}, {"before", "edge"}, -1}),
+                  {kScript, "setup.exe"}, {}, {"before", "edge"}, -1}),
     CaseName());
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST_P(WindowsTest, YesShowsSplashProgressAndStatusInTurnAndOkEndsTheRun) {
   if (c.leftoverWorkDir) {
     ASSERT_TRUE(CreateDirectoryA(WorkDir().c_str(), nullptr));
     WriteInput("..\\tmp\\ZubrexInstall\\old-install.log", "left by an earlier run\r\n");
-    WriteInput("..\\tmp\\ZubrexInstall\\readme.txt", "an older read-me\r\n");  // overwritten
+    WriteInput("..\\tmp\\ZubrexInstall\\readme.txt", "an older read-me\r\n");
   }
   // A member of 4 MiB that does not compress: its extraction is a visible stretch of the
   // progress window's life.
@@ -36,6 +36,11 @@ TEST_P(WindowsTest, YesShowsSplashProgressAndStatusInTurnAndOkEndsTheRun) {
   const Trace trace = Yes("Window Product");
   ExpectWindowsInTurn(trace, "Window Product", c.members);
   if (trace.status != nullptr) FinishWithOk(trace.status);
+  // An earlier run's directory is moved aside whole, never reused or emptied.
+  if (c.leftoverWorkDir) {
+    EXPECT_EQ(Entries(WorkDir() + ".1"), Sorted({"old-install.log", "readme.txt"}));
+    EXPECT_EQ(ReadFileBytes(WorkDir() + ".1\\readme.txt"), "an older read-me\r\n");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -46,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         // before the extraction) lets the run through to the progress window.
         WindowsCase{"NoMembers", {"--set", "trailer.fileCount=0", "--set", "trailer.totalBytes=1"},
                     0, false},
-        WindowsCase{"LeftoverWorkDirectoryIsReusedAndRemoved", {}, 3, true}),
+        WindowsCase{"LeftoverWorkDirectoryIsMovedAside", {}, 3, true}),
     CaseName());
 
 using QuestionTest = Session;
@@ -58,7 +63,7 @@ TEST_F(QuestionTest, NoEndsTheRunWithNothingElseShownAndTheWorkDirectoryEmpty) {
   ASSERT_NE(question, nullptr);
   ExpectBox(question, ZB_APP_TITLE, QuestionFor("My Product"), {IDYES, IDNO});
   ASSERT_TRUE(Press(question, IDNO));
-  ExpectEnd(question);
+  ExpectEnd(question, 1602);
   // The work directory is made before the question and stays, empty, after a No.
   EXPECT_TRUE(IsDirectory(WorkDir()));
   EXPECT_EQ(Entries(WorkDir()), std::vector<std::string>{});

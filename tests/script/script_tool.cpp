@@ -1,8 +1,9 @@
 // zbscripttool: the program the end-to-end tests put into install scripts. A console program;
-// every run appends one line to "zbscripttool.log" in its current directory:
+// every run appends one line to the file that ZBSCRIPTTOOL_LOG names (else "zbscripttool.log"
+// in its current directory):
 //
 //   tag=<tag>|module=<own path>|cwd=<current directory>|cmdline=<command line>
-//   |priority=<n>|exit=<exit code>     (one line)
+//   |silent=<ZUBREX_SILENT>|priority=<n>|exit=<exit code>     (one line)
 //
 // so the test can tell which file ran, where, with which exact command line, how the
 // installer waited for it, and how it ended.
@@ -100,10 +101,12 @@ void WriteLog(const char* tag, int exitCode) {
   char cwd[MAX_PATH] = "";
   GetModuleFileNameA(nullptr, module, MAX_PATH);
   GetCurrentDirectoryA(MAX_PATH, cwd);
-  FILE* log = std::fopen("zbscripttool.log", "a");
+  const char* path = std::getenv("ZBSCRIPTTOOL_LOG");
+  const char* silent = std::getenv("ZUBREX_SILENT");
+  FILE* log = std::fopen(path != nullptr ? path : "zbscripttool.log", "a");
   if (log == nullptr) return;
-  std::fprintf(log, "tag=%s|module=%s|cwd=%s|cmdline=%s|priority=%d|exit=%d\n", tag, module,
-               cwd, GetCommandLineA(), priority, exitCode);
+  std::fprintf(log, "tag=%s|module=%s|cwd=%s|cmdline=%s|silent=%s|priority=%d|exit=%d\n", tag,
+               module, cwd, GetCommandLineA(), silent != nullptr ? silent : "", priority, exitCode);
   std::fclose(log);
 }
 
