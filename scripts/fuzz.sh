@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzing: the explode decoder against the readable reference decoder (fuzz_explode),
 # archive reading with member extraction as the stub walks an installer (fuzz_archive), and
-# zbpack list, verify and extract on arbitrary installers (fuzz_zbpack_archive).
+# zbpack list, verify and extract on arbitrary installers (fuzz_zbpack_archive), and the
+# resource tree reader that pack and verify run on programs (fuzz_resources).
 #
 #   scripts/fuzz.sh [SECONDS]    per target, default 30
 #
@@ -20,7 +21,7 @@ command -v clang++ >/dev/null || { echo "fuzz: clang++ is not installed" >&2; ex
 
 cmake -S "$repo" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZB_FUZZ=ON >/dev/null
-ninja -C "$tree" fuzz_explode fuzz_archive fuzz_zbpack_archive zbpack
+ninja -C "$tree" fuzz_explode fuzz_archive fuzz_zbpack_archive fuzz_resources zbpack
 
 corpus="$tree/corpus/explode"
 mkdir -p "$corpus"
@@ -73,7 +74,22 @@ PY
   rm -rf "$scratch"
 fi
 
+corpus="$tree/corpus/resources"
+mkdir -p "$corpus"
+if [ -z "$(ls -A "$corpus")" ]; then
+  # The stub's own resource section (loaded at the RVA the target assumes, 0x13000), or an
+  # empty tree when the Win32 tree was not built.
+  stub="$repo/build/win32/bin/zubrex-stub.exe"
+  if [ -f "$stub" ]; then
+    i686-w64-mingw32-objcopy -O binary --only-section=.rsrc "$stub" "$corpus/stub-rsrc"
+  else
+    head -c 16 /dev/zero >"$corpus/empty"
+  fi
+fi
+
 cd "$tree"
+"$tree/bin/fuzz_resources" -max_total_time="$seconds" -max_len=65536 -print_final_stats=1 \
+  "$tree/corpus/resources"
 "$tree/bin/fuzz_explode" -max_total_time="$seconds" -max_len=16384 -print_final_stats=1 \
   "$tree/corpus/explode"
 for target in archive zbpack_archive; do

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Screenshots of the stub's windows, for looking at the resources as a user sees them:
+# Screenshots of the stub's windows, for looking at the resources as a user sees them, at 96
+# and at 192 DPI (Wine's LogPixels; the stub is DPI-aware through its manifest, so its dialogs
+# scale with the system font and nothing is stretched as a bitmap), into OUTDIR/96dpi and
+# OUTDIR/192dpi:
 #
 #   1-question.png   the Yes/No question
 #   2-splash.png     the splash during its two-second pause
@@ -50,7 +53,7 @@ display=90
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
   display=$((display + 1))
 done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$display" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$display"
 for _ in $(seq 50); do
@@ -69,7 +72,17 @@ setsid "$ZB_WINESERVER" -p </dev/null >/dev/null 2>&1 || true
 "$ZB_WINE" wineboot </dev/null >/dev/null 2>&1 || true
 
 robot() { "$ZB_WINE" "$robot_exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-shot() { import -window root "$out/$1"; echo "screenshots: $out/$1"; }
+shot() { import -window root "$dir/$1"; echo "screenshots: $dir/$1"; }
+
+# The system DPI Wine reports (and scales the dialog font by); read when the wineserver starts.
+set_dpi() {
+  "$ZB_WINESERVER" -k >/dev/null 2>&1 || true
+  "$ZB_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1
+  "$ZB_WINESERVER" -k >/dev/null 2>&1 || true
+  setsid "$ZB_WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+  "$ZB_WINE" wineboot </dev/null >/dev/null 2>&1 || true
+}
 
 # Demo archive: enough data that the extraction keeps the progress window up a while, and a
 # script whose last line is a status text.
@@ -99,37 +112,46 @@ error_caption=$(resource ZB_ERROR_CAPTION)
 progress_bar=$(resource IDC_PROGRESS)
 status_ok=$(resource IDC_OK)
 
-# A successful run: question, splash, progress, final status.
-(cd "$work" && setsid "$ZB_WINE" demo.exe </dev/null >/dev/null 2>&1 &)
-question=$(robot wait-window "#32770" "$caption" 20000) || die "no question box"
-sleep 0.5
-shot 1-question.png
-robot press "$question" 6 >/dev/null || die "cannot press Yes"   # IDYES
-sleep 0.8
-shot 2-splash.png
-progress=$(robot wait-window "#32770" "$caption" 20000) || die "no progress window"
-# The bar runs from 1 to 11 for these 10 members: shoot once it is about half way.
-for _ in $(seq 100); do
-  position=$(robot progress "$progress" "$progress_bar") || break
-  [ "$position" -ge 6 ] && break
-  sleep 0.05
-done
-shot 3-progress.png
-status=$(robot wait-window "#32770" "$status_caption" 60000) || die "no status window"
-for _ in $(seq 100); do
-  [ "$(robot enabled "$status" "$status_ok")" = 1 ] && break
-  sleep 0.2
-done
-sleep 0.3
-shot 4-status.png
-robot press "$status" "$status_ok" >/dev/null || die "cannot press OK"
+shoot_all() {
+  # A successful run: question, splash, progress, final status.
+  (cd "$work" && setsid "$ZB_WINE" demo.exe </dev/null >/dev/null 2>&1 &)
+  question=$(robot wait-window "#32770" "$caption" 20000) || die "no question box"
+  sleep 0.5
+  shot 1-question.png
+  robot press "$question" 6 >/dev/null || die "cannot press Yes"   # IDYES
+  sleep 0.8
+  shot 2-splash.png
+  progress=$(robot wait-window "#32770" "$caption" 20000) || die "no progress window"
+  # The bar runs from 1 to 11 for these 10 members: shoot once it is about half way.
+  for _ in $(seq 100); do
+    position=$(robot progress "$progress" "$progress_bar") || break
+    [ "$position" -ge 6 ] && break
+    sleep 0.05
+  done
+  shot 3-progress.png
+  status=$(robot wait-window "#32770" "$status_caption" 60000) || die "no status window"
+  for _ in $(seq 100); do
+    [ "$(robot enabled "$status" "$status_ok")" = 1 ] && break
+    sleep 0.2
+  done
+  sleep 0.3
+  shot 4-status.png
+  robot press "$status" "$status_ok" >/dev/null || die "cannot press OK"
 
-# A failing run: the error box after the splash.
-(cd "$work" && setsid "$ZB_WINE" broken.exe </dev/null >/dev/null 2>&1 &)
-question=$(robot wait-window "#32770" "$caption" 20000) || die "no question box"
-robot press "$question" 6 >/dev/null || die "cannot press Yes"
-error=$(robot wait-window "#32770" "$error_caption" 30000) || die "no error box"
-sleep 0.5
-shot 5-error.png
-robot press "$error" 2 >/dev/null || true   # a single-OK message box answers to IDCANCEL too
-robot press "$error" 1 >/dev/null || true
+  # A failing run: the error box after the splash.
+  (cd "$work" && setsid "$ZB_WINE" broken.exe </dev/null >/dev/null 2>&1 &)
+  question=$(robot wait-window "#32770" "$caption" 20000) || die "no question box"
+  robot press "$question" 6 >/dev/null || die "cannot press Yes"
+  error=$(robot wait-window "#32770" "$error_caption" 30000) || die "no error box"
+  sleep 0.5
+  shot 5-error.png
+  robot press "$error" 2 >/dev/null || true   # a single-OK message box answers to IDCANCEL too
+  robot press "$error" 1 >/dev/null || true
+}
+
+for dpi in 96 192; do
+  dir="$out/${dpi}dpi"
+  mkdir -p "$dir"
+  set_dpi "$dpi"
+  shoot_all
+done

@@ -26,6 +26,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "archive/pe_image.h"
+
 struct ArchiveEnd {
   uint32_t certificateOffset;  // file offset of the certificate table; 0 when there is none
   uint32_t certificateSize;    // bytes of the table; 0 when there is none
@@ -42,12 +44,12 @@ inline uint32_t SignedArchiveEnd(const ArchiveEnd& end) {
   return end.certificateOffset - end.padding;
 }
 
-// Reads exactly count bytes at file offset into buffer; false if it cannot. Called only for
-// ranges that lie inside the file size given to LocateArchiveEnd.
-using ReadAtFn = bool (*)(void* source, uint32_t offset, uint8_t* buffer, uint32_t count);
-
-// fileSize in bytes. Reads at most 0x40 + 26 + 12 + 287 bytes, in five calls to readAt.
+// fileSize in bytes. Reads the headers (archive/pe_image.h) and at most 287 bytes more.
 ArchiveEnd LocateArchiveEnd(uint64_t fileSize, ReadAtFn readAt, void* source);
+
+// ReadAtFn over a stream opened "rb" (source is the FILE*), at any offset below 4 GiB. Moves
+// the stream.
+bool ReadPeFile(void* source, uint32_t offset, uint8_t* buffer, uint32_t count);
 
 // The same over a stream opened "rb". Moves the stream (the caller positions it afterwards).
 // The size is read in 64 bits, also where long has 32; a file whose size the stream cannot

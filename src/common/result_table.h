@@ -13,6 +13,8 @@
   X(kBadPath, 0x00010008, 10015, "kBadPath")                                                   \
   X(kSystemError, 0x00010012, 10004, "There was a system error.")                              \
   X(kIOError, 0x00010014, 10002, "There was an I/O error.")                                    \
+  X(kElevationDeclined, 0x00010015, 10025,                                                     \
+    "The installation was cancelled because administrator rights were not given.")             \
   X(kZbNoDoubleArchiving, 0x00030001, 10005, "kZbNoDoubleArchiving")                           \
   X(kZbArchiveNotInited, 0x00030002, 10006, "kZbArchiveNotInited")                             \
   X(kCannotOpenFile, 0x00030003, 10007, "A file could not be opened.")                         \

@@ -8,6 +8,7 @@
 #include "common/app_globals.h"
 #include "common/run_log.h"
 #include "script/command_program.h"
+#include "script/program_start.h"
 #include "script/script_line.h"
 #include "script/script_reader.h"
 #include "ui/dialogs.h"
@@ -121,9 +122,9 @@ bool ResolveProgram(const char* workDir, const char* command, char (&programPath
   return false;
 }
 
-// Starts command (workDir current) and waits until it has ended; then, when windowClass is not
-// null, until no window of that class is left. A program gets a new console of its own, or none
-// at all in a silent run. The thread runs at idle priority while it waits. CreateProcessA may
+// Starts command (workDir current; program_start.h, elevated when it must be) and waits until it
+// has ended; then, when windowClass is not null, until no window of that class is left. A
+// program gets a new console of its own, or none at all in a silent run. The thread runs at idle priority while it waits. CreateProcessA may
 // write into command, hence not const.
 ResultCode RunCommand(const ArchiveContext& context, char (&command)[kScriptTextSize],
                       const char* windowClass) {
@@ -134,25 +135,21 @@ ResultCode RunCommand(const ArchiveContext& context, char (&command)[kScriptText
     return kSystemError;
   }
 
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  std::memset(&process, 0, sizeof process);
   const DWORD flags = silentRun ? CREATE_NO_WINDOW : CREATE_NEW_CONSOLE;
-  if (!CreateProcessA(application, command, nullptr, nullptr, FALSE, flags, nullptr,
-                      context.workDir, &startup, &process)) {
-    LogLine("Cannot start %s (error %lu)", application != nullptr ? application : command,
-            GetLastError());
-    return kSystemError;
+  const ProgramLaunch launch = {application, command, context.workDir, flags, silentRun};
+  HANDLE process = nullptr;
+  DWORD error = 0;
+  const ResultCode started = StartProgram(launch, kWindowsStarter, &process, &error);
+  if (started != kNoError) {
+    LogLine("Cannot start %s (error %lu)", application != nullptr ? application : command, error);
+    return started;
   }
-  CloseHandle(process.hThread);
 
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
   DWORD exitCode = 0;  // logged; a program's own code is no failure of the installation
   const bool ended =
-      WaitForProcessPumping(process.hProcess) && GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hProcess);
+      WaitForProcessPumping(process) && GetExitCodeProcess(process, &exitCode);
+  CloseHandle(process);
   if (ended) LogLine("Program ended with exit code %lu", exitCode);
   if (ended && windowClass != nullptr) WaitForWindowClassPumping(windowClass);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);

@@ -16,14 +16,19 @@ ProgressState progressState = {};
 namespace {
 
 // Where the window's centre goes, relative to the desktop's: below the splash, which stands
-// in the middle of the screen during the whole extraction.
+// in the middle of the screen during the whole extraction. Pixels at 96 DPI: the stub is
+// DPI-aware, so the dialogs grow with the system DPI and the offset must grow with them.
 constexpr int kOffsetBelowSplashPx = 150;
+constexpr int kBaseDpi = 96;
 constexpr uint32_t kCloseLingerMs = 1000;
 // IsBadStringPtrA's length: the caption line's buffer size.
 constexpr UINT_PTR kCaptionTextBytes = 256;
 
 void OnInitDialog(HWND window) {
-  CenterOnDesktop(window, 0, kOffsetBelowSplashPx);
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  CenterOnDesktop(window, 0, MulDiv(kOffsetBelowSplashPx, dpi, kBaseDpi));
   if (!progressState.meterStarted) {
     progressState.meter = kFreshProgressMeter;
     progressState.meterStarted = true;

@@ -94,7 +94,7 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
       {{"--set", "trailer.seaTag=0x000F0005"}, 0,
        "closing record of another format version (kBadSeaVersion, 0x30007)"},
       {{"--set", "archiveTag=0x000A0004"}, 0,
-       "no archive tag at archiveOffset 1024 (kArchiveCorrupted, 0x3000a)"},
+       "no archive tag at archiveOffset 3584 (kArchiveCorrupted, 0x3000a)"},
       {{"--method", "stored"}, 100, "file ends 100 bytes early (truncated download?)"},
       {{"--method", "stored"}, 1000, "file ends at least 1000 bytes early (truncated download?)"},
       {{"--method", "stored"}, 5500, "not an installer (no closing record)"},
@@ -119,7 +119,7 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
   const Bytes whole = ReadFileBytes(scratch_.Path("out.exe"));
   WriteFileBytes(scratch_.Path("record"), Bytes(whole.end() - 280, whole.end()));
   EXPECT_EQ(RunZbpack({"verify", "record"}, scratch_).err,
-            "zbpack: record: no archive tag at archiveOffset 1024 (kIOError, 0x10014)\n");
+            "zbpack: record: no archive tag at archiveOffset 3584 (kIOError, 0x10014)\n");
   // Cut short with no program before the archive ("PE" gone): no truncated installer either.
   Bytes cut(whole.begin(), whole.end() - 100);
   cut[0x40] = 'X';

@@ -27,10 +27,9 @@ void SetModificationTime(const std::string& path, int64_t seconds, uint32_t nano
 // A little-endian read at a byte offset; the offset must lie inside bytes.
 uint32_t Le32At(const Bytes& bytes, size_t offset);
 
-// The smallest program zbpack accepts as a stub: a Windows GUI program header for i386 with one
-// section spanning the file from byte 512, which holds the stub mark; size bytes (at least
-// 600), the rest a byte pattern.
-Bytes FakeStubBytes(size_t size = 1024);
+// A small program zbpack accepts as a stub: a Windows GUI program for i386 whose code section
+// holds the stub mark, followed by its resources (one RCDATA) and its relocations.
+Bytes FakeStubBytes();
 
 // Bytes that the implode encoder shrinks well, and bytes it cannot shrink, both deterministic.
 Bytes CompressibleBytes(size_t size);

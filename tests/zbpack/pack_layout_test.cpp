@@ -12,8 +12,9 @@
 
 namespace {
 
-constexpr size_t kStubSize = 65537;  // the stub is copied in 64 KiB pieces: one byte more
-constexpr size_t kMember1 = kStubSize + 4;          // header of a.txt
+// Offsets from the archive's start: the rebuilt stub in front of it is left out (its checksum
+// covers the whole file).
+constexpr size_t kMember1 = 4;                      // header of a.txt
 constexpr size_t kMember2 = kMember1 + 32 + 6 + 5;  // header of setup.txt ("a.txt\0", "hello")
 constexpr size_t kTrailerFromEnd = 280;
 
@@ -24,15 +25,21 @@ constexpr uint64_t FileTime(uint64_t unixSeconds, uint64_t ticks) {
 class ZbpackLayoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFileBytes(scratch_.Path("stub.exe"), FakeStubBytes(kStubSize));
+    WriteFileBytes(scratch_.Path("stub.exe"), FakeStubBytes());
     WriteFileText(scratch_.Path("a.txt"), "hello");
     WriteFileText(scratch_.Path("setup.txt"), "123456789");
     SetModificationTime(scratch_.Path("a.txt"), 1700000000, 500000000);
     SetModificationTime(scratch_.Path("setup.txt"), 946684799, 123456789);  // 1234567 ticks
+    const RunResult result = RunZbpack({"pack", "-o", scratch_.Path("stub-probe.exe"), "--stub",
+                                        scratch_.Path("stub.exe"), "--product", "Demo Product",
+                                        scratch_.Path("a.txt")}, scratch_);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const Bytes probe = ReadFileBytes(scratch_.Path("stub-probe.exe"));
+    packedStub_.assign(probe.begin(), probe.begin() + Le32At(probe, probe.size() - kTrailerFromEnd + 4));
   }
 
-  // Packs the two files stored, the options in front of them; returns the packed bytes (empty
-  // when zbpack failed, with the failure recorded).
+  // Packs the two files stored, the options in front of them; returns the packed bytes behind
+  // the stub (empty when zbpack failed, with the failure recorded).
   Bytes Pack(const std::vector<std::string>& extra, const std::string& name = "out.exe") {
     std::vector<std::string> args = {PackCommandFor(extra), "-o", scratch_.Path(name), "--stub",
                                      scratch_.Path("stub.exe"), "--product", "Demo Product",
@@ -43,7 +50,8 @@ class ZbpackLayoutTest : public ::testing::Test {
     const RunResult result = RunZbpack(args, scratch_);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    return ReadFileBytes(scratch_.Path(name));
+    const Bytes bytes = ReadFileBytes(scratch_.Path(name));
+    return bytes.size() < packedStub_.size() ? bytes : Bytes(bytes.begin() + packedStub_.size(), bytes.end());
   }
 
   // The archive Pack must write, a.txt named as given.
@@ -52,10 +60,12 @@ class ZbpackLayoutTest : public ::testing::Test {
     TestMember a{0x000A0004, 0, 0x3610A686, firstTime, firstName, -1, -1, {'h', 'e', 'l', 'l', 'o'}};
     TestMember setup{0x000A0004, 0, 0xCBF43926, FileTime(946684799, 1234567), "setup.txt", -1, -1,
                      {'1', '2', '3', '4', '5', '6', '7', '8', '9'}};
-    return BuildArchive(FakeStubBytes(kStubSize), {a, setup}, scriptIndex, "Demo Product");
+    const Bytes all = BuildArchive(packedStub_, {a, setup}, scriptIndex, "Demo Product");
+    return Bytes(all.begin() + packedStub_.size(), all.end());
   }
 
   ScratchDir scratch_;
+  Bytes packedStub_;  // the stub as pack rebuilds it
 };
 
 TEST_F(ZbpackLayoutTest, EveryFieldStandsAtItsOffset) {
@@ -91,7 +101,7 @@ TEST_F(ZbpackLayoutTest, EachSetFieldChangesExactlyItsBytes) {
   ASSERT_FALSE(baseline.empty());
   const Bytes x256(256, 'x');
   const FieldCase cases[] = {
-      {"archiveTag=0x11223344", kStubSize, false, {0x44, 0x33, 0x22, 0x11}},
+      {"archiveTag=0x11223344", 0, false, {0x44, 0x33, 0x22, 0x11}},
       {"trailer.recordTag=0x000A0004", 0, true, {4, 0, 0x0A, 0}},
       {"trailer.archiveOffset=4000000000", 4, true, {0x00, 0x28, 0x6B, 0xEE}},
       {"trailer.fileCount=7", 8, true, {7, 0, 0, 0}},
@@ -134,7 +144,8 @@ TEST_F(ZbpackLayoutTest, NameAppendAndTruncateChangeTheLayout) {
   const Bytes appended = {0xDE, 0xAD, 0xBE, 0x00};
   expected.insert(expected.end() - kTrailerFromEnd, appended.begin(), appended.end());
   EXPECT_EQ(Pack({"--append-bytes", "DEadbe00"}, "appended.exe"), expected);
-  EXPECT_EQ(Pack({"--truncate", "1030"}, "cut.exe"), Bytes(baseline.begin(), baseline.begin() + 1030));
+  const std::string cut = std::to_string(packedStub_.size() + 30);
+  EXPECT_EQ(Pack({"--truncate", cut}, "cut.exe"), Bytes(baseline.begin(), baseline.begin() + 30));
 }
 
 }  // namespace

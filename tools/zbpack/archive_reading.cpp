@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "archive/pe_image.h"
 #include "explode/explode.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/host_files.h"
@@ -14,26 +15,12 @@ bool ReadAt(FILE* file, uint64_t offset, void* bytes, size_t size) {
   return SeekStream(file, offset) && std::fread(bytes, size, 1, file) == 1;
 }
 
-uint16_t LoadLE16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
-
 // The file offset where the sections of the Windows program at the start of file end, which
 // is where an archive behind it begins; 0 when the file starts with no such program.
-uint64_t EndOfProgram(FILE* file) {
-  uint8_t bytes[64];
-  if (!ReadAt(file, 0, bytes, 64) || bytes[0] != 'M' || bytes[1] != 'Z') return 0;
-  const uint64_t peOffset = LoadLE32(bytes + 0x3C);
-  uint8_t coff[24];
-  if (!ReadAt(file, peOffset, coff, sizeof coff) || std::memcmp(coff, "PE\0\0", 4) != 0) return 0;
-  const uint16_t sectionCount = LoadLE16(coff + 6);
-  const uint64_t sectionTable = peOffset + sizeof coff + LoadLE16(coff + 20);
-  uint64_t end = 0;
-  for (uint16_t i = 0; i < sectionCount; ++i) {
-    uint8_t section[40];
-    if (!ReadAt(file, sectionTable + 40u * i, section, sizeof section)) return 0;
-    const uint64_t sectionEnd = uint64_t(LoadLE32(section + 20)) + LoadLE32(section + 16);
-    if (sectionEnd > end) end = sectionEnd;
-  }
-  return end;
+uint64_t EndOfProgram(FILE* file, uint64_t fileSize) {
+  PeHeaders headers;
+  if (!ReadPeHeaders(fileSize, ReadPeFile, file, &headers)) return 0;
+  return PeImageEnd(headers, ReadPeFile, file);
 }
 
 // For a file without a closing record: if it is a program followed by the start of an archive
@@ -41,7 +28,7 @@ uint64_t EndOfProgram(FILE* file) {
 // when the cut fell inside the closing record). 0 when the file is no installer cut short.
 uint64_t MissingBytes(FILE* file, uint64_t fileSize, bool* exact) {
   *exact = false;
-  uint64_t position = EndOfProgram(file);
+  uint64_t position = EndOfProgram(file, fileSize);
   uint8_t tag[4];
   if (position == 0 || !ReadAt(file, position, tag, sizeof tag) || LoadLE32(tag) != kArchiveTag) {
     return 0;

@@ -24,6 +24,7 @@
 #include "zbpack/pack_signing.h"
 #include "zbpack/progress.h"
 #include "zbpack/stub_check.h"
+#include "zbpack/stub_rebuild.h"
 
 namespace {
 
@@ -33,11 +34,14 @@ constexpr uint64_t kMax32 = 0xFFFFFFFFu;
 struct PackInputs {
   std::string stubPath;
   HostFileInfo stub;
+  std::vector<uint8_t> stubBytes;     // rebuilt with the installer's identity
+  IdentityResources identity;
   std::vector<HostFileInfo> members;  // in archive order
   uint64_t totalBytes = 0;            // sum of the members' sizes
 };
 
 constexpr size_t kMaxScriptSize = 16u << 20;  // bytes; a script is read whole to convert it
+constexpr size_t kMaxStubSize = 64u << 20;    // bytes; the stub is read whole to rebuild it
 
 // The file's bytes, at most limit of them. False with the reason otherwise.
 bool ReadWholeFile(const std::string& path, size_t limit, std::string* bytes, std::string* reason) {
@@ -190,37 +194,29 @@ bool CheckInputs(const PackOptions& options, PackInputs* inputs) {
   return true;
 }
 
-bool CopyStub(FILE* output, const PackInputs& inputs, const std::string& outputPath,
-              PackFailure* failure) {
-  FILE* stub = std::fopen(inputs.stubPath.c_str(), "rb");
-  if (stub == nullptr) {
-    *failure = {inputs.stubPath, std::string("cannot open: ") + std::strerror(errno)};
+// Reads the stub and writes the installer's identity into it. False after reporting.
+bool RebuildStubOf(PackInputs* inputs) {
+  std::string text;
+  std::string problem;
+  if (!ReadWholeFile(inputs->stubPath, kMaxStubSize, &text, &problem)) {
+    ReportFailure(inputs->stubPath, problem);
     return false;
   }
-  std::vector<uint8_t> buffer(kPackChunkSize);
-  uint64_t copied = 0;
-  bool written = true;
-  size_t got;
-  while (written && (got = std::fread(buffer.data(), 1, buffer.size(), stub)) > 0) {
-    written = WriteBytes(output, buffer.data(), got);
-    copied += got;
-  }
-  const bool readFailed = std::ferror(stub) != 0;
-  std::fclose(stub);
-  if (readFailed || (written && copied != inputs.stub.size)) {
-    *failure = {inputs.stubPath, readFailed ? "read error" : "the file changed size while being read"};
+  inputs->stubBytes.assign(text.begin(), text.end());
+  problem = RebuildStub(inputs->identity, &inputs->stubBytes);
+  if (!problem.empty()) {
+    ReportFailure(inputs->stubPath, "not usable as --stub: " + problem);
     return false;
   }
-  if (!written) *failure = {outputPath, "write error"};
-  return written;
+  return true;
 }
 
 // Writes the whole packed file into output. Returns false with failure filled.
 bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE* output,
                      PackFailure* failure) {
   const PackFailure writeError = {options.outputPath, "write error"};
-  if (!CopyStub(output, inputs, options.outputPath, failure)) return false;
-  if (!WriteArchiveTag(output, options.overrides.archiveTag.value_or(kArchiveTag))) {
+  if (!WriteBytes(output, inputs.stubBytes.data(), inputs.stubBytes.size()) ||
+      !WriteArchiveTag(output, options.overrides.archiveTag.value_or(kArchiveTag))) {
     *failure = writeError;
     return false;
   }
@@ -245,7 +241,7 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
 
   SeaTrailer trailer = {};
   trailer.recordTag = kSeaTrailerTag;
-  trailer.archiveOffset = static_cast<uint32_t>(inputs.stub.size);
+  trailer.archiveOffset = static_cast<uint32_t>(inputs.stubBytes.size());
   trailer.fileCount = static_cast<uint32_t>(options.members.size());
   trailer.scriptIndex = ScriptIndexOf(options);
   trailer.seaTag = kSeaTrailerTag;
@@ -253,7 +249,7 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
   std::memcpy(trailer.productName, options.productName->data(), options.productName->size());
   ApplyTrailerOverrides(options.overrides.trailer, &trailer);
   uint64_t size = 0;
-  if (!WriteTrailer(output, trailer) || !TellStream(output, &size) ||
+  if (!WriteTrailer(output, trailer) || !StampPeChecksum(output) || !TellStream(output, &size) ||
       (options.truncateSize && *options.truncateSize < size &&
        !TruncateStream(output, *options.truncateSize))) {
     *failure = writeError;
@@ -283,8 +279,13 @@ int RunPack(int argc, char** argv, bool fixture) {
   if (!problem.empty()) return ReportUsage(argv[0], problem);
 
   PackInputs inputs;
+  problem = PrepareIdentity(options.identity, *options.productName,
+                            MemberNameOfPath(options.outputPath), &inputs.identity, &what);
+  if (!problem.empty()) return ReportFailure(what, problem);
   if (const int failed = ConvertTexts(options)) return failed;
-  if (!CheckMemberNames(options) || !CheckInputs(options, &inputs)) return kExitFailure;
+  if (!CheckMemberNames(options) || !CheckInputs(options, &inputs) || !RebuildStubOf(&inputs)) {
+    return kExitFailure;
+  }
 
   OutputFile output;
   std::string reason;

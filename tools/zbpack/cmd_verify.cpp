@@ -3,7 +3,8 @@
 // the stub relies on is checked: the walk from the archive tag through fileCount members
 // ending exactly at the closing record, each name (the stub's rules for each component, the
 // length bound, no two names for one Windows file), each member's CRC-32 and decoded size
-// against originalSize, totalBytes against their sum, scriptIndex naming a member. --json
+// against originalSize, totalBytes against their sum, scriptIndex naming a member; and the
+// program in front of the archive (its PE headers and resource tree, program_check.h). --json
 // prints one document instead of the lines: the archive, each member with its outcome and
 // reason, and the problems found.
 #include <cerrno>
@@ -24,6 +25,7 @@
 #include "zbpack/json_listing.h"
 #include "zbpack/member_rules.h"
 #include "zbpack/pack_options.h"
+#include "zbpack/program_check.h"
 #include "zbpack/progress.h"
 #include "zbpack/result_names.h"
 
@@ -188,6 +190,9 @@ void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
   // certificate table; a table that does not end the file signs nothing behind it.
   const std::string uncovered = UncoveredArchiveProblem(extent.signature);
   if (!uncovered.empty()) FailArchive(state, uncovered);
+  const std::string program =
+      ProgramProblem(context.archiveFile, extent.fileSize, trailer.archiveOffset);
+  if (!program.empty()) FailArchive(state, program);
   if (trailer.scriptIndex > trailer.fileCount) {
     FailArchive(state, "scriptIndex " + std::to_string(trailer.scriptIndex) +
                              " names no member (there are " + std::to_string(trailer.fileCount) +

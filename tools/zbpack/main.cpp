@@ -59,6 +59,14 @@ constexpr char kPackHelp[] =
     "  --sign-command CMD         sign the finished installer: CMD runs through the shell\n"
     "                             with %1 replaced by its quoted path; the signed result\n"
     "                             is verified, and removed if signing or verifying fails\n"
+    "How Windows sees the installer (UTF-8 texts, at most 256 characters):\n"
+    "  --execution-level asInvoker|highestAvailable|requireAdministrator\n"
+    "                             the manifest's level (default requireAdministrator)\n"
+    "  --icon FILE.ico            the installer's icon (default: the stub's)\n"
+    "  --product-version A[.B[.C[.D]]]\n"
+    "                             file and product version, 0 to 65535 each (default 0)\n"
+    "  --company TEXT, --description TEXT, --copyright TEXT\n"
+    "                             CompanyName, FileDescription, LegalCopyright\n"
     "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
     "the same files give the same installer (reproducible builds).\n";
 

@@ -110,6 +110,12 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
 
     // Every other option takes one value.
     std::string value;
+    if (IsIdentityOption(option)) {
+      if (!args.Value(&value)) return args.error();
+      const std::string problem = TakeIdentityOption(option, value, &options->identity);
+      if (!problem.empty()) return problem;
+      continue;
+    }
     const bool known = option == "-o" || option == "--output" || option == "--stub" ||
                        option == "--product" || option == "--script" || option == "--method" ||
                        option == "--dict" || option == "--level" || option == "--codepage" ||

@@ -8,6 +8,7 @@
 #include "implode/implode.h"
 #include "zbpack/cli_args.h"
 #include "zbpack/code_page.h"
+#include "zbpack/installer_identity.h"
 #include "zbpack/pack_overrides.h"
 
 enum class PackMethod {
@@ -57,6 +58,9 @@ struct PackOptions {
   std::vector<MemberSource> members;    // in archive order
   // FILETIME that no member's time may exceed (SOURCE_DATE_EPOCH): later times become it.
   std::optional<uint64_t> latestTime;
+
+  // How Windows sees the installer: manifest, version information, icon.
+  IdentityOptions identity;
 };
 
 // argv[0] is the subcommand. Returns an empty string, or the usage error. The options that

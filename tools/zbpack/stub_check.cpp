@@ -7,35 +7,23 @@
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "archive/pe_image.h"
 #include "archive/stub_mark.h"
 #include "zbpack/archive_reading.h"
 #include "zbpack/host_files.h"
 
 namespace {
 
-constexpr uint16_t kMachineI386 = 0x014C;
-constexpr uint16_t kMachineAmd64 = 0x8664;
-constexpr uint16_t kSubsystemWindowsGui = 2;
-
-uint16_t LoadLE16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
-
-// The PE headers: "MZ", the offset of "PE\0\0" at 0x3C, the machine in the file header and
-// the subsystem at byte 68 of the optional header (the same place in PE32 and PE32+).
-std::string ProgramProblem(FILE* file) {
-  uint8_t dos[64];
-  if (std::fread(dos, sizeof dos, 1, file) != 1 || dos[0] != 'M' || dos[1] != 'Z') {
-    return "not a Windows program";
+// The machine, and the subsystem at byte 68 of the optional header.
+std::string StubHeaderProblem(FILE* file, uint64_t size) {
+  PeHeaders headers;
+  if (!ReadPeHeaders(size, ReadPeFile, file, &headers)) return "not a Windows program";
+  if (headers.machine != kPeMachineI386 && headers.machine != kPeMachineAmd64) {
+    return "a Windows program for another processor";
   }
-  uint8_t headers[24 + 70];
-  if (!SeekStream(file, LoadLE32(dos + 0x3C)) || std::fread(headers, sizeof headers, 1, file) != 1 ||
-      std::memcmp(headers, "PE\0\0", 4) != 0) {
-    return "not a Windows program";
+  if (headers.subsystem != kPeSubsystemWindowsGui) {
+    return "a Windows console or driver program, not the stub";
   }
-  const uint16_t machine = LoadLE16(headers + 4);
-  if (machine != kMachineI386 && machine != kMachineAmd64) return "a Windows program for another processor";
-  if (LoadLE16(headers + 20) < 70) return "not a Windows program";
-  const uint16_t subsystem = LoadLE16(headers + 24 + 68);
-  if (subsystem != kSubsystemWindowsGui) return "a Windows console or driver program, not the stub";
   return "";
 }
 
@@ -75,7 +63,7 @@ std::string StubProblem(const std::string& path) {
   if (info.size > 0xFFFFFFFFu - 4) return "stub too large (4 GiB and more)";
   FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return std::string("cannot open: ") + std::strerror(errno);
-  std::string problem = ProgramProblem(file);
+  std::string problem = StubHeaderProblem(file, info.size);
   if (problem.empty() && !ContainsStubMark(file)) problem = "a Windows program, but not a Zubrex stub";
   if (problem.empty() && EndsInClosingRecord(file)) {
     problem = "already an installer (an archive follows the stub)";
