@@ -57,6 +57,8 @@ struct PackOptions {
   std::vector<MemberSource> members;    // in archive order
   // FILETIME that no member's time may exceed (SOURCE_DATE_EPOCH): later times become it.
   std::optional<uint64_t> latestTime;
+  // --depfile: where to write the inputs as a Makefile rule once the installer is done.
+  std::string depfilePath;
 };
 
 // argv[0] is the subcommand. Returns an empty string, or the usage error. The options that
