@@ -17,8 +17,9 @@ packages_all=(
   osslsigncode openssl
 )
 # The Windows tree that runs here (scripts/wine-env.sh): i686 under 32-bit Wine, or, where
-# 32-bit programs cannot run, x86-64 under 64-bit Wine (no i386 packages then).
-packages_win32=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386)
+# 32-bit programs cannot run, x86-64 under 64-bit Wine (no i386 packages then). Only the
+# posix-thread compilers, which cmake/mingw-toolchain.cmake uses.
+packages_win32=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386)
 packages_win64=(wine64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 
 SUDO=""
