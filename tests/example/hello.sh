@@ -8,14 +8,8 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 repo=$PWD
 source scripts/wine-env.sh
-work=build/example
-rm -rf "$work"
-mkdir -p "$work"
-cp -r examples/hello "$work/src"
-src=$work/src
-log=$work/check.log
-passed=0
-failed=0
+work=build/example src=build/example/src log=build/example/check.log passed=0 failed=0
+rm -rf "$work" && mkdir -p "$work" && cp -r examples/hello "$src"
 
 check() {  # description, command...
   local what=$1; shift
@@ -39,11 +33,9 @@ members() {  # installer
   [ "$listed" = "$expected" ] || { echo "members:"; echo "$listed"; return 1; }
 }
 packs() {  # yes|no: whether a build of the i686 tree packs the installer again
-  local out
-  out=$(cmake --build "$work/i686" 2>&1) || { echo "$out"; return 1; }
-  grep -q 'Packing the installer' <<<"$out" && [ "$1" = yes ] && return 0
-  ! grep -q 'Packing the installer' <<<"$out" && [ "$1" = no ] && return 0
-  echo "$out"; return 1
+  local out packed=no
+  out=$(cmake --build "$work/i686" 2>&1) && grep -q 'Packing the installer' <<<"$out" && packed=yes
+  [ "$packed" = "$1" ] || { echo "$out"; return 1; }
 }
 added_file_packs() {  # and removed again
   echo later >"$src/payload/docs/later.txt"
@@ -52,12 +44,12 @@ added_file_packs() {  # and removed again
   packs yes && [ $ok = 0 ]
 }
 missing_file_fails() {
-  mv "$src/install.txt" "$work/" || return 1
   local out ok=1
-  out=$(cmake --build "$work/i686" 2>&1) ||
-    grep -E "^zbpack: .*install.txt: the script: cannot open" <<<"$out" && ok=0
+  mv "$src/install.txt" "$work/"
+  out=$(cmake --build "$work/i686" 2>&1)
+  [ $? != 0 ] && grep -q "^zbpack: .*install.txt: the script: cannot open" <<<"$out" && ok=0
   mv "$work/install.txt" "$src/"
-  [ $ok = 0 ] || echo "$out"
+  echo "$out"
   return $ok
 }
 cpack_package() {
@@ -71,9 +63,8 @@ greeted() {  # installer
     [ "$(tr -d '\r' < "$result")" = $'Hello from a Zubrex installer!\nhello.exe ran.' ]
 }
 
-check "cmake --install of build/host" cmake --install build/host --prefix "$work/prefix"
-check "find_package(Zubrex 1.0) from the install prefix (i686 build)" \
-  configure i686 cmake/mingw-i686.cmake -DSOURCE_DATE_EPOCH=$epoch
+check "find_package(Zubrex 1.0) from a fresh install prefix (i686 build)" eval 'cmake --install \
+  build/host --prefix "$work/prefix" && configure i686 cmake/mingw-i686.cmake -DSOURCE_DATE_EPOCH=$epoch'
 check "zubrex_add_installer: HelloSetup.exe verifies, members and folders" \
   eval 'cmake --build "$work/i686" && members "$work/i686/HelloSetup.exe"'
 check "a second build with nothing changed packs nothing" packs no
