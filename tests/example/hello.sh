@@ -8,7 +8,7 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 repo=$PWD
 source scripts/wine-env.sh
-work=build/example src=build/example/src log=build/example/check.log passed=0 failed=0
+work=build/example src="build/example/my hello" log=build/example/check.log passed=0 failed=0
 rm -rf "$work" && mkdir -p "$work" && cp -r examples/hello "$src"
 
 check() {  # description, command...
