@@ -7,10 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
+# A tree that scripts/demo.sh made has no tests yet: configured again, with them.
 configure() {  # dir, extra cmake arguments...
   local dir=$1; shift
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  if [ ! -f "$dir/build.ninja" ] || grep -qx 'ZB_TESTS:BOOL=OFF' "$dir/CMakeCache.txt"; then
+    cmake -S . -B "$dir" -G Ninja -DZB_TESTS=ON "$@" >/dev/null
   fi
 }
 
@@ -20,6 +21,6 @@ cmake --build build/host
 cmake --build build/win32
 source scripts/wine-env.sh
 if [ "$ZB_WIN_TREE" = build/win64 ]; then
-  configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-x86_64.cmake"
+  configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$PWD/$ZB_WIN_TOOLCHAIN"
   cmake --build build/win64
 fi

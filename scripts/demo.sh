@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
-# Builds everything and runs a demo installer under Wine: packs a sample product (a few
-# files, an install script with status lines, and our small setup program), starts the
-# installer, answers for the user, and prints what the user saw and what was left on disk.
+# Runs a demo installer under Wine: packs a sample product (a few files, an install script
+# with status lines, and our small setup program), starts the installer, answers for the user,
+# and prints what the user saw and what was left on disk. Installs and builds only what it
+# runs: zbpack, and the stub, the setup program and the robot of the Windows tree that runs
+# here (scripts/wine-env.sh), without the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
-bash scripts/build.sh >/dev/null
+bash scripts/install-deps.sh demo
 
 source scripts/wine-env.sh
+# Trees made here leave the tests out (no GoogleTest needed); scripts/build.sh adds them later.
+configure() {  # dir, extra cmake arguments...
+  local dir=$1; shift
+  [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja -DZB_TESTS=OFF "$@" >/dev/null
+}
+configure build/host
+configure "$ZB_WIN_TREE" -DCMAKE_TOOLCHAIN_FILE="$PWD/$ZB_WIN_TOOLCHAIN"
+cmake --build build/host --target zbpack >/dev/null
+cmake --build "$ZB_WIN_TREE" --target zubrex-stub demo-setup zbrobot >/dev/null
 bash scripts/wine-prefix.sh up
 win=$ZB_WIN_TREE/bin
 
@@ -38,43 +49,7 @@ echo
 "$zbpack" list "$installer"
 echo
 
-robot() { "$ZB_WINE" "$win/zbrobot.exe" "$@"; }
-# A value of res/resource.h as the stub sees it: a control id, or a caption without its quotes.
-resource() {
-  printf '#include "resource.h"\n%s\n' "$1" | cpp -P -I res - | tail -n 1 |
-    sed 's/" *"//g; s/^"//; s/"$//'
-}
-status_text=$(resource IDC_STATUS_TEXT)
-status_ok=$(resource IDC_OK)
-tmp_win=$("$ZB_WINE" winepath -w "$demo/tmp")
-
-echo "== running $installer under Wine ($WINEARCH build, TEMP=$tmp_win)"
-# The installer inherits the robot's output: into a file, so that nothing waits for it to end.
-robot run-stub "$("$ZB_WINE" winepath -w "$installer")" "$tmp_win" > "$demo/stub.pid"
-pid=$(tr -d '\r' < "$demo/stub.pid")
-echo "question box:"
-robot answer "$(resource ZB_APP_TITLE)" yes 30000 | sed 's/^/    /'
-echo "    -> Yes"
-
-status=$(robot wait-window "#32770" "$(resource ZB_STATUS_CAPTION)" 60000 | tr -d '\r')
-echo "status window:"
-last=""
-for _ in $(seq 1 600); do
-  text=$(robot text "$status" "$status_text" 2>/dev/null | tr -d '\r' || true)
-  if [ -n "$text" ] && [ "$text" != "$last" ]; then echo "    \"$text\""; last=$text; fi
-  [ "$(robot enabled "$status" "$status_ok" 2>/dev/null | tr -d '\r')" = "1" ] && break
-  sleep 0.1
-done
-echo "    OK enabled: $(robot enabled "$status" "$status_ok" | tr -d '\r')"
-# Watch for the end before pressing OK: a process that has already ended can no longer be
-# opened to read its exit code.
-robot wait-exit "$pid" 60000 > "$demo/stub.exit" &
-watcher=$!
-sleep 0.5
-robot press "$status" "$status_ok"
-echo "    -> OK"
-wait "$watcher" || true
-echo "exit code: $(tr -d '\r' < "$demo/stub.exit")"
+bash scripts/robot-install.sh "$installer" "$demo/tmp" || true
 echo
 
 echo "== left on disk"

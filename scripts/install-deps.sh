@@ -1,25 +1,29 @@
 #!/usr/bin/env bash
-# Installs every package the build, the tests and the demo need, on Debian.
+# Installs the Debian packages that a caller needs:
+#   install-deps.sh [all]   everything: the builds, the tests, fuzzing, screenshots, signing
+#   install-deps.sh demo    only what scripts/demo.sh builds and runs
 # Idempotent: a machine that already has them pays one dpkg query and nothing else.
 set -euo pipefail
+need=${1:-all}
 
-packages=(
-  cmake ninja-build g++ libgtest-dev nlohmann-json3-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386
+# zbpack (host) and the Windows programs the demo runs.
+packages_demo=(cmake ninja-build g++ nlohmann-json3-dev)
+# The rest of the builds and tests.
+packages_all=(
+  libgtest-dev
   clang libclang-rt-14-dev
   xvfb imagemagick
   python3 python3-pil fonts-dejavu-core time
   osslsigncode openssl
 )
-
-# A kernel without IA-32 emulation cannot run 32-bit Wine: the Win32 tests then run as an
-# x86-64 build under 64-bit Wine (scripts/wine-env.sh), which needs these as well.
+# The Windows tree that runs here (scripts/wine-env.sh): i686 under 32-bit Wine, or, where
+# 32-bit programs cannot run, x86-64 under 64-bit Wine (no i386 packages then). Only the
+# posix-thread compilers, which cmake/mingw-toolchain.cmake uses.
+packages_win32=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386)
 packages_win64=(wine64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-updated=0
 install_missing() {  # package...
   local missing=() p
   for p in "$@"; do
@@ -27,15 +31,22 @@ install_missing() {  # package...
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "install-deps: installing ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
-    updated=0
   fi
   export DEBIAN_FRONTEND=noninteractive
-  [ "$updated" = 1 ] || { $SUDO apt-get update -qq; updated=1; }
+  $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-install_missing "${packages[@]}"
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-if [ "$WINEARCH" = win64 ]; then install_missing "${packages_win64[@]}"; fi
+wanted=("${packages_demo[@]}")
+if [ "$WINEARCH" = win64 ]; then wanted+=("${packages_win64[@]}"); else wanted+=("${packages_win32[@]}"); fi
+case $need in
+  demo) ;;
+  # The shipped stub is the i686 one: the full build makes (and keeps testable) build/win32
+  # wherever it runs.
+  all) wanted+=("${packages_all[@]}" "${packages_win32[@]}") ;;
+  *) echo "usage: install-deps.sh [all|demo]" >&2; exit 2 ;;
+esac
+install_missing "${wanted[@]}"

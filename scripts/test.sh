@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # The whole test suite: host unit tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Win32 unit and end-to-end tests under Wine, a second build
-# of the stub compared byte for byte, and a short fuzzing run. Ends with one line
-# "N passed, N failed".
+# UndefinedBehaviorSanitizer, the Win32 unit and end-to-end tests under Wine, the CMake
+# example (tests/example/hello.sh), a second build of the stub compared byte for byte, and a
+# short fuzzing run. Ends with one line "Tests: N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
+bash scripts/build.sh || { echo "build failed"; echo "Tests: 0 passed, 1 failed"; exit 1; }
 
 if [ ! -f build/sanitize/build.ninja ]; then
   cmake -S . -B build/sanitize -G Ninja -DZB_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 fi
-cmake --build build/sanitize || { echo "sanitizer build failed"; echo "0 passed, 1 failed"; exit 1; }
+cmake --build build/sanitize || { echo "sanitizer build failed"; echo "Tests: 0 passed, 1 failed"; exit 1; }
 
 passed=0
 failed=0
@@ -40,6 +40,15 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 source scripts/wine-env.sh
 bash scripts/wine-prefix.sh init
 run_ctest "Win32 tests under Wine ($ZB_WIN_TREE, $WINEARCH)" --test-dir "$ZB_WIN_TREE"
+echo "== examples/hello: Zubrex in a CMake build"
+bash tests/example/hello.sh | tee "$log"
+if line=$(grep -E '^example: [0-9]+ passed, [0-9]+ failed$' "$log"); then
+  passed=$((passed + $(sed -E 's/example: ([0-9]+) passed.*/\1/' <<<"$line")))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")))
+else
+  echo "examples/hello: no result"
+  failed=$((failed + 1))
+fi
 echo "== reproducible stub"
 if bash scripts/stub-reproducible.sh; then
   passed=$((passed + 1))

@@ -20,6 +20,7 @@
 #include "zbpack/member_rules.h"
 #include "zbpack/member_tree.h"
 #include "zbpack/output_file.h"
+#include "zbpack/pack_depfile.h"
 #include "zbpack/pack_options.h"
 #include "zbpack/pack_signing.h"
 #include "zbpack/progress.h"
@@ -258,6 +259,17 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
   return true;
 }
 
+// Written only once the installer is complete: a failed pack leaves the build's record of
+// the last good one.
+int WriteDepfile(const PackOptions& options, const std::string& stubPath,
+                 std::vector<std::string> inputs) {
+  if (options.depfilePath.empty()) return kExitSuccess;
+  inputs.push_back(stubPath);
+  for (const MemberSource& member : options.members) inputs.push_back(member.path);
+  const std::string problem = WritePackDepfile(options.depfilePath, options.outputPath, inputs);
+  return problem.empty() ? kExitSuccess : ReportFailure(options.depfilePath, problem);
+}
+
 int RunPack(int argc, char** argv, bool fixture) {
   PackOptions options;
   std::string problem = ParsePackOptions(argc, argv, fixture, &options);
@@ -274,7 +286,10 @@ int RunPack(int argc, char** argv, bool fixture) {
     options.latestTime = latest;
   }
   std::string what;
-  if (!ExpandMemberTree(&options.members, &what, &problem)) return ReportFailure(what, problem);
+  std::vector<std::string> containers;  // folders and lists: inputs besides the files
+  if (!ExpandMemberTree(&options.members, &containers, &what, &problem)) {
+    return ReportFailure(what, problem);
+  }
   problem = CheckPackMembers(options);
   if (!problem.empty()) return ReportUsage(argv[0], problem);
 
@@ -303,8 +318,11 @@ int RunPack(int argc, char** argv, bool fixture) {
   }
   if (!FinishOutput(output, &reason)) return ReportFailure(options.outputPath, reason);
   // Signing comes last: it covers the installer exactly as it will be shipped.
-  if (options.signCommand) return SignPackedInstaller(*options.signCommand, options.outputPath);
-  return kExitSuccess;
+  if (options.signCommand) {
+    const int signedExit = SignPackedInstaller(*options.signCommand, options.outputPath);
+    if (signedExit != kExitSuccess) return signedExit;
+  }
+  return WriteDepfile(options, inputs.stubPath, containers);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ namespace {
 
 struct Walk {
   std::vector<MemberSource>* out;
+  std::vector<std::string>* containers;  // each folder walked and list read, in order
   std::string* what;
   std::string* problem;
 };
@@ -35,6 +36,7 @@ bool WalkFolder(const Walk& walk, const std::string& path, const std::string& pr
     return Fail(walk, path, "member names below it are longer than " +
                                 std::to_string(kMaxMemberNameLength) + " bytes");
   }
+  walk.containers->push_back(path);
   std::vector<HostDirEntry> entries;
   std::string reason;
   if (!ListHostDirectory(path, &entries, &reason)) return Fail(walk, path, "cannot read folder: " + reason);
@@ -65,6 +67,7 @@ bool WalkFolder(const Walk& walk, const std::string& path, const std::string& pr
 bool ExpandOne(const Walk& walk, const MemberSource& source, bool inList);
 
 bool ExpandList(const Walk& walk, const std::string& listPath) {
+  walk.containers->push_back(listPath);
   FILE* list = std::fopen(listPath.c_str(), "rb");
   if (list == nullptr) return Fail(walk, listPath, "cannot open the list");
   std::string text;
@@ -112,9 +115,10 @@ bool ExpandOne(const Walk& walk, const MemberSource& source, bool inList) {
 
 }  // namespace
 
-bool ExpandMemberTree(std::vector<MemberSource>* members, std::string* what, std::string* problem) {
+bool ExpandMemberTree(std::vector<MemberSource>* members, std::vector<std::string>* containers,
+                      std::string* what, std::string* problem) {
   std::vector<MemberSource> expanded;
-  const Walk walk = {&expanded, what, problem};
+  const Walk walk = {&expanded, containers, what, problem};
   for (const MemberSource& source : *members) {
     if (!ExpandOne(walk, source, false)) return false;
   }

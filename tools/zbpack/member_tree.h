@@ -19,6 +19,9 @@
 
 #include "zbpack/pack_options.h"
 
-// Replaces members by their expansion. False on the first input that cannot be expanded, with
-// its path in what and the reason in problem; members is then unspecified.
-bool ExpandMemberTree(std::vector<MemberSource>* members, std::string* what, std::string* problem);
+// Replaces members by their expansion, and appends to containers the path of each folder walked
+// and each list read (what a rebuild must watch besides the files). False on the first input
+// that cannot be expanded, with its path in what and the reason in problem; members is then
+// unspecified.
+bool ExpandMemberTree(std::vector<MemberSource>* members, std::vector<std::string>* containers,
+                      std::string* what, std::string* problem);

@@ -100,6 +100,10 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
       options->quiet = true;
       continue;
     }
+    if (option == "--depfile") {
+      if (!args.Value(&options->depfilePath)) return args.error();
+      continue;
+    }
     if (option == "--as") {
       MemberSource member;
       if (!args.Value(&member.name) || !args.Value(&member.path)) return "--as needs NAME and PATH";

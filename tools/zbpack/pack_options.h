@@ -61,6 +61,8 @@ struct PackOptions {
 
   // How Windows sees the installer: manifest, version information, icon.
   IdentityOptions identity;
+  // --depfile: where to write the inputs as a Makefile rule once the installer is done.
+  std::string depfilePath;
 };
 
 // argv[0] is the subcommand. Returns an empty string, or the usage error. The options that
