@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb imagemagick
   python3 python3-pil fonts-dejavu-core time
-  osslsigncode openssl
+  osslsigncode openssl liblzma-dev
 )
 
 # A kernel without IA-32 emulation cannot run 32-bit Wine: the Win32 tests then run as an

@@ -6,8 +6,12 @@
 
 #include "archive/archive_context.h"
 #include "archive/archive_end.h"
+#include "explode/lzma_decode.h"
 
-ArchiveContext::~ArchiveContext() { std::free(work); }
+ArchiveContext::~ArchiveContext() {
+  std::free(work);
+  FreeLzmaDecoder(lzma);
+}
 
 namespace {
 
