@@ -63,14 +63,17 @@ NSI
 echo "nsis: $(size "$work/nsis.exe") bytes (SetCompressor /SOLID lzma)"
 python3 -c "print(f'lzma / nsis: {$(size "$work/lzma.exe") / $(size "$work/nsis.exe"):.3f} (goal: at most 0.95)')"
 
-run() {  # name -> "ms kb"
-  rm -rf "$work/tmp"; mkdir -p "$work/tmp"
-  "$ZB_WINE" "$win/zbstubtimer.exe" "$(winpath "$work/$1.exe")" "$(winpath "$work/tmp")" |
-    tr -d '\r' | awk '/yes_to_ok_ms/ {ms = $2} /peak_working_set_kb/ {kb = $2} END {print ms, kb}'
+run() {  # name -> "ms kb": the quickest of three runs (the machine may be shared), the peak
+  local i
+  for i in 1 2 3; do
+    rm -rf "$work/tmp"; mkdir -p "$work/tmp"
+    "$ZB_WINE" "$win/zbstubtimer.exe" "$(winpath "$work/$1.exe")" "$(winpath "$work/tmp")" |
+      tr -d '\r' | awk '/yes_to_ok_ms/ {ms = $2} /peak_working_set_kb/ {kb = $2} END {print ms, kb}'
+  done | sort -n | awk 'NR == 1 {ms = $1} $2 > kb {kb = $2} END {print ms, kb}'
 }
 read -r implode_ms implode_kb < <(run implode)
 read -r lzma_ms lzma_kb < <(run lzma)
-echo "install, Yes to OK: implode $implode_ms ms, lzma $lzma_ms ms," \
+echo "install, Yes to OK (best of 3): implode $implode_ms ms, lzma $lzma_ms ms," \
   "difference $((lzma_ms - implode_ms)) ms (goal: at most 1500)"
 # The dictionary: the first member's first data byte.
 dict_kb=$(python3 - "$work/lzma.exe" <<'PY'
