@@ -58,7 +58,8 @@ for n, path in enumerate(inputs):
                             filters=[{"id": lzma.FILTER_LZMA2, "preset": preset, "dict_size": 1 << 16}])
         for split, stream in ((0, raw), (1, raw[:-1])):
             with open(f"{corpus}/seed-{n}-{preset}-{split}", "wb") as f:
-                f.write(bytes([split, 0, len(stream) // 2, 8]) + stream)
+                half = len(stream) // 2
+                f.write(bytes([split, half >> 8, half & 255, 8]) + stream)
 PY
 fi
 
