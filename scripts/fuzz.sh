@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Fuzzing: the explode decoder against the readable reference decoder (fuzz_explode),
-# archive reading with member extraction as the stub walks an installer (fuzz_archive), and
-# zbpack list, verify and extract on arbitrary installers (fuzz_zbpack_archive), and the
-# resource tree reader that pack and verify run on programs (fuzz_resources).
+# Fuzzing: the explode decoder against the readable reference decoder (fuzz_explode), the
+# LZMA2 decoder against liblzma's (fuzz_lzma), archive reading with member extraction as the
+# stub walks an installer (fuzz_archive), zbpack list, verify and extract on arbitrary
+# installers (fuzz_zbpack_archive), and the resource tree reader that pack and verify run on
+# programs (fuzz_resources).
 #
 #   scripts/fuzz.sh [SECONDS]    per target, default 30
 #
 # Configures build/fuzz with clang and -DZB_FUZZ=ON, builds the targets, writes seed corpora
-# into build/fuzz/corpus/{explode,archive} (kept between runs, so coverage grows): imploded
-# streams in every mode and dictionary size, and two small installers (a stored and an imploded
-# member) shared by both archive targets. A crash leaves its input as build/fuzz/crash-* and
+# into build/fuzz/corpus/{explode,lzma,archive} (kept between runs, so coverage grows): imploded
+# streams in every mode and dictionary size, LZMA2 streams of text and machine code (whole and
+# split in two members), and three small installers (a stored, an imploded and an LZMA member)
+# shared by both archive targets. A crash leaves its input as build/fuzz/crash-* and
 # exits non-zero.
 set -euo pipefail
 
@@ -21,7 +23,7 @@ command -v clang++ >/dev/null || { echo "fuzz: clang++ is not installed" >&2; ex
 
 cmake -S "$repo" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZB_FUZZ=ON >/dev/null
-ninja -C "$tree" fuzz_explode fuzz_archive fuzz_zbpack_archive fuzz_resources zbpack
+ninja -C "$tree" fuzz_explode fuzz_lzma fuzz_archive fuzz_zbpack_archive fuzz_resources zbpack
 
 corpus="$tree/corpus/explode"
 mkdir -p "$corpus"
@@ -43,6 +45,26 @@ if [ -z "$(ls -A "$corpus")" ]; then
   rm -rf "$scratch"
 fi
 
+corpus="$tree/corpus/lzma"
+mkdir -p "$corpus"
+if [ -z "$(ls -A "$corpus")" ]; then
+  # A control byte (bit 0: split into two members, at the offset in the next two bytes), the
+  # dictionary byte (64 KiB) and the raw LZMA2 stream, with and without its end marker.
+  python3 - "$corpus" "$repo/README.md" "$repo/src/explode/explode.cpp" "$tree/bin/fuzz_lzma" <<'PY'
+import lzma, sys
+corpus, inputs = sys.argv[1], sys.argv[2:]
+for n, path in enumerate(inputs):
+    data = open(path, "rb").read()[:6000]
+    for preset in (0, 6):
+        raw = lzma.compress(data, format=lzma.FORMAT_RAW,
+                            filters=[{"id": lzma.FILTER_LZMA2, "preset": preset, "dict_size": 1 << 16}])
+        for split, stream in ((0, raw), (1, raw[:-1])):
+            with open(f"{corpus}/seed-{n}-{preset}-{split}", "wb") as f:
+                half = len(stream) // 2
+                f.write(bytes([split, half >> 8, half & 255, 8]) + stream)
+PY
+fi
+
 corpus="$tree/corpus/archive"
 mkdir -p "$corpus"
 if [ -z "$(ls -A "$corpus")" ]; then
@@ -52,7 +74,7 @@ if [ -z "$(ls -A "$corpus")" ]; then
   for i in $(seq 1 200); do echo "line $i of a text that implodes well"; done >"$scratch/readme.txt"
   "$tree/bin/zbpack" implode --level 2 "$scratch/readme.txt" "$scratch/readme.imp" >/dev/null
   python3 - "$corpus" "$scratch" <<'PY'
-import os, struct, sys, zlib
+import lzma, os, struct, sys, zlib
 corpus, scratch = sys.argv[1], sys.argv[2]
 def member(name, data, stored, compressed):
     name = name.encode() + b"\0"
@@ -67,6 +89,11 @@ script = b";script\r\n>Installing\r\nsetup.exe /q\r\n"
 text = open(os.path.join(scratch, "readme.txt"), "rb").read()
 imploded = open(os.path.join(scratch, "readme.imp"), "rb").read()
 installer(os.path.join(corpus, "stored.exe"), [member("install.zis", script, script, 0)], len(script))
+lzma2 = bytes([8]) + lzma.compress(text, format=lzma.FORMAT_RAW, filters=[
+    {"id": lzma.FILTER_LZMA2, "preset": 6, "dict_size": 1 << 16}])
+installer(os.path.join(corpus, "lzma.exe"),
+          [member("install.zis", script, script, 0), member("readme.txt", text, lzma2, 2)],
+          len(script) + len(text))
 installer(os.path.join(corpus, "imploded.exe"),
           [member("install.zis", script, script, 0), member("readme.txt", text, imploded, 1)],
           len(script) + len(text))
@@ -92,6 +119,8 @@ cd "$tree"
   "$tree/corpus/resources"
 "$tree/bin/fuzz_explode" -max_total_time="$seconds" -max_len=16384 -print_final_stats=1 \
   "$tree/corpus/explode"
+"$tree/bin/fuzz_lzma" -max_total_time="$seconds" -max_len=8192 -print_final_stats=1 \
+  "$tree/corpus/lzma"
 for target in archive zbpack_archive; do
   "$tree/bin/fuzz_$target" -max_total_time="$seconds" -max_len=16384 -print_final_stats=1 \
     "$tree/corpus/archive"

@@ -14,7 +14,7 @@ packages_all=(
   clang libclang-rt-14-dev
   xvfb imagemagick
   python3 python3-pil fonts-dejavu-core time
-  osslsigncode openssl
+  osslsigncode openssl liblzma-dev
 )
 # The Windows tree that runs here (scripts/wine-env.sh): i686 under 32-bit Wine, or, where
 # 32-bit programs cannot run, x86-64 under 64-bit Wine (no i386 packages then). Only the

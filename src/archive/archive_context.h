@@ -7,6 +7,8 @@
 #include "archive/archive_format.h"
 #include "archive/made_entries.h"
 
+struct LzmaDecoder;
+
 struct ArchiveContext {
   uint8_t* work = nullptr;        // kExplodeWorkSize bytes from malloc; freed when the context ends
   const char* exePath = nullptr;  // the archive's path (the running executable)
@@ -14,6 +16,8 @@ struct ArchiveContext {
   FILE* outFile = nullptr;        // current member's output, opened "wb"
   FILE* scriptFile = nullptr;     // the script member, opened "rt" while it runs
   void (*pump)() = nullptr;       // keeps windows alive during transfers; null without windows
+  LzmaDecoder* lzma = nullptr;    // made by the first LZMA member; carries a solid stream from
+                                  // member to member; freed when the context ends
   uint32_t currentIndex = 0;      // 1-based index of the member being extracted
   uint32_t workDirLength = 0;     // characters of workDir; appended names are cut back to it
   uint32_t totalBytes = 0;        // trailer.totalBytes once accepted
@@ -28,7 +32,7 @@ struct ArchiveContext {
   ArchiveContext() = default;
   ArchiveContext(const ArchiveContext&) = delete;
   ArchiveContext& operator=(const ArchiveContext&) = delete;
-  ~ArchiveContext();  // frees work and made; closes nothing (the streams have their owners)
+  ~ArchiveContext();  // frees work, made and lzma; closes nothing (streams have their owners)
 };
 
 // Reads the 280 bytes that end the archive into trailer and tests seaTag: the file's last 280

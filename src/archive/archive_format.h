@@ -37,11 +37,24 @@ struct FileHeader {
   uint32_t tag;            // kFileHeaderTag
   uint32_t nameLength;     // bytes of the name that follows, NUL included; 1..256
   uint32_t storedSize;     // data bytes behind the name
-  uint32_t compressed;     // 0 stored; anything else imploded
-  uint32_t originalSize;   // bytes of the extracted member (informational)
+  uint32_t compressed;     // kStoredMember, kLzmaStartMember, kLzmaContinueMember; anything
+                           // else imploded
+  uint32_t originalSize;   // bytes of the extracted member (informational, except that an
+                           // LZMA member must decode to exactly this many)
   uint32_t crc;            // CRC-32 of the extracted contents
   uint64_t lastWriteTime;  // FILETIME: 100 ns ticks since 1601-01-01 UTC
 };
+
+// Values of FileHeader.compressed. An LZMA member that starts a stream begins with the
+// dictionary byte; one that continues the stream follows a member of either LZMA value, its
+// data being further whole chunks of the same stream.
+constexpr uint32_t kStoredMember = 0;
+constexpr uint32_t kLzmaStartMember = 2;
+constexpr uint32_t kLzmaContinueMember = 3;
+
+inline bool IsLzmaMember(const FileHeader& header) {
+  return header.compressed == kLzmaStartMember || header.compressed == kLzmaContinueMember;
+}
 
 void DecodeSeaTrailer(const uint8_t (&bytes)[kSeaTrailerSize], SeaTrailer* trailer);
 void EncodeSeaTrailer(const SeaTrailer& trailer, uint8_t (&bytes)[kSeaTrailerSize]);

@@ -6,10 +6,12 @@
 
 #include "archive/archive_context.h"
 #include "archive/archive_end.h"
+#include "explode/lzma_decode.h"
 
 ArchiveContext::~ArchiveContext() {
   std::free(work);
   FreeMadeEntries(made);
+  FreeLzmaDecoder(lzma);
 }
 
 namespace {

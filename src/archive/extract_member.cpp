@@ -8,6 +8,7 @@
 #include "archive/member_output.h"
 #include "archive/member_transfer.h"
 #include "explode/explode.h"
+#include "explode/lzma_decode.h"
 
 namespace {
 
@@ -38,6 +39,30 @@ bool MakeMemberFolders(ArchiveContext& context, char (&path)[kPathSize]) {
   return true;
 }
 
+// Runs the member's data through the stored copy, Explode or the run's LZMA decoder (made by
+// the first LZMA member). An LZMA member that fails in any way, or decodes to another size
+// than originalSize, is kArchiveCorrupted; the stream it belonged to ends with it, as it does
+// at any member of another method.
+ResultCode TransferData(ArchiveContext& context, TransferState& state) {
+  const FileHeader& header = context.header;
+  if (!IsLzmaMember(header)) {
+    EndLzmaStream(context.lzma);
+    const uint32_t result =
+        header.compressed != kStoredMember
+            ? Explode(ReadMemberData, WriteMemberData, context.work, &state)
+            : CopyStored(ReadMemberData, WriteMemberData, context.work, &state);
+    return result != 0 ? MapExplodeResult(result) : kNoError;
+  }
+  if (context.lzma == nullptr) context.lzma = NewLzmaDecoder(kLzmaDictLimit);
+  if (context.lzma == nullptr) return kOutOfMemory;
+  const uint32_t result =
+      DecodeLzmaMember(context.lzma, header.compressed == kLzmaStartMember, ReadMemberData,
+                       WriteMemberData, &state);
+  if (result == kLzmaNoMemory) return kOutOfMemory;
+  return result == kLzmaOk && state.bytesWritten == header.originalSize ? kNoError
+                                                                        : kArchiveCorrupted;
+}
+
 }  // namespace
 
 ResultCode OpenMemberOutput(ArchiveContext& context) {
@@ -62,10 +87,7 @@ ResultCode OpenMemberOutput(ArchiveContext& context) {
 ResultCode TransferMember(ArchiveContext& context, uint32_t* bytesWritten) {
   TransferState state =
       StartTransfer(context.archiveFile, context.outFile, context.header.storedSize, context.pump);
-  const uint32_t transfer =
-      context.header.compressed != 0
-          ? Explode(ReadMemberData, WriteMemberData, context.work, &state)
-          : CopyStored(ReadMemberData, WriteMemberData, context.work, &state);
+  const ResultCode transfer = TransferData(context, state);
   if (bytesWritten != nullptr) *bytesWritten = state.bytesWritten;
   // Bytes that never reached the file fail the member as such, before the decoder's result or
   // the CRC (computed over the bytes handed to the stream) can tell another story. The stream
@@ -75,7 +97,7 @@ ResultCode TransferMember(ArchiveContext& context, uint32_t* bytesWritten) {
   if (std::fflush(context.outFile) != 0 || std::ferror(context.outFile) != 0) {
     return WriteFailureCode(errno);
   }
-  if (transfer != 0) return MapExplodeResult(transfer);
+  if (transfer != kNoError) return transfer;
   // The next header begins right after this member's stored bytes, however many of them an
   // implode stream needed before its end symbol.
   if (state.bytesRead < state.storedSize &&

@@ -20,9 +20,11 @@ ResultCode ExtractMember(ArchiveContext& context);
 ResultCode OpenMemberOutput(ArchiveContext& context);
 
 // Moves the current member's storedSize data bytes from archiveFile to outFile (stored copy
-// or decoder, by header.compressed), flushes outFile and compares the CRC-32 of the bytes
+// or a decoder, by header.compressed), flushes outFile and compares the CRC-32 of the bytes
 // written with header.crc. A write or the flush that fails gives kNotEnoughDiskSpace on a full
-// disk, else kCopyAborted, for either kind of member. Afterwards archiveFile stands at the
+// disk, else kCopyAborted, for any kind of member. A faulty LZMA member, one that continues
+// no stream, or one that decodes to another size than originalSize is kArchiveCorrupted
+// (kOutOfMemory when its decoder cannot be allocated). Afterwards archiveFile stands at the
 // member's computed end (data bytes that an implode stream did not use are skipped; a skip that
 // fails is kIOError). Opens and closes nothing. bytesWritten, if given, gets the count of bytes
 // written to outFile (the member's decoded size, modulo 2^32).

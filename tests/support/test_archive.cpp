@@ -19,7 +19,8 @@ Bytes BuildArchive(const Bytes& stub, const std::vector<TestMember>& members, ui
     header.storedSize = member.storedSizeOverride >= 0 ? uint32_t(member.storedSizeOverride)
                                                        : uint32_t(member.data.size());
     header.compressed = member.compressed;
-    header.originalSize = uint32_t(member.data.size());
+    header.originalSize = member.originalSizeOverride >= 0 ? uint32_t(member.originalSizeOverride)
+                                                           : uint32_t(member.data.size());
     header.crc = member.crc;
     header.lastWriteTime = member.lastWriteTime;
     uint8_t bytes[kFileHeaderSize];

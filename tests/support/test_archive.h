@@ -16,6 +16,7 @@ struct TestMember {
   int64_t nameLengthOverride = -1;  // else the name's length with its NUL
   int64_t storedSizeOverride = -1;  // else data.size()
   Bytes data;
+  int64_t originalSizeOverride = -1;  // else data.size()
 };
 
 // stub bytes + archive tag + members + closing record (280 bytes); totalBytes is the sum of

@@ -95,6 +95,10 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
        "closing record of another format version (kBadSeaVersion, 0x30007)"},
       {{"--set", "archiveTag=0x000A0004"}, 0,
        "no archive tag at archiveOffset 3584 (kArchiveCorrupted, 0x3000a)"},
+      // Solid: b.bin comes first (by extension); a.txt continues its stream, unchecked.
+      {{"--method", "lzma", "--solid", "--set", "member.1.crc=1"}, 0,
+       "2 problems, the first: member 1 (b.bin): LZMA data damaged, continuing no stream, or "
+       "not matching its CRC-32 (kArchiveCorrupted, 0x3000a)"},
       {{"--method", "stored"}, 100, "file ends 100 bytes early (truncated download?)"},
       {{"--method", "stored"}, 1000, "file ends at least 1000 bytes early (truncated download?)"},
       {{"--method", "stored"}, 5500, "not an installer (no closing record)"},
@@ -297,6 +301,7 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
       PackArgs({"--set", "member.2.crc=1", scratch_.Path("a.txt")}),
       PackArgs({"--dict", "8192", scratch_.Path("a.txt")}),
       PackArgs({"--method", "zip", scratch_.Path("a.txt")}),
+      PackArgs({"--solid", scratch_.Path("a.txt")}),
       PackArgs({"--threads=65", scratch_.Path("a.txt")}),
       {"implode", "--threads", "65", scratch_.Path("a.txt"), scratch_.Path("b.imp")},
       PackArgs({"--ascii=1", scratch_.Path("a.txt")}),

@@ -46,15 +46,17 @@ class ZbpackRoundTripTest : public ::testing::Test {
     return RunZbpack(args, scratch_);
   }
 
-  // Per member, found by walking the headers: "stored", or "imploded" with the stream's mode
-  // and dictionary bytes ("imploded 0 6").
+  // Per member, found by walking the headers: "stored", "lzma", "lzma+", or "imploded" with
+  // the stream's mode and dictionary bytes ("imploded 0 6").
   std::vector<std::string> Methods() {
     const Bytes file = ReadFileBytes(scratch_.Path("out.exe"));
     std::vector<std::string> methods;
     size_t offset = Le32At(file, file.size() - 280 + 4) + 4;
     for (size_t i = 0; i < files_.size(); ++i) {
       const size_t data = offset + 32 + Le32At(file, offset + 4);
-      methods.push_back(Le32At(file, offset + 12) == 0 ? "stored" : "imploded " +
+      const uint32_t compressed = Le32At(file, offset + 12);
+      const char* named[] = {"stored", "", "lzma", "lzma+"};
+      methods.push_back(compressed != 1 && compressed < 4 ? named[compressed] : "imploded " +
           std::to_string(file[data]) + " " + std::to_string(file[data + 1]));
       offset = data + Le32At(file, offset + 8);
     }
@@ -77,6 +79,8 @@ TEST_F(ZbpackRoundTripTest, EveryMethodVerifiesAndExtractsContentsAndTimes) {
       {{"--method", "implode", "--ascii", "--dict", "1024", "--level", "1"}, all("imploded 1 4")},
       {{"--method", "implode", "--binary", "--dict=2048", "--level", "5"}, all("imploded 0 5")},
       {{"--method", "implode", "--dict", "0x1000"}, all("imploded 0 6")},
+      {{"--method", "lzma", "--level", "1"}, all("lzma")},
+      {{"--method", "lzma", "--solid"}, {"lzma", "lzma+", "lzma+", "lzma+"}},
   };
   int run = 0;
   for (const MethodCase& c : cases) {

@@ -170,5 +170,7 @@ std::string UncoveredArchiveProblem(const ArchiveEnd& end) {
 }
 
 const char* MethodName(const FileHeader& header) {
-  return header.compressed != 0 ? "imploded" : "stored";
+  if (header.compressed == kStoredMember) return "stored";
+  if (header.compressed == kLzmaStartMember) return "lzma";
+  return header.compressed == kLzmaContinueMember ? "lzma+" : "imploded";
 }

@@ -41,7 +41,8 @@ void CloseArchive(ArchiveContext& context);
 // NUL or the end of the buffer, whichever comes first, and printable (control bytes escaped).
 std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize]);
 
-// How a member's data is kept, as list, verify and pack print it: "imploded" or "stored".
+// How a member's data is kept, as list, verify and pack print it: "stored", "imploded",
+// "lzma" (an LZMA stream starts) or "lzma+" (it continues the previous member's stream).
 const char* MethodName(const FileHeader& header);
 
 // The name in the buffer, up to its NUL or the end of the buffer, as stored (not escaped).

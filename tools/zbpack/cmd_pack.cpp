@@ -2,11 +2,14 @@
 // that can be known beforehand (names, stub, sizes, the output not being an input) is checked
 // before a byte is written; the output is written beside its target and renamed into place
 // only when complete.
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "zbpack/archive_reading.h"
@@ -212,9 +215,23 @@ bool RebuildStubOf(PackInputs* inputs) {
   return true;
 }
 
+// A solid stream compresses best when similar files stand together: members are ordered by
+// their names' extensions (ASCII letters folded), then by name.
+void OrderForSolidStream(std::vector<MemberSource>* members) {
+  const auto key = [](const MemberSource& member) {
+    const size_t cut = member.name.find_last_of(".\\/");
+    std::string extension;
+    if (cut != std::string::npos && member.name[cut] == '.') extension = member.name.substr(cut);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return std::make_pair(extension, member.name);
+  };
+  std::stable_sort(members->begin(), members->end(),
+                   [&key](const MemberSource& a, const MemberSource& b) { return key(a) < key(b); });
+}
+
 // Writes the whole packed file into output. Returns false with failure filled.
 bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE* output,
-                     PackFailure* failure) {
+                     PackLzma* lzma, PackFailure* failure) {
   const PackFailure writeError = {options.outputPath, "write error"};
   if (!WriteBytes(output, inputs.stubBytes.data(), inputs.stubBytes.size()) ||
       !WriteArchiveTag(output, options.overrides.archiveTag.value_or(kArchiveTag))) {
@@ -228,7 +245,7 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
         found == options.overrides.members.end() ? nullptr : &found->second;
     FileHeader header;
     if (!WriteMemberFromFile(output, source, inputs.members[i], options.method, options.implode,
-                             overrides, options.outputPath, &header, failure)) {
+                             lzma, overrides, options.outputPath, &header, failure)) {
       return false;
     }
     FinishMember(inputs.members[i].size,
@@ -290,6 +307,7 @@ int RunPack(int argc, char** argv, bool fixture) {
   if (!ExpandMemberTree(&options.members, &containers, &what, &problem)) {
     return ReportFailure(what, problem);
   }
+  if (options.solid) OrderForSolidStream(&options.members);
   problem = CheckPackMembers(options);
   if (!problem.empty()) return ReportUsage(argv[0], problem);
 
@@ -310,7 +328,15 @@ int RunPack(int argc, char** argv, bool fixture) {
   StartProgress("packing", static_cast<uint32_t>(options.members.size()), inputs.totalBytes,
                 options.quiet);
   PackFailure failure;
-  const bool written = WritePackedFile(options, inputs, output.file, &failure);
+  PackLzma* lzma = nullptr;
+  if (options.method == PackMethod::kLzma) {
+    lzma = StartPackLzma(options.implode.level.value_or(9), options.solid, inputs.totalBytes,
+                         &failure.message);
+    if (lzma == nullptr) failure.what = options.outputPath;
+  }
+  const bool written = (options.method != PackMethod::kLzma || lzma != nullptr) &&
+                       WritePackedFile(options, inputs, output.file, lzma, &failure);
+  FreePackLzma(lzma);
   ClearProgressLine();
   if (!written) {
     AbandonOutput(output);

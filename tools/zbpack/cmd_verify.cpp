@@ -39,6 +39,8 @@ struct VerifyState {
   std::map<std::string, uint32_t> names;     // folded name -> member index
   uint64_t originalSum = 0;                  // sum of the members' originalSize
   bool walkComplete = false;                 // all fileCount members were located
+  bool solidBroken = false;                  // the last LZMA member failed: members that
+                                             // continue its stream cannot be checked
 };
 
 // One member's outcome on its own line; problems are also kept for the closing error line.
@@ -85,7 +87,10 @@ std::string HeaderProblem(ResultCode code, uint32_t index, uint32_t fileCount) {
   }
 }
 
-std::string TransferProblem(ResultCode code) {
+std::string TransferProblem(ResultCode code, const FileHeader& header) {
+  if (IsLzmaMember(header) && code == kArchiveCorrupted) {
+    return WithCode("LZMA data damaged, continuing no stream, or not matching its CRC-32", code);
+  }
   switch (code) {
     case kArchiveCorrupted: return WithCode("contents do not match its CRC-32", code);
     case kCopyAborted: return WithCode("read error", code);
@@ -141,15 +146,22 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
     state.originalSum += header.originalSize;
     bool ok = CheckName(state, index, label, name);
 
-    code = TransferMember(context, &written);
-    if (code != kNoError) {
-      Fail(state, index, label, TransferProblem(code));
+    if (header.compressed == kLzmaContinueMember && state.solidBroken) {
+      // Its data continue a stream that could not be decoded: nothing in them can be checked.
+      Fail(state, index, label, "not checked: it continues a damaged LZMA stream");
       ok = false;
-    } else if (written != header.originalSize) {
-      Fail(state, index, label, "decodes to " + std::to_string(written) +
-                                    " bytes, but originalSize says " +
-                                    std::to_string(header.originalSize));
-      ok = false;
+    } else {
+      code = TransferMember(context, &written);
+      state.solidBroken = IsLzmaMember(header) && code != kNoError;
+      if (code != kNoError) {
+        Fail(state, index, label, TransferProblem(code, header));
+        ok = false;
+      } else if (written != header.originalSize) {
+        Fail(state, index, label, "decodes to " + std::to_string(written) +
+                                      " bytes, but originalSize says " +
+                                      std::to_string(header.originalSize));
+        ok = false;
+      }
     }
     std::string line;
     if (ok) {

@@ -65,10 +65,22 @@ bool ReadSource(SourceReader& reader, const MemberSource& source, uint64_t expec
   return true;
 }
 
+// The member's data through the run's LZMA encoder, which decides whether they start a stream
+// or continue one (header->compressed).
+bool WriteLzmaData(FILE* output, SourceReader& reader, const MemberSource& source, uint64_t size,
+                   PackLzma* lzma, FileHeader* header, PackFailure* failure) {
+  if (!BeginLzmaMember(lzma, output, size, &header->compressed)) return false;
+  return ReadSource(reader, source, size, &header->crc, failure,
+                    [lzma](const uint8_t* data, size_t count) {
+                      return FeedLzma(lzma, data, count);
+                    }) &&
+         EndLzmaMember(lzma);
+}
+
 }  // namespace
 
 bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFileInfo& info,
-                         PackMethod method, const ImplodeChoice& implode,
+                         PackMethod method, const ImplodeChoice& implode, PackLzma* lzma,
                          const MemberOverrides* overrides, const std::string& outputPath,
                          FileHeader* written, PackFailure* failure) {
   const PackFailure writeError = {outputPath, "write error"};
@@ -109,6 +121,20 @@ bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFil
   // and the encoder stops. Forced implode caps it at what storedSize can hold.
   bool imploded = false;
   uint64_t storedSize = info.size;
+  const bool lzmaMember = method == PackMethod::kLzma;
+  if (lzmaMember) {
+    uint64_t end = 0;
+    if (!WriteLzmaData(output, reader, source, info.size, lzma, &header, failure) ||
+        !TellStream(output, &end)) {
+      if (failure->what.empty()) *failure = writeError;
+      return false;
+    }
+    storedSize = end - dataStart;
+    if (storedSize > 0xFFFFFFFFu) {
+      *failure = {source.path, "LZMA data too large for an archive member (4 GiB and more)"};
+      return false;
+    }
+  }
   const bool tryImplode = method == PackMethod::kImplode ||
                           (method == PackMethod::kAuto && info.size > 0);
   if (tryImplode) {
@@ -138,7 +164,7 @@ bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFil
     }
     imploded = finished;
   }
-  if (!imploded) {
+  if (!imploded && !lzmaMember) {
     // Stored: whatever the encoder wrote is cut off first.
     if (!SeekStream(output, dataStart) || !TruncateStream(output, dataStart)) {
       *failure = writeError;
@@ -154,7 +180,7 @@ bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFil
     }
     storedSize = info.size;
   }
-  header.compressed = imploded ? 1 : 0;
+  if (!lzmaMember) header.compressed = imploded ? 1 : 0;
   header.storedSize = static_cast<uint32_t>(storedSize);
   if (overrides != nullptr) ApplyMemberOverrides(*overrides, &header, &nameBytes);
 

@@ -7,6 +7,7 @@
 
 #include "archive/archive_format.h"
 #include "zbpack/host_files.h"
+#include "zbpack/member_lzma.h"
 #include "zbpack/pack_options.h"
 
 // Bytes per read from a member's file (and from the stub).
@@ -24,10 +25,11 @@ struct PackFailure {
 // source.storedName.
 // Its header gets crc over the contents, lastWriteTime the file's modification time,
 // originalSize its size, and the data stored or imploded as method asks (auto: imploded only
-// when that is smaller; the file is then read a second time to store it). overrides, if given,
+// when that is smaller; the file is then read a second time to store it; lzma: through lzma,
+// which is given for that method only). overrides, if given,
 // replace fields afterwards. The header as written goes to written.
 // output must be seekable: the header is written last, in front of the data.
 bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFileInfo& info,
-                         PackMethod method, const ImplodeChoice& implode,
+                         PackMethod method, const ImplodeChoice& implode, PackLzma* lzma,
                          const MemberOverrides* overrides, const std::string& outputPath,
                          FileHeader* written, PackFailure* failure);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "zbpack/cli_args.h"
+#include "zbpack/member_lzma.h"
 
 namespace {
 
@@ -104,6 +105,11 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
       if (!args.Value(&options->depfilePath)) return args.error();
       continue;
     }
+    if (option == "--solid") {
+      if (!args.Flag()) return args.error();
+      options->solid = true;
+      continue;
+    }
     if (option == "--as") {
       MemberSource member;
       if (!args.Value(&member.name) || !args.Value(&member.path)) return "--as needs NAME and PATH";
@@ -150,8 +156,14 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
         options->method = PackMethod::kStored;
       } else if (value == "implode") {
         options->method = PackMethod::kImplode;
+      } else if (value == "lzma") {
+        if (!LzmaEncoderAvailable()) {
+          return "--method lzma is not available in this zbpack (built without liblzma): "
+                 "pack LZMA installers with the Linux zbpack";
+        }
+        options->method = PackMethod::kLzma;
       } else {
-        return "--method must be auto, stored or implode, not '" + value + "'";
+        return "--method must be auto, stored, implode or lzma, not '" + value + "'";
       }
     } else if (option == "--dict" || option == "--level" || option == "--threads") {
       const std::string problem = ParseImplodeOption(option, value, &options->implode);
@@ -179,6 +191,9 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
     }
   }
 
+  if (options->solid && options->method != PackMethod::kLzma) {
+    return "--solid needs --method lzma";
+  }
   if (options->outputPath.empty()) return "missing -o OUT";
   if (!options->productName) return "missing --product NAME";
   if (options->members.empty()) return "no FILE to pack";

@@ -15,6 +15,7 @@ enum class PackMethod {
   kAuto,     // implode, and keep the imploded data only if it is smaller than the contents
   kStored,   // always the contents as they are
   kImplode,  // always imploded
+  kLzma,     // LZMA2 streams (liblzma), each member's own or, solid, one through all
 };
 
 // Settings handed to the implode encoder.
@@ -48,7 +49,8 @@ struct PackOptions {
   std::optional<std::string> productName;
   std::optional<std::string> scriptMember;  // member name of the install script
   PackMethod method = PackMethod::kAuto;
-  ImplodeChoice implode;
+  ImplodeChoice implode;                // also --level for kLzma
+  bool solid = false;                   // --solid (kLzma): one stream through all members
   PackOverrides overrides;
   std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
   std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
