@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ libgtest-dev nlohmann-json3-dev
+  cmake ninja-build g++ g++-multilib libgtest-dev nlohmann-json3-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386
   clang libclang-rt-14-dev
@@ -14,7 +14,8 @@ packages=(
 )
 
 # A kernel without IA-32 emulation cannot run 32-bit Wine: the Win32 tests then run as an
-# x86-64 build under 64-bit Wine (scripts/wine-env.sh), which needs these as well.
+# x86-64 build under 64-bit Wine (scripts/wine-env.sh), which needs these as well; the
+# 32-bit host tests then run under qemu-i386.
 packages_win64=(wine64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 
 SUDO=""
@@ -39,3 +40,4 @@ install_missing() {  # package...
 install_missing "${packages[@]}"
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 if [ "$WINEARCH" = win64 ]; then install_missing "${packages_win64[@]}"; fi
+if [ -n "$ZB_HOST32_EMULATOR" ]; then install_missing qemu-user; fi

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole test suite: host unit tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Win32 unit and end-to-end tests under Wine, a second build
+# UndefinedBehaviorSanitizer, the same built as 32-bit x86 code, the Win32 unit and end-to-end tests under Wine, a second build
 # of the stub compared byte for byte, and a short fuzzing run. Ends with one line
 # "N passed, N failed".
 set -uo pipefail
@@ -38,6 +38,8 @@ run_ctest "host unit tests" --test-dir build/host -j2
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_ctest "host unit tests under ASan/UBSan" --test-dir build/sanitize -j2
 source scripts/wine-env.sh
+run_ctest "host unit tests as 32-bit code${ZB_HOST32_EMULATOR:+ under $ZB_HOST32_EMULATOR}" \
+  --test-dir build/host32 -j2
 bash scripts/wine-prefix.sh init
 run_ctest "Win32 tests under Wine ($ZB_WIN_TREE, $WINEARCH)" --test-dir "$ZB_WIN_TREE"
 echo "== reproducible stub"
