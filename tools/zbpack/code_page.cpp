@@ -12,8 +12,8 @@ constexpr uint32_t kAnsiCodePages[] = {874, 1250, 1251, 1252, 1253, 1254, 1255, 
 constexpr uint32_t kOemCodePages[] = {437, 737, 775, 850, 852, 855, 857, 858, 860, 861,
                                       862, 863, 864, 865, 866, 869};
 
-// One code page towards Unicode, from the generated tables: only defined bytes are written, so
-// that a text converts back to exactly the characters given.
+// One code page from Unicode: the inverse of the generated table, so that only characters that
+// convert back to themselves are written (no best-fit look-alikes).
 struct CodePageMaps {
   bool loaded = false;
   std::map<uint32_t, uint8_t> fromUnicode;
@@ -27,7 +27,7 @@ const CodePageMaps* MapsOf(uint32_t codePage) {
   if (!maps.loaded) {
     for (int byte = 255; byte >= 0; --byte) {
       // Where two bytes give one character, the lower byte is the one written.
-      if (bytes[byte].defined) maps.fromUnicode[bytes[byte].unit] = static_cast<uint8_t>(byte);
+      maps.fromUnicode[bytes[byte].unit] = static_cast<uint8_t>(byte);
     }
     maps.loaded = true;
   }

@@ -8,7 +8,6 @@
 struct CodePageByte {
   uint16_t unit;     // the UTF-16 unit MultiByteToWideChar gives for the byte alone
   uint16_t upper;    // its Unicode simple uppercase: how Windows compares file names
-  bool defined;      // the code page assigns the byte (MB_ERR_INVALID_CHARS accepts it)
 };
 
 // The 256 bytes of codePage, or nullptr when it is not one of the pages above.
