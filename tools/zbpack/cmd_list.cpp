@@ -104,7 +104,7 @@ int RunListCommand(int argc, char** argv) {
     if (failure != kNoError) {
       ok = false;
       print(context, extent.signature, members);
-      ReportResultFailure(path, MemberLabel(index, context.memberName) + ": bad header", failure);
+      ReportResultFailure(path, MemberLabel(index, context.memberName, codePage) + ": bad header", failure);
       break;
     }
     members.push_back(ListedMember{context.header,
@@ -112,7 +112,7 @@ int RunListCommand(int argc, char** argv) {
     if (!SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
       ok = false;
       print(context, extent.signature, members);
-      ReportResultFailure(path, MemberLabel(index, context.memberName) + ": cannot seek over its data",
+      ReportResultFailure(path, MemberLabel(index, context.memberName, codePage) + ": cannot seek over its data",
                           kIOError);
       break;
     }

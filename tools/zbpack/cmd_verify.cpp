@@ -31,10 +31,10 @@ namespace {
 
 struct VerifyState {
   bool json = false;                         // --json: one document at the end, no lines
-  uint32_t codePage = kDefaultCodePage;      // --codepage: names are shown converted from it
   nlohmann::json members = nlohmann::json::array();  // each member's fields and outcome
   std::vector<std::string> problems;         // in the order found
-  std::map<std::string, uint32_t> names;     // folded name -> member index
+  // The names so far, as Windows sees them; its code page (--codepage) is the installer's.
+  MemberNameSet names = {kDefaultCodePage, {}, {}};
   uint64_t originalSum = 0;                  // sum of the members' originalSize
   bool walkComplete = false;                 // all fileCount members were located
 };
@@ -91,21 +91,26 @@ std::string TransferProblem(ResultCode code) {
   }
 }
 
-// Name checks: what the stub refuses, what it cannot create, and two names for one file.
+// Name checks, as pack makes them: what the stub refuses, what it cannot create (a file and a
+// folder of one name), and two names for one file.
 bool CheckName(VerifyState& state, uint32_t index, const std::string& label, const std::string& name) {
-  const std::string problem = MemberNameProblem(name);
+  const std::string problem = MemberNameProblem(name, state.names.codePage);
   if (!problem.empty()) {
     Fail(state, index, label, WithCode("name " + problem, kCannotCreateFile));
     return false;
   }
-  const auto inserted = state.names.emplace(WindowsFoldedName(name), index);
-  if (!inserted.second) {
+  const NameClash clash = AddMemberName(state.names, name, index);
+  if (clash.kind == NameClashKind::kFileAndFolder) {
     Fail(state, index, label,
-         "names the same file on Windows as member " + std::to_string(inserted.first->second) +
+         WithCode("needs a file and a folder of one name, with member " +
+                      std::to_string(clash.other),
+                  kCannotCreateFile));
+  } else if (clash.kind == NameClashKind::kSameFile) {
+    Fail(state, index, label,
+         "names the same file on Windows as member " + std::to_string(clash.other) +
              ": the installer would overwrite it");
-    return false;
   }
-  return true;
+  return clash.kind == NameClashKind::kNone;
 }
 
 void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyState& state) {
@@ -115,12 +120,13 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
     context.memberName[0] = '\0';
     ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
     if (code != kNoError) {
-      Fail(state, index, MemberLabel(index, context.memberName), HeaderProblem(code, index, fileCount));
+      Fail(state, index, MemberLabel(index, context.memberName, state.names.codePage),
+           HeaderProblem(code, index, fileCount));
       return;
     }
-    const std::string label = MemberLabel(index, context.memberName);
+    const std::string label = MemberLabel(index, context.memberName, state.names.codePage);
     const std::string name = MemberNameText(context.memberName);  // as stored
-    const std::string shown = CodePageToUtf8(name, state.codePage);
+    const std::string shown = CodePageToUtf8(name, state.names.codePage);
     const FileHeader header = context.header;
     MemberEntry(state, index).update(MemberJson(index, header, shown));
     uint64_t dataStart = 0;
@@ -203,7 +209,7 @@ void PrintVerifyJson(const ArchiveContext& context, VerifyState& state) {
       scriptName = member["name"].get<std::string>();
     }
   }
-  nlohmann::json document = ArchiveJson(context.trailer, scriptName, state.codePage);
+  nlohmann::json document = ArchiveJson(context.trailer, scriptName, state.names.codePage);
   document["members"] = std::move(state.members);
   document["problems"] = state.problems;
   document["outcome"] = state.problems.empty() ? "ok" : "failed";
@@ -224,7 +230,7 @@ int RunVerifyCommand(int argc, char** argv) {
       continue;
     }
     if (args.option() == "--codepage") {
-      const std::string problem = TakeCodePageOption(args, &state.codePage);
+      const std::string problem = TakeCodePageOption(args, &state.names.codePage);
       if (!problem.empty()) return ReportUsage("verify", problem);
       continue;
     }
@@ -236,15 +242,20 @@ int RunVerifyCommand(int argc, char** argv) {
 
   ArchiveContext context;
   ArchiveExtent extent;
-  if (!OpenArchive(path, true, context, &extent) || !EnterMembers(path, context) ||
-      !AllocateWork(path, context)) {
+  bool opened = OpenArchive(path, true, context, &extent) && EnterMembers(path, context) &&
+                AllocateWork(path, context);
+  if (opened) {
+    context.outFile = std::fopen(NullDevicePath(), "wb");
+    if (context.outFile == nullptr) {
+      ReportFailure(NullDevicePath(), std::string("cannot open: ") + std::strerror(errno));
+    }
+    opened = context.outFile != nullptr;
+  }
+  if (!opened) {
+    // A script reading the document learns the outcome from it, not only from stderr.
+    if (state.json) PrintJson({{"outcome", "failed"}, {"problems", {LastReportedFailure()}}});
     CloseArchive(context);
     return kExitFailure;
-  }
-  context.outFile = std::fopen(NullDevicePath(), "wb");
-  if (context.outFile == nullptr) {
-    CloseArchive(context);
-    return ReportFailure(NullDevicePath(), std::string("cannot open: ") + std::strerror(errno));
   }
 
   StartProgress("verifying", context.trailer.fileCount, context.trailer.totalBytes, quiet);

@@ -10,7 +10,7 @@
 #include "archive/archive_format.h"
 
 // {"index", "name", "method" ("stored"|"imploded"), "storedSize", "originalSize" (bytes),
-//  "crc32" (8 lowercase hex digits), "modified" (UTC, "YYYY-MM-DDTHH:MM:SSZ"), "fileTime"
+//  "crc32" (8 lowercase hex digits), "modified" (UTC, "YYYY-MM-DDTHH:MM:SSZ", null from the year 10000 on), "fileTime"
 //  (the stored FILETIME: 100 ns ticks since 1601)}
 nlohmann::json MemberJson(uint32_t index, const FileHeader& header, const std::string& name);
 
