@@ -41,8 +41,10 @@ struct VerifyState {
 
 // One member's outcome on its own line; problems are also kept for the closing error line.
 // The member's JSON entry: its fields once its header was read, then its outcome.
+// Without --json only the current member's entry is kept: memory stays bounded by the names.
 nlohmann::json& MemberEntry(VerifyState& state, uint32_t index) {
   if (state.members.empty() || state.members.back()["index"] != index) {
+    if (!state.json) state.members.clear();
     state.members.push_back({{"index", index}});
   }
   return state.members.back();
