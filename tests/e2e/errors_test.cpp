@@ -120,6 +120,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"ParentFolderNameIsRefused", {"--set", "member.2.name=..\\evil.txt"},
                   {kGood, {"evil.txt", "not to be written"}}, kBadName, false, false,
                   {"good.txt"}, {}, {}, 0x3000B},
+        // A file and then a folder of one name: the stub cannot make the folder.
+        ErrorCase{"FileAndFolderOfOneNameIsRefused", {"--set", "member.2.name=GOOD.TXT\\b.txt"},
+                  {kGood, {"b.txt", "not to be written"}}, kBadName, false, false,
+                  {"good.txt"}, {}, {}, 0x3000B},
         ErrorCase{"AbsoluteNameIsRefused", {"--set", "member.2.name=C:\\zbe2e-evil.txt"},
                   {kGood, {"evil.txt", "not to be written"}}, kBadName, false, false,
                   {"good.txt"}, {}, {}, 0x3000B},

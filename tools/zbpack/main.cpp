@@ -56,7 +56,7 @@ constexpr char kPackHelp[] =
     "                             pages: 874, 1250-1258\n"
     "  -q, --quiet                print errors only (no member lines, no progress)\n"
     "  --sign-command CMD         sign the finished installer: CMD runs through the shell\n"
-    "                             with %1 replaced by its quoted path; the signed result\n"
+    "                             with %1 standing for its path; the signed result\n"
     "                             is verified, and removed if signing or verifying fails\n"
     "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
     "the same files give the same installer (reproducible builds).\n";
