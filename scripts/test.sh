@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: host unit tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the same built as 32-bit x86 code, the Win32 unit and end-to-end tests under Wine, a second build
-# of the stub compared byte for byte, and a short fuzzing run. Ends with one line
-# "N passed, N failed".
+# UndefinedBehaviorSanitizer, the same built as 32-bit x86 code, the Win32 unit and end-to-end
+# tests under Wine, a second build of the stub compared byte for byte, and a short fuzzing run.
+# Ends with one line "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
