@@ -20,6 +20,8 @@ struct NameCase {
   std::string problem;              // in every refusal; "" when all members pass
 };
 
+const char kFileAndFolder[] = "needs a file and a folder of one name, with member 1";
+
 const NameCase kNameCases[] = {
     {1252, {"a.txt", "A.TXT"}, {"a.txt", "A.TXT"}, "names the same file on Windows as member 1"},
     {1250, {"\u0105", "\u0104"}, {"\xb9", "\xa5"}, "names the same file on Windows as member 1"},
@@ -27,8 +29,8 @@ const NameCase kNameCases[] = {
     {1252, {"\u00ff", "\u0178"}, {"\xff", "\x9f"}, "names the same file on Windows as member 1"},
     {1251, {"\u044f", "\u045f"}, {"\xff", "\x9f"}, ""},  // one file in 1252, two in 1251
     {1253, {"\u03c3", "\u03c2"}, {"\xf3", "\xf2"}, "names the same file on Windows as member 1"},
-    {1252, {"a", "a\\b.txt"}, {"a", "a\\b.txt"}, "needs a file and a folder of one name, with member 1"},
-    {1252, {"d/b.txt", "D"}, {"d/b.txt", "D"}, "needs a file and a folder of one name, with member 1"},
+    {1252, {"a", "a\\b.txt"}, {"a", "a\\b.txt"}, kFileAndFolder},
+    {1252, {"d/b.txt", "D"}, {"d/b.txt", "D"}, kFileAndFolder},
     {1252, {"\u0081.txt", "\u008d.txt"}, {"\x81.txt", "\x8d.txt"}, "contains a control character"},
     {874, {"\uf8c1.txt", "\uf8c2.txt"}, {"\xdb.txt", "\xdc.txt"}, ""},  // undefined, yet distinct
 };
