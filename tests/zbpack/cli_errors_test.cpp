@@ -73,8 +73,8 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
        "member 1 (..\\evil.txt): name has a part of dots and blanks only (such as ..) "
        "(kCannotCreateFile, 0x3000b)"},
       {{"--set", "member.2.name=\xe0.TXT ", "--set", "member.1.name=\xc0.txt"}, 0,
-       "member 2 (\u00e0.TXT ): names the same file on Windows as member 1: the installer would "
-       "overwrite it"},
+       "member 2 (\u00e0.TXT ): names the same file on Windows as member 1 "
+       "(kCannotCreateFile, 0x3000b)"},
       {{"--set", "trailer.fileCount=3"}, 0,
        "member 3: the closing record stands where this member should begin: fileCount says 3, "
        "the archive holds 2 (kZbSeaBadArchiveCount, 0x3000c)"},

@@ -109,8 +109,8 @@ bool CheckName(VerifyState& state, uint32_t index, const std::string& label, con
                   kCannotCreateFile));
   } else if (clash.kind == NameClashKind::kSameFile) {
     Fail(state, index, label,
-         "names the same file on Windows as member " + std::to_string(clash.other) +
-             ": the installer would overwrite it");
+         WithCode("names the same file on Windows as member " + std::to_string(clash.other),
+                  kCannotCreateFile));
   }
   return clash.kind == NameClashKind::kNone;
 }
