@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the trees: build/host (native core, zbpack, unit tests, benchmark) and build/win32
-# (the stub, zbpack.exe and the Win32 test programs), and on a machine that cannot run 32-bit
+# Builds the trees: build/host (native core, zbpack, unit tests, benchmark), build/host32 (the
+# same core, zbpack and unit tests as 32-bit x86 code), build/win32 (the stub, zbpack.exe and
+# the Win32 test programs), and on a machine that cannot run 32-bit
 # programs also build/win64 (the same for x86-64, to run the Win32 tests under 64-bit Wine;
 # see scripts/wine-env.sh). Installs missing packages first.
 set -euo pipefail
@@ -15,11 +16,14 @@ configure() {  # dir, extra cmake arguments...
   fi
 }
 
+source scripts/wine-env.sh
 configure build/host
 configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake"
+configure build/host32 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/linux-i686.cmake" \
+  -DZB_HOST32_EMULATOR="$ZB_HOST32_EMULATOR"
 cmake --build build/host
 cmake --build build/win32
-source scripts/wine-env.sh
+cmake --build build/host32
 if [ "$ZB_WIN_TREE" = build/win64 ]; then
   configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$PWD/$ZB_WIN_TOOLCHAIN"
   cmake --build build/win64

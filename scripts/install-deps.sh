@@ -10,7 +10,7 @@ need=${1:-all}
 packages_demo=(cmake ninja-build g++ nlohmann-json3-dev)
 # The rest of the builds and tests.
 packages_all=(
-  libgtest-dev
+  g++-multilib libgtest-dev
   clang libclang-rt-14-dev
   xvfb imagemagick
   python3 python3-pil fonts-dejavu-core time
@@ -49,4 +49,6 @@ case $need in
   all) wanted+=("${packages_all[@]}" "${packages_win32[@]}") ;;
   *) echo "usage: install-deps.sh [all|demo]" >&2; exit 2 ;;
 esac
+# The 32-bit host tests run under qemu-i386 where the kernel cannot run 32-bit programs.
+if [ "$need" = all ] && [ -n "$ZB_HOST32_EMULATOR" ]; then wanted+=(qemu-user); fi
 install_missing "${wanted[@]}"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite: host unit tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Win32 unit and end-to-end tests under Wine, the CMake
-# example (tests/example/hello.sh), a second build of the stub compared byte for byte, and a
-# short fuzzing run. Ends with one line "Tests: N passed, N failed".
+# UndefinedBehaviorSanitizer, the same built as 32-bit x86 code, the Win32 unit and end-to-end
+# tests under Wine, the CMake example (tests/example/hello.sh), a second build of the stub
+# compared byte for byte, and a short fuzzing run. Ends with one line
+# "Tests: N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh || { echo "build failed"; echo "Tests: 0 passed, 1 failed"; exit 1; }
@@ -38,6 +39,8 @@ run_ctest "host unit tests" --test-dir build/host -j2
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_ctest "host unit tests under ASan/UBSan" --test-dir build/sanitize -j2
 source scripts/wine-env.sh
+run_ctest "host unit tests as 32-bit code${ZB_HOST32_EMULATOR:+ under $ZB_HOST32_EMULATOR}" \
+  --test-dir build/host32 -j2
 bash scripts/wine-prefix.sh init
 run_ctest "Win32 tests under Wine ($ZB_WIN_TREE, $WINEARCH)" --test-dir "$ZB_WIN_TREE"
 echo "== examples/hello: Zubrex in a CMake build"

@@ -8,8 +8,10 @@
 #
 # Sets and exports: WINEARCH (win32 or win64; kept when already set), WINEPREFIX (kept when set),
 # WINEDEBUG, WINEDLLOVERRIDES; sets ZB_WINE (the command that runs a Windows program), ZB_WINESERVER,
-# ZB_WIN_TREE (the build tree whose programs run here, relative to the repository) and
-# ZB_WIN_TOOLCHAIN (that tree's CMake toolchain file, relative to the repository).
+# ZB_WIN_TREE (the build tree whose programs run here, relative to the repository),
+# ZB_WIN_TOOLCHAIN (that tree's CMake toolchain file, relative to the repository) and
+# ZB_HOST32_EMULATOR (what runs the 32-bit Linux test programs of build/host32: empty where
+# the kernel runs them itself, else qemu-i386).
 
 zb_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -31,6 +33,7 @@ zb_can_run_i386() {
 if [ -z "${WINEARCH:-}" ]; then
   if zb_can_run_i386; then WINEARCH=win32; else WINEARCH=win64; fi
 fi
+if zb_can_run_i386; then ZB_HOST32_EMULATOR=""; else ZB_HOST32_EMULATOR=qemu-i386; fi
 if [ "$WINEARCH" = win64 ]; then
   # /usr/bin/wine prefers the 32-bit loader whenever it is installed, runnable or not.
   ZB_WINE=/usr/lib/wine/wine64

@@ -120,6 +120,18 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"ParentFolderNameIsRefused", {"--set", "member.2.name=..\\evil.txt"},
                   {kGood, {"evil.txt", "not to be written"}}, kBadName, false, false,
                   {"good.txt"}, {}, {}, 0x3000B},
+        // A file and then a folder of one name: the stub cannot make the folder.
+        ErrorCase{"FileAndFolderOfOneNameIsRefused", {"--set", "member.2.name=GOOD.TXT\\b.txt"},
+                  {kGood, {"b.txt", "not to be written"}}, kBadName, false, false,
+                  {"good.txt"}, {}, {}, 0x3000B},
+        // Two names of one file as Windows compares them: the stub replaces no file it made.
+        ErrorCase{"TwoNamesOfOneFileAreRefused", {"--set", "member.2.name=GOOD.TXT"},
+                  {kGood, {"b.txt", "not to be written"}}, kBadName, false, false,
+                  {"good.txt"}, {}, {}, 0x3000B},
+        ErrorCase{"YWithDiaeresisInBothCasesIsOneFile",
+                  {"--set", "member.1.name=\xff.txt", "--set", "member.2.name=\x9f.TXT"},
+                  {kGood, {"b.txt", "not to be written"}}, kBadName, false, false, {},
+                  {"\xff.txt"}, {}, 0x3000B},
         ErrorCase{"AbsoluteNameIsRefused", {"--set", "member.2.name=C:\\zbe2e-evil.txt"},
                   {kGood, {"evil.txt", "not to be written"}}, kBadName, false, false,
                   {"good.txt"}, {}, {}, 0x3000B},

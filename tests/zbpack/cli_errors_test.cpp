@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "cli_harness.h"
 
 namespace {
@@ -70,9 +72,9 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
       {{"--set", "member.1.name=..\\evil.txt"}, 0,
        "member 1 (..\\evil.txt): name has a part of dots and blanks only (such as ..) "
        "(kCannotCreateFile, 0x3000b)"},
-      {{"--set", "member.2.name=A.TXT "}, 0,
-       "member 2 (A.TXT ): names the same file on Windows as member 1: the installer would "
-       "overwrite it"},
+      {{"--set", "member.2.name=\xe0.TXT ", "--set", "member.1.name=\xc0.txt"}, 0,
+       "member 2 (\u00e0.TXT ): names the same file on Windows as member 1 "
+       "(kCannotCreateFile, 0x3000b)"},
       {{"--set", "trailer.fileCount=3"}, 0,
        "member 3: the closing record stands where this member should begin: fileCount says 3, "
        "the archive holds 2 (kZbSeaBadArchiveCount, 0x3000c)"},
@@ -117,6 +119,12 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
     const std::string err = result.err;
     const std::string prefix = "zbpack: " + scratch_.Path("out.exe") + ": ";
     EXPECT_EQ(err.substr(prefix.size()), c.message + "\n");
+    // --json: one document with the outcome and the problem, however early verify stopped.
+    const RunResult json = RunZbpack({"verify", "--json", scratch_.Path("out.exe")}, scratch_);
+    const nlohmann::json document = nlohmann::json::parse(json.out, nullptr, false);
+    EXPECT_EQ(document["outcome"], "failed") << json.out;
+    const std::string first = document["problems"][0].get<std::string>();
+    EXPECT_EQ(err.substr(err.size() - first.size() - 1), first + "\n");
   }
   // A closing record alone is read as one; no archive stands where it points.
   ASSERT_EQ(PackBoth({}).exitCode, 0);
@@ -155,7 +163,7 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
   // Sparse: no disk space is used, and the size is refused before anything is read.
   const std::string huge = scratch_.Path("huge.bin");
   WriteFileBytes(huge, Bytes());
-  ASSERT_EQ(truncate(huge.c_str(), 0x100000000), 0);
+  ASSERT_EQ(truncate(huge.c_str(), off_t{0x100000000}), 0);
   const PackRefusal cases[] = {
       {{"--as", "CON.txt", a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
       {{"--as", "c:evil", a}, a, "member name 'c:evil' contains ':' (a drive or a data stream)"},
@@ -172,8 +180,9 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
        "not usable as --stub: a Windows console or driver program, not the stub"},
       {{"--stub", scratch_.Path("installer.exe"), a}, scratch_.Path("installer.exe"),
        "not usable as --stub: already an installer (an archive follows the stub)"},
-      {{"--codepage=437", "--as", "\u20acuro.txt", a}, a,
-       "member name '\u20acuro.txt': '\u20ac' (U+20AC) is not in code page 437"},
+      {{"--codepage=1251", "--as", "\u00e9", a}, a,
+       "member name '\u00e9': '\u00e9' (U+00E9) is not in code page 1251"},
+      {{"--as", "x.txt", "\x1b[2J"}, "\\x1b[2J", "cannot open: No such file or directory"},
       {{tree}, tree + "/up", "is a link to a folder (not followed; name its target to pack it)"},
       {{"--files-from=" + scratch_.Path("list")}, tree + "/up",
        "is a link to a folder (not followed; name its target to pack it)"},
@@ -328,6 +337,9 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
   EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
   EXPECT_EQ(RunZbpack(cases[2], scratch_).err,
             "zbpack: pack: --script: no member is named 'nosuch.txt' (see zbpack --help)\n");
+  EXPECT_EQ(RunZbpack(PackArgs({"--codepage", "850", scratch_.Path("a.txt")}), scratch_).err,
+            "zbpack: pack: --codepage 850 is an OEM (console) code page: the installer reads its "
+            "texts in the system's ANSI code page (874, 1250-1258) (see zbpack --help)\n");
 }
 
 TEST_F(ZbpackErrorsTest, HelpAndVersionPrintToStdout) {

@@ -35,7 +35,8 @@ RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scra
                     const std::string& program) {
   const std::string outPath = scratch.Path(".stdout");
   const std::string errPath = scratch.Path(".stderr");
-  std::string command = "cd " + ShellQuote(scratch.root()) + " && " + ShellQuote(program);
+  std::string command = "cd " + ShellQuote(scratch.root()) + " && " + ZBPACK_RUNNER " " +
+                        ShellQuote(program);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " >" + ShellQuote(outPath) + " 2>" + ShellQuote(errPath);
   const int status = std::system(command.c_str());

@@ -194,7 +194,9 @@ TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
   // A damaged member: its outcome and reason, and the archive's.
   std::vector<std::string> args = {"fixture", "-o", scratch_.Path("bad.exe"), "--stub",
                                    scratch_.Path("stub.exe"), "--product", "P", "--set",
-                                   "member.2.crc=1"};
+                                   "member.2.crc=1", "--set",
+                                   "member.1.lastWriteTime=2650467743990000000", "--set",
+                                   "member.3.lastWriteTime=2650467744000000000"};
   for (const SourceFile& f : files_) args.push_back(scratch_.Path(f.name));
   ASSERT_EQ(RunZbpack(args, scratch_).exitCode, 0);
   const RunResult bad = RunZbpack({"verify", "--json", scratch_.Path("bad.exe")}, scratch_);
@@ -207,6 +209,9 @@ TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
   EXPECT_EQ(failed["members"][1]["reason"],
             "contents do not match its CRC-32 (kArchiveCorrupted, 0x3000a)");
   EXPECT_EQ(failed["problems"].size(), 1u);
+  // ISO 8601 dates end with the year 9999.
+  EXPECT_EQ(failed["members"][0]["modified"], "9999-12-31T23:59:59Z");
+  EXPECT_EQ(failed["members"][2]["modified"], nullptr);
 }
 
 TEST_F(ZbpackRoundTripTest, QuietPrintsNothingButOtherwiseOneLinePerMember) {

@@ -5,7 +5,10 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "cli_harness.h"
 
@@ -33,26 +36,36 @@ TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
   WriteFileBytes(scratch.Path("stub.exe"), FakeStubBytes());
   const Bytes contents = IncompressibleBytes(3001);  // the unsigned size is not a multiple of 8
   WriteFileBytes(scratch.Path("data.bin"), contents);
-  const std::string installer = scratch.Path("setup it's.exe");  // a path the shell must quote
+  // A path the shell must quote, and would run code from if it were part of the command.
+  const std::string installer = scratch.Path("setup it's $(touch pwned).exe");
 
-  RunResult run = RunZbpack({"pack", "-o", installer, "--stub", scratch.Path("stub.exe"),
-                             "--product", "Signed", "--method", "stored", "--sign-command", signCommand("%1"),
-                             scratch.Path("data.bin")},
+  // -q: nothing on stdout; the check after signing reads the names in the pack's code page
+  // (in 1252 these two would be one file).
+  RunResult run = RunZbpack({"pack", "-q", "--codepage=1251", "-o", installer, "--stub",
+                             scratch.Path("stub.exe"), "--product", "Signed", "--method", "stored",
+                             "--sign-command", signCommand("%1"), scratch.Path("data.bin"),
+                             "--as", "\u044f", scratch.Path("stub.exe"), "--as", "\u045f",
+                             scratch.Path("stub.exe")},
                             scratch);
   ASSERT_EQ(0, run.exitCode) << run.out << run.err;
+  EXPECT_EQ(std::string::npos, run.out.find("signing: ")) << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find(" OK")) << run.out;
+  EXPECT_FALSE(std::ifstream(scratch.Path("pwned")).good());
+  run = RunZbpack({"verify", "--codepage=1251", installer}, scratch);
   EXPECT_NE(std::string::npos, run.out.find("signed: ")) << run.out;
 
   run = RunZbpack({"list", installer}, scratch);
   EXPECT_EQ(0, run.exitCode) << run.err;
   EXPECT_NE(std::string::npos, run.out.find("Signature: ")) << run.out;
   EXPECT_NE(std::string::npos, run.out.find("bytes of padding before it")) << run.out;  // 2
-  run = RunZbpack({"extract", "-C", scratch.Path("out"), installer}, scratch);
+  run = RunZbpack({"extract", "--codepage=1251", "-C", scratch.Path("out"), installer}, scratch);
   EXPECT_EQ(0, run.exitCode) << run.err;
   EXPECT_EQ(contents, ReadFileBytes(scratch.Path("out/data.bin")));
 
   // The signature covers the archive: one flipped data byte breaks it.
   const std::string checkSignature = "osslsigncode verify -CAfile '" + cert + "' -in ";
-  EXPECT_EQ(0, Shell(checkSignature + "\"" + installer + "\""));
+  WriteFileBytes(scratch.Path("signed.exe"), ReadFileBytes(installer));  // a name safe in sh
+  EXPECT_EQ(0, Shell(checkSignature + "'" + scratch.Path("signed.exe") + "'"));
   Bytes flipped = ReadFileBytes(installer);
   flipped[FakeStubBytes().size() + 4 + 32 + 9 + 1000] ^= 0x01;
   WriteFileBytes(scratch.Path("flipped.exe"), flipped);
@@ -74,6 +87,29 @@ TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
     EXPECT_EQ(1, run.exitCode) << command;
     EXPECT_NE(std::string::npos, run.err.find(command[0] == 'f' ? "exit code 1" : "the installer was removed")) << run.err;
     EXPECT_TRUE(ReadFileBytes(scratch.Path("failed.exe")).empty()) << command;
+  }
+}
+
+// The command gets the path as one word, whatever quotes the user put around %1, and never as
+// shell code; a path that begins with '-' comes as ./-name.
+TEST(ZbpackSigning, TheCommandGetsThePathAsOneWord) {
+  ScratchDir scratch;
+  WriteFileBytes(scratch.Path("stub.exe"), FakeStubBytes());
+  WriteFileText(scratch.Path("a.txt"), "a");
+  const std::pair<std::string, std::string> cases[] = {  // output, the path the command gets
+      {"a b $(touch pwned).exe", "a b $(touch pwned).exe"}, {"-x.exe", "./-x.exe"}};
+  for (const auto& c : cases) {
+    for (const char* quoting : {"%1", "\"%1\"", "'%1'"}) {
+      SCOPED_TRACE(c.first + " " + quoting);
+      const RunResult run =
+          RunZbpack({"pack", "-o", c.first, "--stub", "stub.exe", "--product", "P",
+                     "--sign-command", std::string("printf %s ") + quoting + " >arg; false",
+                     "a.txt"}, scratch);
+      EXPECT_EQ(1, run.exitCode);
+      std::ifstream arg(scratch.Path("arg"));
+      EXPECT_EQ(c.second, std::string(std::istreambuf_iterator<char>(arg), {}));
+      EXPECT_FALSE(std::ifstream(scratch.Path("pwned")).good());
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 #include "archive/pe_image.h"
 #include "explode/explode.h"
 #include "zbpack/cli_report.h"
+#include "zbpack/code_page.h"
 #include "zbpack/host_files.h"
 
 namespace {
@@ -145,10 +146,11 @@ std::string MemberNameText(const char (&memberName)[kMemberNameSize]) {
   return std::string(memberName, length);
 }
 
-std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize]) {
+std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize],
+                        uint32_t codePage) {
   std::string label = "member " + std::to_string(index);
   const std::string name = MemberNameText(memberName);
-  if (!name.empty()) label += " (" + Printable(name) + ")";
+  if (!name.empty()) label += " (" + Printable(CodePageToUtf8(name, codePage)) + ")";
   return label;
 }
 

@@ -38,8 +38,10 @@ bool AllocateWork(const std::string& path, ArchiveContext& context);
 void CloseArchive(ArchiveContext& context);
 
 // "member 3 (a.txt)", or "member 3" while no name has been read. The name is taken up to its
-// NUL or the end of the buffer, whichever comes first, and printable (control bytes escaped).
-std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize]);
+// NUL or the end of the buffer, whichever comes first, converted from codePage to UTF-8 and
+// printable (control characters escaped).
+std::string MemberLabel(uint32_t index, const char (&memberName)[kMemberNameSize],
+                        uint32_t codePage);
 
 // How a member's data is kept, as list, verify and pack print it: "stored", "imploded",
 // "lzma" (an LZMA stream starts) or "lzma+" (it continues the previous member's stream).

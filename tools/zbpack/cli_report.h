@@ -1,5 +1,6 @@
 // How zbpack reports a failure: one line "zbpack: WHAT: message" on stderr, where WHAT is the
-// file concerned (or, for bad usage, the subcommand). Each returns the exit code to use.
+// file concerned (or, for bad usage, the subcommand), shown through Printable. Each returns the
+// exit code to use.
 #pragma once
 #include <string>
 
@@ -11,6 +12,10 @@ constexpr int kExitUsage = 2;
 
 int ReportFailure(const std::string& what, const std::string& message);  // returns kExitFailure
 int ReportUsage(const std::string& what, const std::string& message);    // returns kExitUsage
+
+// The last error line printed, without its "zbpack: ": for a document that must carry the
+// problem as well (verify --json). Empty before the first.
+const std::string& LastReportedFailure();
 
 // "zbpack: WHAT: message (kArchiveCorrupted, 0x3000a)"; returns kExitFailure.
 int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code);

@@ -2,8 +2,8 @@
 // Names are held to the rules verify applies; each file is created new, never through a link
 // or into anything but a regular file, and gets its time back through its own handle.
 #include <cstdio>
-#include <map>
 #include <string>
+#include <vector>
 
 #include "archive/extract_member.h"
 #include "archive/file_time.h"
@@ -53,23 +53,32 @@ std::string ParseExtractOptions(int argc, char** argv, ExtractOptions* options) 
   return "";
 }
 
+// What this extract has done so far: the names, as Windows sees them, and the files written.
+struct ExtractRun {
+  MemberNameSet names;
+  std::vector<HostFileId> written;  // never replaced, --force or not
+};
+
 // Extracts the member whose header stands at the stream's position. Returns the error line's
 // message, or an empty string.
 std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
-                       const HostFileId& archiveId, std::map<std::string, uint32_t>& names) {
+                       const HostFileId& archiveId, ExtractRun& run) {
   const uint32_t index = context.currentIndex;
   ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
-  const std::string label = MemberLabel(index, context.memberName);
+  const std::string label = MemberLabel(index, context.memberName, options.codePage);
   if (code != kNoError) return label + ": bad header " + DescribeResult(code);
   const std::string name = MemberNameText(context.memberName);
-  const std::string problem = MemberNameProblem(name);
+  const std::string problem = MemberNameProblem(name, options.codePage);
   if (!problem.empty()) {
     return label + ": cannot extract: name " + problem + " " + DescribeResult(kCannotCreateFile);
   }
-  const auto inserted = names.emplace(WindowsFoldedName(name), index);
-  if (!inserted.second) {
-    return label + ": cannot extract: names the same file on Windows as member " +
-           std::to_string(inserted.first->second) + " " + DescribeResult(kCannotCreateFile);
+  const NameClash clash = AddMemberName(run.names, name, index);
+  if (clash.kind != NameClashKind::kNone) {
+    return label + ": cannot extract: " +
+           (clash.kind == NameClashKind::kSameFile ? "names the same file on Windows as member "
+                                                   : "needs a file and a folder of one name, "
+                                                     "with member ") +
+           std::to_string(clash.other) + " " + DescribeResult(kCannotCreateFile);
   }
   std::string target = options.directory;
   if (target.back() != '/' && target.back() != kPathSeparator) target.push_back(kPathSeparator);
@@ -84,11 +93,23 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
     return label + ": cannot create its folder " + reason + " " + DescribeResult(kCannotCreateFile);
   }
   for (const char c : shown) target.push_back(c == '\\' || c == '/' ? kPathSeparator : c);
+  HostFileId existing;
+  if (QueryHostFileId(target.c_str(), &existing)) {
+    for (const HostFileId& id : run.written) {
+      if (id == existing) {
+        return label + ": cannot create " + Printable(target) +
+               ": written by this extract from another member (not replaced) " +
+               DescribeResult(kCannotCreateFile);
+      }
+    }
+  }
   context.outFile = CreateNewHostFile(target, options.force, archiveId, &reason);
   if (context.outFile == nullptr) {
     return label + ": cannot create " + Printable(target) + ": " + reason + " " +
            DescribeResult(kCannotCreateFile);
   }
+  HostFileId made;
+  if (QueryStreamFileId(context.outFile, &made)) run.written.push_back(made);
   code = TransferMember(context);
   // As the stub does, a failing member's file stays, closed and with its time set.
   const bool timed = SetStreamLastWriteTime(context.outFile, context.header.lastWriteTime);
@@ -128,11 +149,11 @@ int RunExtractCommand(int argc, char** argv) {
 
   StartProgress("extracting", context.trailer.fileCount, context.trailer.totalBytes, options.quiet);
   int exitCode = kExitSuccess;
-  std::map<std::string, uint32_t> names;  // folded name -> member index
+  ExtractRun run = {{options.codePage, {}, {}}, {}};
   for (uint32_t index = 1; index <= context.trailer.fileCount; ++index) {
     context.currentIndex = index;
     context.memberName[0] = '\0';
-    const std::string failure = ExtractOne(context, options, archiveId, names);
+    const std::string failure = ExtractOne(context, options, archiveId, run);
     if (!failure.empty()) {
       exitCode = ReportFailure(options.path, failure);
       break;

@@ -104,7 +104,8 @@ int RunListCommand(int argc, char** argv) {
     if (failure != kNoError) {
       ok = false;
       print(context, extent.signature, members);
-      ReportResultFailure(path, MemberLabel(index, context.memberName) + ": bad header", failure);
+      ReportResultFailure(path, MemberLabel(index, context.memberName, codePage) + ": bad header",
+                          failure);
       break;
     }
     members.push_back(ListedMember{context.header,
@@ -112,8 +113,9 @@ int RunListCommand(int argc, char** argv) {
     if (!SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
       ok = false;
       print(context, extent.signature, members);
-      ReportResultFailure(path, MemberLabel(index, context.memberName) + ": cannot seek over its data",
-                          kIOError);
+      ReportResultFailure(
+          path, MemberLabel(index, context.memberName, codePage) + ": cannot seek over its data",
+          kIOError);
       break;
     }
   }

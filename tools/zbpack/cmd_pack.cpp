@@ -107,40 +107,25 @@ int ConvertTexts(PackOptions& options) {
 // Member names as the installer will see them: its own rules, then duplicates as Windows
 // compares names. Returns false after reporting the first refusal.
 bool CheckMemberNames(const PackOptions& options) {
-  std::map<std::string, size_t> seen;  // folded name -> index into options.members
-  std::map<std::string, size_t> folders;  // folded folder of a member -> its index
+  MemberNameSet names = {options.codePage, {}, {}};
   for (size_t i = 0; i < options.members.size(); ++i) {
     const MemberSource& member = options.members[i];
     const std::string shown = "member name '" + Printable(member.name) + "' ";
-    const std::string problem = MemberNameProblem(member.storedName);
+    const std::string problem = MemberNameProblem(member.storedName, options.codePage);
     if (!problem.empty()) {
       ReportFailure(member.path, shown + problem);
       return false;
     }
-    // A file and a folder of one name cannot both be made.
-    const std::string& stored = member.storedName;
-    const std::string folded = WindowsFoldedName(stored);
-    size_t clash = folders.count(folded) != 0 ? folders[folded] : options.members.size();
-    for (size_t end = stored.find_first_of("\\/"); end != std::string::npos;
-         end = stored.find_first_of("\\/", end + 1)) {
-      const std::string folder = WindowsFoldedName(stored.substr(0, end));
-      if (seen.count(folder) != 0) clash = seen[folder];
-      folders.emplace(folder, i);
-    }
-    if (clash < options.members.size()) {
-      ReportFailure(member.path, shown + "needs a file and a folder of one name, with member " +
-                                     std::to_string(clash + 1) + " '" +
-                                     Printable(options.members[clash].name) + "'");
-      return false;
-    }
-    const auto inserted = seen.emplace(folded, i);
-    if (!inserted.second) {
-      const MemberSource& first = options.members[inserted.first->second];
-      ReportFailure(member.path, shown + "names the same file on Windows as member " +
-                                     std::to_string(inserted.first->second + 1) + " '" +
-                                     Printable(first.name) + "' (from " + first.path + ")");
-      return false;
-    }
+    const NameClash clash = AddMemberName(names, member.storedName, static_cast<uint32_t>(i));
+    if (clash.kind == NameClashKind::kNone) continue;
+    const MemberSource& first = options.members[clash.other];
+    const std::string other =
+        " member " + std::to_string(clash.other + 1) + " '" + Printable(first.name) + "'";
+    ReportFailure(member.path, clash.kind == NameClashKind::kFileAndFolder
+                                   ? shown + "needs a file and a folder of one name, with" + other
+                                   : shown + "names the same file on Windows as" + other +
+                                         " (from " + Printable(first.path) + ")");
+    return false;
   }
   return true;
 }
@@ -191,7 +176,7 @@ bool CheckInputs(const PackOptions& options, PackInputs* inputs) {
   for (const MemberSource& member : options.members) paths.push_back(member.path);
   const std::string clash = FindOutputClash(options.outputPath, paths);
   if (!clash.empty()) {
-    ReportFailure(options.outputPath, "is the same file as the input " + clash +
+    ReportFailure(options.outputPath, "is the same file as the input " + Printable(clash) +
                                           " (nothing written)");
     return false;
   }
@@ -345,7 +330,8 @@ int RunPack(int argc, char** argv, bool fixture) {
   if (!FinishOutput(output, &reason)) return ReportFailure(options.outputPath, reason);
   // Signing comes last: it covers the installer exactly as it will be shipped.
   if (options.signCommand) {
-    const int signedExit = SignPackedInstaller(*options.signCommand, options.outputPath);
+    const int signedExit = SignPackedInstaller(*options.signCommand, options.outputPath,
+                                               options.codePage, options.quiet);
     if (signedExit != kExitSuccess) return signedExit;
   }
   return WriteDepfile(options, inputs.stubPath, containers);

@@ -33,10 +33,10 @@ namespace {
 
 struct VerifyState {
   bool json = false;                         // --json: one document at the end, no lines
-  uint32_t codePage = kDefaultCodePage;      // --codepage: names are shown converted from it
   nlohmann::json members = nlohmann::json::array();  // each member's fields and outcome
   std::vector<std::string> problems;         // in the order found
-  std::map<std::string, uint32_t> names;     // folded name -> member index
+  // The names so far, as Windows sees them; its code page (--codepage) is the installer's.
+  MemberNameSet names = {kDefaultCodePage, {}, {}};
   uint64_t originalSum = 0;                  // sum of the members' originalSize
   bool walkComplete = false;                 // all fileCount members were located
   bool solidBroken = false;                  // the last LZMA member failed: members that
@@ -45,8 +45,10 @@ struct VerifyState {
 
 // One member's outcome on its own line; problems are also kept for the closing error line.
 // The member's JSON entry: its fields once its header was read, then its outcome.
+// Without --json only the current member's entry is kept: memory stays bounded by the names.
 nlohmann::json& MemberEntry(VerifyState& state, uint32_t index) {
   if (state.members.empty() || state.members.back()["index"] != index) {
+    if (!state.json) state.members.clear();
     state.members.push_back({{"index", index}});
   }
   return state.members.back();
@@ -98,21 +100,26 @@ std::string TransferProblem(ResultCode code, const FileHeader& header) {
   }
 }
 
-// Name checks: what the stub refuses, what it cannot create, and two names for one file.
+// Name checks, as pack makes them: what the stub refuses, what it cannot create (a file and a
+// folder of one name), and two names for one file.
 bool CheckName(VerifyState& state, uint32_t index, const std::string& label, const std::string& name) {
-  const std::string problem = MemberNameProblem(name);
+  const std::string problem = MemberNameProblem(name, state.names.codePage);
   if (!problem.empty()) {
     Fail(state, index, label, WithCode("name " + problem, kCannotCreateFile));
     return false;
   }
-  const auto inserted = state.names.emplace(WindowsFoldedName(name), index);
-  if (!inserted.second) {
+  const NameClash clash = AddMemberName(state.names, name, index);
+  if (clash.kind == NameClashKind::kFileAndFolder) {
     Fail(state, index, label,
-         "names the same file on Windows as member " + std::to_string(inserted.first->second) +
-             ": the installer would overwrite it");
-    return false;
+         WithCode("needs a file and a folder of one name, with member " +
+                      std::to_string(clash.other),
+                  kCannotCreateFile));
+  } else if (clash.kind == NameClashKind::kSameFile) {
+    Fail(state, index, label,
+         WithCode("names the same file on Windows as member " + std::to_string(clash.other),
+                  kCannotCreateFile));
   }
-  return true;
+  return clash.kind == NameClashKind::kNone;
 }
 
 void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyState& state) {
@@ -122,12 +129,13 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
     context.memberName[0] = '\0';
     ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
     if (code != kNoError) {
-      Fail(state, index, MemberLabel(index, context.memberName), HeaderProblem(code, index, fileCount));
+      Fail(state, index, MemberLabel(index, context.memberName, state.names.codePage),
+           HeaderProblem(code, index, fileCount));
       return;
     }
-    const std::string label = MemberLabel(index, context.memberName);
+    const std::string label = MemberLabel(index, context.memberName, state.names.codePage);
     const std::string name = MemberNameText(context.memberName);  // as stored
-    const std::string shown = CodePageToUtf8(name, state.codePage);
+    const std::string shown = CodePageToUtf8(name, state.names.codePage);
     const FileHeader header = context.header;
     MemberEntry(state, index).update(MemberJson(index, header, shown));
     uint64_t dataStart = 0;
@@ -220,7 +228,7 @@ void PrintVerifyJson(const ArchiveContext& context, VerifyState& state) {
       scriptName = member["name"].get<std::string>();
     }
   }
-  nlohmann::json document = ArchiveJson(context.trailer, scriptName, state.codePage);
+  nlohmann::json document = ArchiveJson(context.trailer, scriptName, state.names.codePage);
   document["members"] = std::move(state.members);
   document["problems"] = state.problems;
   document["outcome"] = state.problems.empty() ? "ok" : "failed";
@@ -241,7 +249,7 @@ int RunVerifyCommand(int argc, char** argv) {
       continue;
     }
     if (args.option() == "--codepage") {
-      const std::string problem = TakeCodePageOption(args, &state.codePage);
+      const std::string problem = TakeCodePageOption(args, &state.names.codePage);
       if (!problem.empty()) return ReportUsage("verify", problem);
       continue;
     }
@@ -253,15 +261,20 @@ int RunVerifyCommand(int argc, char** argv) {
 
   ArchiveContext context;
   ArchiveExtent extent;
-  if (!OpenArchive(path, true, context, &extent) || !EnterMembers(path, context) ||
-      !AllocateWork(path, context)) {
+  bool opened = OpenArchive(path, true, context, &extent) && EnterMembers(path, context) &&
+                AllocateWork(path, context);
+  if (opened) {
+    context.outFile = std::fopen(NullDevicePath(), "wb");
+    if (context.outFile == nullptr) {
+      ReportFailure(NullDevicePath(), std::string("cannot open: ") + std::strerror(errno));
+    }
+    opened = context.outFile != nullptr;
+  }
+  if (!opened) {
+    // A script reading the document learns the outcome from it, not only from stderr.
+    if (state.json) PrintJson({{"outcome", "failed"}, {"problems", {LastReportedFailure()}}});
     CloseArchive(context);
     return kExitFailure;
-  }
-  context.outFile = std::fopen(NullDevicePath(), "wb");
-  if (context.outFile == nullptr) {
-    CloseArchive(context);
-    return ReportFailure(NullDevicePath(), std::string("cannot open: ") + std::strerror(errno));
   }
 
   StartProgress("verifying", context.trailer.fileCount, context.trailer.totalBytes, quiet);

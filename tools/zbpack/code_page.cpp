@@ -3,30 +3,31 @@
 #include <cstdio>
 #include <map>
 
+#include "zbpack/code_page_tables.h"
+
 namespace {
 
-constexpr uint32_t kUndefined = 0xFFFFFFFFu;
-constexpr uint32_t kSingleByteCodePages[] = {437, 737, 775, 850, 852, 855, 857, 858, 860, 861,
-                                             862, 863, 864, 865, 866, 869, 874, 1250, 1251,
-                                             1252, 1253, 1254, 1255, 1256, 1257, 1258};
+constexpr uint32_t kAnsiCodePages[] = {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
+// The OEM (console) code pages: a system's ANSI code page is never one of them.
+constexpr uint32_t kOemCodePages[] = {437, 737, 775, 850, 852, 855, 857, 858, 860, 861,
+                                      862, 863, 864, 865, 866, 869};
 
-// One code page both ways; loaded once per code page and kept for the process.
+// One code page from Unicode: the inverse of the generated table, so that only characters that
+// convert back to themselves are written (no best-fit look-alikes).
 struct CodePageMaps {
   bool loaded = false;
-  uint32_t toUnicode[256];
   std::map<uint32_t, uint8_t> fromUnicode;
 };
 
 const CodePageMaps* MapsOf(uint32_t codePage) {
+  const CodePageByte* bytes = CodePageBytes(codePage);
+  if (bytes == nullptr) return nullptr;
   static std::map<uint32_t, CodePageMaps> cache;
   CodePageMaps& maps = cache[codePage];
   if (!maps.loaded) {
-    bool known = false;
-    for (const uint32_t page : kSingleByteCodePages) known = known || page == codePage;
-    if (!known || !LoadCodePageTable(codePage, maps.toUnicode)) return nullptr;
     for (int byte = 255; byte >= 0; --byte) {
       // Where two bytes give one character, the lower byte is the one written.
-      if (maps.toUnicode[byte] != kUndefined) maps.fromUnicode[maps.toUnicode[byte]] = static_cast<uint8_t>(byte);
+      maps.fromUnicode[bytes[byte].unit] = static_cast<uint8_t>(byte);
     }
     maps.loaded = true;
   }
@@ -84,15 +85,16 @@ void AppendUtf8(uint32_t codePoint, std::string* out) {
 
 }  // namespace
 
-bool CodePageUsable(uint32_t codePage) { return MapsOf(codePage) != nullptr; }
+bool CodePageUsable(uint32_t codePage) { return CodePageBytes(codePage) != nullptr; }
 
-std::string UsableCodePagesText() {
-  std::string text;
-  for (const uint32_t page : kSingleByteCodePages) {
-    text += (text.empty() ? "" : ", ") + std::to_string(page);
+bool IsOemCodePage(uint32_t codePage) {
+  for (const uint32_t page : kOemCodePages) {
+    if (page == codePage) return true;
   }
-  return text;
+  return false;
 }
+
+std::string UsableCodePagesText() { return "874, 1250-1258"; }
 
 std::string Utf8ToCodePage(const std::string& utf8, uint32_t codePage, std::string* out) {
   const CodePageMaps* maps = MapsOf(codePage);
@@ -118,11 +120,19 @@ std::string Utf8ToCodePage(const std::string& utf8, uint32_t codePage, std::stri
 }
 
 std::string CodePageToUtf8(const std::string& bytes, uint32_t codePage) {
-  const CodePageMaps* maps = MapsOf(codePage);
+  const CodePageByte* table = CodePageBytes(codePage);
   std::string out;
   for (const char c : bytes) {
-    const uint32_t codePoint = maps != nullptr ? maps->toUnicode[static_cast<uint8_t>(c)] : kUndefined;
-    AppendUtf8(codePoint == kUndefined ? 0xFFFDu : codePoint, &out);
+    AppendUtf8(table != nullptr ? table[static_cast<uint8_t>(c)].unit : 0xFFFDu, &out);
+  }
+  return out;
+}
+
+std::string UppercaseAsWindows(const std::string& bytes, uint32_t codePage) {
+  const CodePageByte* table = CodePageBytes(codePage);
+  std::string out;
+  for (const char c : bytes) {
+    AppendUtf8(table != nullptr ? table[static_cast<uint8_t>(c)].upper : 0xFFFDu, &out);
   }
   return out;
 }

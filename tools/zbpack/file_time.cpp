@@ -59,6 +59,8 @@ bool ParseSourceDateEpoch(const std::string& text, uint64_t* fileTime) {
   constexpr uint64_t kLatestSeconds =
       UINT64_MAX / kFileTimeTicksPerSecond - kUnixEpochAsFileTime / kFileTimeTicksPerSecond;
   uint64_t seconds = 0;
+  // The convention allows decimal digits only: "0x10" is no time.
+  if (text.find_first_not_of("0123456789") != std::string::npos) return false;
   if (!ParseNumber(text, kLatestSeconds, &seconds)) return false;
   *fileTime = FileTimeFromUnix(static_cast<int64_t>(seconds), 0);
   return true;

@@ -13,6 +13,9 @@ uint64_t FileTimeFromUnix(int64_t seconds, uint32_t nanoseconds);
 // every 64-bit value (the year then runs past 9999 and takes more digits).
 std::string FormatFileTimeUtc(uint64_t fileTime);
 
-// The time SOURCE_DATE_EPOCH gives (Unix seconds, 0 or more, read by ParseNumber) as a
-// FILETIME. False for any other text.
+// 10000-01-01 00:00:00 UTC: from here on a date no longer fits ISO 8601's four-digit years.
+constexpr uint64_t kFileTimeOfYear10000 = 2650467744000000000u;
+
+// The time SOURCE_DATE_EPOCH gives (Unix seconds in decimal digits, 0 or more) as a FILETIME.
+// False for any other text.
 bool ParseSourceDateEpoch(const std::string& text, uint64_t* fileTime);

@@ -10,9 +10,12 @@
 nlohmann::json MemberJson(uint32_t index, const FileHeader& header, const std::string& name) {
   char crc[16];
   std::snprintf(crc, sizeof crc, "%08lx", static_cast<unsigned long>(header.crc));
-  std::string modified = FormatFileTimeUtc(header.lastWriteTime);
-  modified[10] = 'T';
-  modified += 'Z';
+  nlohmann::json modified = nullptr;  // a date of five digits or more is no ISO 8601 date
+  if (header.lastWriteTime < kFileTimeOfYear10000) {
+    std::string text = FormatFileTimeUtc(header.lastWriteTime);
+    text[10] = 'T';
+    modified = text + 'Z';
+  }
   return {{"index", index},
           {"name", name},
           {"method", MethodName(header)},

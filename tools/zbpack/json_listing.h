@@ -10,8 +10,8 @@
 #include "archive/archive_format.h"
 
 // {"index", "name", "method" ("stored"|"imploded"), "storedSize", "originalSize" (bytes),
-//  "crc32" (8 lowercase hex digits), "modified" (UTC, "YYYY-MM-DDTHH:MM:SSZ"), "fileTime"
-//  (the stored FILETIME: 100 ns ticks since 1601)}
+//  "crc32" (8 lowercase hex digits), "modified" (UTC, "YYYY-MM-DDTHH:MM:SSZ"; null from the
+//  year 10000 on), "fileTime" (the stored FILETIME: 100 ns ticks since 1601)}
 nlohmann::json MemberJson(uint32_t index, const FileHeader& header, const std::string& name);
 
 // {"product", "totalBytes", "fileCount", "script": {"index", "name"} or null, "members": []},

@@ -3,6 +3,8 @@
 // the target machine shows.
 #pragma once
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <string>
 
 // Longest member name zbpack accepts, in bytes without the NUL. The installer composes
@@ -12,11 +14,37 @@
 // up to 56 characters.
 constexpr size_t kMaxMemberNameLength = 160;
 
-// Empty, or why the installer cannot create a member of this name: the stub's rules (for every
-// component of a name with folders); longer than kMaxMemberNameLength, folders included.
-std::string MemberNameProblem(const std::string& name);
+// Empty, or why the installer cannot create a member of this stored name: the stub's rules
+// (for every component of a name with folders); a control character once the name is
+// converted from codePage as Windows converts it (0x81 in 1252 is U+0081); longer than
+// kMaxMemberNameLength, folders included.
+std::string MemberNameProblem(const std::string& name, uint32_t codePage);
 
-// The name as Windows compares file names: letters folded to upper case (ASCII, and the
-// letters of the Western ANSI code page 1252), trailing dots and blanks dropped (Windows
-// drops them when it creates a file). Two members with equal folded names are one file.
-std::string WindowsFoldedName(const std::string& name);
+// The name as Windows compares file names: converted to UTF-16 as the installer's system
+// converts it from codePage, each character in its simple uppercase, '/' as '\', trailing dots
+// and blanks dropped (Windows drops them when it creates a file). Returned in UTF-8.
+std::string WindowsFoldedName(const std::string& name, uint32_t codePage);
+
+// The names of one archive so far, as Windows compares them: each member's file and each
+// folder a name with separators needs. Fed in archive order, it finds the first member that
+// cannot be created beside the earlier ones.
+struct MemberNameSet {
+  uint32_t codePage;
+  std::map<std::string, uint32_t> files;    // folded name -> its member's index
+  std::map<std::string, uint32_t> folders;  // folded folder -> the first member below it
+};
+
+enum class NameClashKind {
+  kNone,
+  kSameFile,       // another member names the same file
+  kFileAndFolder,  // one name is a folder of the other: a file and a folder of one name
+};
+
+struct NameClash {
+  NameClashKind kind;
+  uint32_t other;  // the earlier member's index, for kind != kNone
+};
+
+// Adds member index (any numbering the caller uses) with its stored name, or reports the
+// first earlier member it clashes with (then nothing is added).
+NameClash AddMemberName(MemberNameSet& names, const std::string& stored, uint32_t index);

@@ -46,9 +46,13 @@ std::string ParseImplodeOption(const std::string& option, const std::string& val
 
 std::string ParseCodePage(const std::string& value, uint32_t* codePage) {
   uint64_t number = 0;
-  if (!ParseNumber(value, 0xFFFF, &number) ||
-      !CodePageUsable(static_cast<uint32_t>(number))) {
-    return "--codepage must be a single-byte Windows code page (" + UsableCodePagesText() +
+  const bool number16 = ParseNumber(value, 0xFFFF, &number);
+  if (number16 && IsOemCodePage(static_cast<uint32_t>(number))) {
+    return "--codepage " + value + " is an OEM (console) code page: the installer reads its " +
+           "texts in the system's ANSI code page (" + UsableCodePagesText() + ")";
+  }
+  if (!number16 || !CodePageUsable(static_cast<uint32_t>(number))) {
+    return "--codepage must be a Windows ANSI code page (" + UsableCodePagesText() +
            "), not '" + value + "'";
   }
   *codePage = static_cast<uint32_t>(number);

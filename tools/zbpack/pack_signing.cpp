@@ -1,9 +1,12 @@
 #include "zbpack/pack_signing.h"
 
 #ifndef _WIN32
+#include <spawn.h>
+#include <unistd.h>
 #include <sys/wait.h>
 #endif
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,23 +16,36 @@
 
 namespace {
 
-// One argument for the shell, whatever the path holds.
-std::string QuotedForShell(const std::string& text) {
-#ifdef _WIN32
-  return "\"" + text + "\"";  // a Windows path cannot contain a double quote
-#else
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-#endif
-}
-
 bool EndsWithSignature(const std::string& path) {
   FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
   const ArchiveEnd end = LocateArchiveEndInFile(file);
   std::fclose(file);
   return IsSigned(end);
+}
+
+// Runs command through the shell; its result as std::system gives it (-1: could not run).
+// On POSIX the path is never part of the command's text: sh runs it as "$1", so no quoting
+// that the user wrote around %1 can let the path's characters act as shell code.
+int RunSigningCommand(const std::string& command, const std::string& path) {
+#ifdef _WIN32
+  (void)path;
+  // cmd.exe /c drops the first and the last quote of a line that starts with one; a pair
+  // around the whole line keeps a quoted program path intact.
+  return std::system(("\"" + command + "\"").c_str());
+#else
+  // A path that begins with '-' would read as an option to the signer.
+  std::string argument = path[0] == '-' ? "./" + path : path;
+  std::string shell = "sh", flag = "-c", script = command, name = "zbpack";
+  char* argv[] = {&shell[0], &flag[0], &script[0], &name[0], &argument[0], nullptr};
+  pid_t child = 0;
+  if (posix_spawnp(&child, "sh", nullptr, nullptr, argv, environ) != 0) return -1;
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return status;
+#endif
 }
 
 // std::system's result in words: the command's exit code, or how it ended otherwise.
@@ -49,28 +65,44 @@ int FailAndRemove(const std::string& path, const std::string& message) {
 }  // namespace
 
 std::string SigningCommandFor(const std::string& commandTemplate, const std::string& path) {
+#ifdef _WIN32
+  const std::string quoted = "\"" + path + "\"";  // a Windows path holds no double quote
+#else
+  (void)path;
+#endif
   std::string command;
+  char quote = 0;  // the shell quote the template has open at i: 0, '\'' or '"'
   for (size_t i = 0; i < commandTemplate.size(); ++i) {
+    const char c = commandTemplate[i];
     if (commandTemplate.compare(i, 2, "%1") == 0) {
-      command += QuotedForShell(path);
+#ifdef _WIN32
+      command += quoted;
+#else
+      // One word that sh expands to the path: within the user's double quotes $1 is one
+      // already; single quotes are closed around "$1", which they would not expand.
+      command += quote == '"' ? "$1" : quote == '\'' ? "'\"$1\"'" : "\"$1\"";
+#endif
       ++i;
-    } else {
-      command += commandTemplate[i];
+      continue;
+    }
+    command += c;
+    if (c == '\\' && quote != '\'' && i + 1 < commandTemplate.size()) {
+      command += commandTemplate[++i];  // an escaped character opens or closes nothing
+    } else if ((c == '\'' || c == '"') && (quote == 0 || quote == c)) {
+      quote = quote == 0 ? c : 0;
     }
   }
   return command;
 }
 
-int SignPackedInstaller(const std::string& commandTemplate, const std::string& path) {
-  std::string command = SigningCommandFor(commandTemplate, path);
-  std::printf("signing: %s\n", command.c_str());
-  std::fflush(stdout);
-#ifdef _WIN32
-  // cmd.exe /c drops the first and the last quote of a line that starts with one; a pair
-  // around the whole line keeps a quoted program path intact.
-  command = "\"" + command + "\"";
-#endif
-  const int status = std::system(command.c_str());
+int SignPackedInstaller(const std::string& commandTemplate, const std::string& path,
+                        uint32_t codePage, bool quiet) {
+  const std::string command = SigningCommandFor(commandTemplate, path);
+  if (!quiet) {
+    std::printf("signing: %s\n", Printable(command).c_str());
+    std::fflush(stdout);
+  }
+  const int status = RunSigningCommand(command, path);
   if (status != 0) {
     return FailAndRemove(path, "the signing command failed (" + DescribeStatus(status) + ")");
   }
@@ -78,10 +110,11 @@ int SignPackedInstaller(const std::string& commandTemplate, const std::string& p
     return FailAndRemove(path,
                          "the signing command left no certificate table at the end of the file");
   }
-  std::string verifyName = "verify";
-  std::string verifyPath = path;
-  char* verifyArgs[] = {&verifyName[0], &verifyPath[0], nullptr};
-  if (RunVerifyCommand(2, verifyArgs) != kExitSuccess) {
+  std::string verifyArgs[] = {"verify", "--codepage", std::to_string(codePage), quiet ? "-q" : "--",
+                              path};
+  char* argv[] = {&verifyArgs[0][0], &verifyArgs[1][0], &verifyArgs[2][0], &verifyArgs[3][0],
+                  &verifyArgs[4][0], nullptr};
+  if (RunVerifyCommand(5, argv) != kExitSuccess) {
     return FailAndRemove(path, "the signed installer does not verify");
   }
   return kExitSuccess;
