@@ -69,9 +69,9 @@ TEST_P(LzmaMembers, ExtractWithTheResultOfEachMember) {
   std::vector<Bytes> data = EncodeSolid(parts);
   if (c.methods[0] == kStoredMember) data[0] = parts[0];
   if (c.offset < 0) {
-    data[c.member].resize(data[c.member].size() + c.offset);
+    data[c.member].resize(size_t(int64_t(data[c.member].size()) + c.offset));
   } else if (c.offset < int64_t(data[c.member].size())) {
-    data[c.member][c.offset] = c.value;
+    data[c.member][size_t(c.offset)] = c.value;
   }
   std::vector<TestMember> members(2);
   for (size_t i = 0; i < 2; ++i) {
@@ -100,7 +100,9 @@ TEST_P(LzmaMembers, ExtractWithTheResultOfEachMember) {
     EXPECT_EQ(c.results[i], ExtractMember(context));
     start += long(32 + members[i].name.size() + 1 + members[i].data.size());
     std::fseek(context.archiveFile, start, SEEK_SET);
-    if (c.results[i] == kNoError) EXPECT_EQ(parts[i], ReadFileBytes(work.Path(members[i].name)));
+    if (c.results[i] == kNoError) {
+      EXPECT_EQ(parts[i], ReadFileBytes(work.Path(members[i].name)));
+    }
   }
   std::fclose(context.archiveFile);
 }
@@ -118,8 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"flipped byte, its successor unchecked", {2, 3}, 0, 20, 0x5A, {kBad, kBad}},
         DamageCase{"continuing after a stored member", {0, 3}, 0, 1 << 30, 0, {kOk, kBad}},
         DamageCase{"continuing as the first member", {3, 3}, 0, 1 << 30, 0, {kBad, kBad}}),
-    [](const testing::TestParamInfo<DamageCase>& info) {
-      std::string name = info.param.what;
+    [](const testing::TestParamInfo<DamageCase>& param) {
+      std::string name = param.param.what;
       for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
       return name;
     });

@@ -63,7 +63,9 @@ TEST(ZbpackNameRules, PackVerifyAndExtractAgreeOnEachName) {
       EXPECT_NE(run.err.find(c.problem), std::string::npos) << command[0] << ": " << run.err;
     }
     for (const std::string& name : c.names) {
-      if (c.problem.empty()) EXPECT_TRUE(std::ifstream(scratch.Path("out/" + name)).good()) << name;
+      if (c.problem.empty()) {
+        EXPECT_TRUE(std::ifstream(scratch.Path("out/" + name)).good()) << name;
+      }
     }
   }
 }
