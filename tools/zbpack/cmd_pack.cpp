@@ -167,7 +167,7 @@ bool CheckInputs(const PackOptions& options, PackInputs* inputs) {
                                           std::to_string(inputs->totalBytes) + " bytes)");
     return false;
   }
-  if (inputs->totalBytes == 0 && !options.overrides.trailer.totalBytes) {
+  if (inputs->totalBytes == 0) {
     ReportFailure(options.outputPath,
                   "the members hold no bytes, and the installer refuses a total of 0 bytes");
     return false;
@@ -219,29 +219,21 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
                      PackLzma* lzma, PackFailure* failure) {
   const PackFailure writeError = {options.outputPath, "write error"};
   if (!WriteBytes(output, inputs.stubBytes.data(), inputs.stubBytes.size()) ||
-      !WriteArchiveTag(output, options.overrides.archiveTag.value_or(kArchiveTag))) {
+      !WriteArchiveTag(output, kArchiveTag)) {
     *failure = writeError;
     return false;
   }
   for (size_t i = 0; i < options.members.size(); ++i) {
     const MemberSource& source = options.members[i];
-    const auto found = options.overrides.members.find(static_cast<uint32_t>(i + 1));
-    const MemberOverrides* overrides =
-        found == options.overrides.members.end() ? nullptr : &found->second;
     FileHeader header;
     if (!WriteMemberFromFile(output, source, inputs.members[i], options.method, options.implode,
-                             lzma, overrides, options.outputPath, &header, failure)) {
+                             lzma, options.outputPath, &header, failure)) {
       return false;
     }
     FinishMember(inputs.members[i].size,
                  Printable(source.name) + ": " + std::to_string(inputs.members[i].size) + " -> " +
                      std::to_string(header.storedSize) + " bytes, " + MethodName(header));
   }
-  if (!WriteBytes(output, options.appendBytes.data(), options.appendBytes.size())) {
-    *failure = writeError;
-    return false;
-  }
-
   SeaTrailer trailer = {};
   trailer.recordTag = kSeaTrailerTag;
   trailer.archiveOffset = static_cast<uint32_t>(inputs.stubBytes.size());
@@ -250,11 +242,7 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs, FILE*
   trailer.seaTag = kSeaTrailerTag;
   trailer.totalBytes = static_cast<uint32_t>(inputs.totalBytes);
   std::memcpy(trailer.productName, options.productName->data(), options.productName->size());
-  ApplyTrailerOverrides(options.overrides.trailer, &trailer);
-  uint64_t size = 0;
-  if (!WriteTrailer(output, trailer) || !StampPeChecksum(output) || !TellStream(output, &size) ||
-      (options.truncateSize && *options.truncateSize < size &&
-       !TruncateStream(output, *options.truncateSize))) {
+  if (!WriteTrailer(output, trailer) || !StampPeChecksum(output)) {
     *failure = writeError;
     return false;
   }
@@ -272,9 +260,9 @@ int WriteDepfile(const PackOptions& options, const std::string& stubPath,
   return problem.empty() ? kExitSuccess : ReportFailure(options.depfilePath, problem);
 }
 
-int RunPack(int argc, char** argv, bool fixture) {
+int RunPack(int argc, char** argv) {
   PackOptions options;
-  std::string problem = ParsePackOptions(argc, argv, fixture, &options);
+  std::string problem = ParsePackOptions(argc, argv, &options);
   if (!problem.empty()) return ReportUsage(argv[0], problem);
   // Reproducible builds: the same inputs give the same installer, whenever the files were
   // last touched after the release's own time.
@@ -339,5 +327,4 @@ int RunPack(int argc, char** argv, bool fixture) {
 
 }  // namespace
 
-int RunPackCommand(int argc, char** argv) { return RunPack(argc, argv, false); }
-int RunFixtureCommand(int argc, char** argv) { return RunPack(argc, argv, true); }
+int RunPackCommand(int argc, char** argv) { return RunPack(argc, argv); }

@@ -4,9 +4,6 @@
 #pragma once
 
 int RunPackCommand(int argc, char** argv);     // pack -o OUT --stub STUB --product NAME ...
-// pack, also taking the options that write damaged test archives (--set, --append-bytes,
-// --truncate). Not listed in the user's help.
-int RunFixtureCommand(int argc, char** argv);
 int RunListCommand(int argc, char** argv);     // list FILE
 int RunVerifyCommand(int argc, char** argv);   // verify FILE
 int RunExtractCommand(int argc, char** argv);  // extract -C DIR FILE

@@ -72,25 +72,6 @@ constexpr char kPackHelp[] =
     "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
     "the same files give the same installer (reproducible builds).\n";
 
-constexpr char kFixtureHelp[] =
-    "usage: zbpack fixture [pack's arguments] [--set FIELD=VALUE]... [--append-bytes HEX]\n"
-    "                      [--truncate N]\n"
-    "Test archives: pack, then damage the output on purpose (after everything else was\n"
-    "computed).\n"
-    "  --set FIELD=VALUE          write VALUE into one field; repeatable. FIELD is\n"
-    "                             archiveTag, trailer.recordTag, trailer.archiveOffset,\n"
-    "                             trailer.fileCount, trailer.scriptIndex, trailer.seaTag,\n"
-    "                             trailer.totalBytes, trailer.productName (raw text, up to\n"
-    "                             256 bytes), member.K.tag, member.K.nameLength,\n"
-    "                             member.K.storedSize, member.K.compressed,\n"
-    "                             member.K.originalSize, member.K.crc,\n"
-    "                             member.K.lastWriteTime (64-bit), member.K.name (raw\n"
-    "                             text, written with its NUL). K counts from 1; numbers\n"
-    "                             are decimal or 0x-hex. Only the field changes, never how\n"
-    "                             many bytes are written (except for member.K.name).\n"
-    "  --append-bytes HEX         raw bytes between the last member and the trailer\n"
-    "  --truncate N               cut the output to N bytes\n";
-
 constexpr char kListHelp[] =
     "usage: zbpack list [--json] [--codepage N] FILE.exe\n"
     "Shows the product, the total size, the script member and one line per member (method,\n"
@@ -135,7 +116,6 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"pack", RunPackCommand, kPackHelp},
-    {"fixture", RunFixtureCommand, kFixtureHelp},
     {"list", RunListCommand, kListHelp},
     {"verify", RunVerifyCommand, kVerifyHelp},
     {"extract", RunExtractCommand, kExtractHelp},

@@ -81,7 +81,7 @@ bool WriteLzmaData(FILE* output, SourceReader& reader, const MemberSource& sourc
 
 bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFileInfo& info,
                          PackMethod method, const ImplodeChoice& implode, PackLzma* lzma,
-                         const MemberOverrides* overrides, const std::string& outputPath,
+                         const std::string& outputPath,
                          FileHeader* written, PackFailure* failure) {
   const PackFailure writeError = {outputPath, "write error"};
   FileHeader header = {};
@@ -91,11 +91,6 @@ bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFil
   std::string nameBytes = source.storedName;
   nameBytes.push_back('\0');
   header.nameLength = static_cast<uint32_t>(nameBytes.size());
-  // The name is written before the data, so an overridden name must be known now.
-  if (overrides != nullptr) {
-    FileHeader scratch = header;
-    ApplyMemberOverrides(*overrides, &scratch, &nameBytes);
-  }
 
   uint64_t headerStart = 0;
   uint64_t dataStart = 0;
@@ -182,7 +177,6 @@ bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFil
   }
   if (!lzmaMember) header.compressed = imploded ? 1 : 0;
   header.storedSize = static_cast<uint32_t>(storedSize);
-  if (overrides != nullptr) ApplyMemberOverrides(*overrides, &header, &nameBytes);
 
   uint64_t end = 0;
   if (!TellStream(output, &end) || !SeekStream(output, headerStart) ||

@@ -26,10 +26,9 @@ struct PackFailure {
 // Its header gets crc over the contents, lastWriteTime the file's modification time,
 // originalSize its size, and the data stored or imploded as method asks (auto: imploded only
 // when that is smaller; the file is then read a second time to store it; lzma: through lzma,
-// which is given for that method only). overrides, if given,
-// replace fields afterwards. The header as written goes to written.
+// which is given for that method only). The header as written goes to written.
 // output must be seekable: the header is written last, in front of the data.
 bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFileInfo& info,
                          PackMethod method, const ImplodeChoice& implode, PackLzma* lzma,
-                         const MemberOverrides* overrides, const std::string& outputPath,
+                         const std::string& outputPath,
                          FileHeader* written, PackFailure* failure);

@@ -5,21 +5,6 @@
 #include "zbpack/cli_args.h"
 #include "zbpack/member_lzma.h"
 
-namespace {
-
-bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
-  if (text.size() % 2 != 0) return false;
-  for (size_t i = 0; i < text.size(); i += 2) {
-    const int high = HexDigitValue(text[i]);
-    const int low = HexDigitValue(text[i + 1]);
-    if (high < 0 || low < 0) return false;
-    bytes->push_back(static_cast<uint8_t>(high * 16 + low));
-  }
-  return true;
-}
-
-}  // namespace
-
 std::string ParseImplodeOption(const std::string& option, const std::string& value,
                                ImplodeChoice* choice) {
   uint64_t number = 0;
@@ -77,7 +62,7 @@ uint32_t ScriptIndexOf(const PackOptions& options) {
   return 0;
 }
 
-std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* options) {
+std::string ParsePackOptions(int argc, char** argv, PackOptions* options) {
   ArgReader args(argc, argv);
   while (args.Next()) {
     const std::string& option = args.option();
@@ -134,12 +119,9 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
                        option == "--product" || option == "--script" || option == "--method" ||
                        option == "--dict" || option == "--level" || option == "--codepage" ||
                        option == "--threads" || option == "--files-from" ||
-                       option == "--sign-command" ||
-                       (fixture && (option == "--set" || option == "--append-bytes" ||
-                                    option == "--truncate"));
+                       option == "--sign-command";
     if (!known) return "unknown option '" + option + "'";
     if (!args.Value(&value)) return args.error();
-    uint64_t number = 0;
     if (option == "-o" || option == "--output") {
       options->outputPath = value;
     } else if (option == "--stub") {
@@ -175,23 +157,11 @@ std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* o
     } else if (option == "--codepage") {
       const std::string problem = ParseCodePage(value, &options->codePage);
       if (!problem.empty()) return problem;
-    } else if (option == "--set") {
-      const std::string problem = ParseOverride(value, &options->overrides);
-      if (!problem.empty()) return problem;
-    } else if (option == "--append-bytes") {
-      if (!ParseHexBytes(value, &options->appendBytes)) {
-        return "--append-bytes needs pairs of hex digits, not '" + value + "'";
-      }
-    } else if (option == "--sign-command") {
+    } else {  // --sign-command
       if (value.find("%1") == std::string::npos) {
         return "--sign-command needs %1 where the installer's path goes, in '" + value + "'";
       }
       options->signCommand = value;
-    } else {  // --truncate
-      if (!ParseNumber(value, UINT64_MAX, &number)) {
-        return "--truncate needs a byte count, not '" + value + "'";
-      }
-      options->truncateSize = number;
     }
   }
 
@@ -213,5 +183,5 @@ std::string CheckPackMembers(const PackOptions& options) {
   if (options.scriptMember && ScriptIndexOf(options) == 0) {
     return "--script: no member is named '" + *options.scriptMember + "'";
   }
-  return CheckOverrideIndexes(options.overrides, static_cast<uint32_t>(options.members.size()));
+  return "";
 }

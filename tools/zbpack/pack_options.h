@@ -9,7 +9,6 @@
 #include "zbpack/cli_args.h"
 #include "zbpack/code_page.h"
 #include "zbpack/installer_identity.h"
-#include "zbpack/pack_overrides.h"
 
 enum class PackMethod {
   kAuto,     // implode, and keep the imploded data only if it is smaller than the contents
@@ -51,9 +50,6 @@ struct PackOptions {
   PackMethod method = PackMethod::kAuto;
   ImplodeChoice implode;                // also --level for kLzma
   bool solid = false;                   // --solid (kLzma): one stream through all members
-  PackOverrides overrides;
-  std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
-  std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
   bool quiet = false;                   // --quiet: errors only
   uint32_t codePage = kDefaultCodePage; // --codepage: the installer's texts are in it
   std::optional<std::string> signCommand;  // run on the finished output, "%1" = its path
@@ -67,15 +63,13 @@ struct PackOptions {
   std::string depfilePath;
 };
 
-// argv[0] is the subcommand. Returns an empty string, or the usage error. The options that
-// damage the output on purpose (--set, --append-bytes, --truncate) are taken only when fixture
-// is set (the hidden subcommand that makes test archives). Checks the command line only; the
-// members as files are checked by CheckPackMembers, and whether their names suit the installer
-// by the pack command, both before anything is written.
-std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* options);
+// argv[0] is the subcommand. Returns an empty string, or the usage error. Checks the command
+// line only; the members as files are checked by CheckPackMembers, and whether their names
+// suit the installer by the pack command, both before anything is written.
+std::string ParsePackOptions(int argc, char** argv, PackOptions* options);
 
 // The usage checks that need the members as files (after ExpandMemberTree): names and paths
-// not empty, --script naming a member, override indexes in range. Empty, or the usage error.
+// not empty, --script naming a member. Empty, or the usage error.
 std::string CheckPackMembers(const PackOptions& options);
 
 // The 1-based index of the first member named like --script; 0 without --script or a match.
