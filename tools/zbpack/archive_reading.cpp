@@ -62,7 +62,7 @@ std::string NoClosingRecordMessage(FILE* file, uint64_t fileSize) {
 // Reads the closing record into context.trailer and finds where it stands: the one place that
 // knows where an archive's closing record lies in its file. It ends the file, or stands in
 // front of the certificate table of a signed installer (as ReadSeaTrailer finds it too).
-ResultCode LocateClosingRecord(ArchiveContext& context, uint64_t fileSize, ArchiveEnd* signature,
+ResultCode LocateClosingRecord(ArchiveReader& context, uint64_t fileSize, ArchiveEnd* signature,
                                uint64_t* trailerOffset) {
   *signature = LocateArchiveEndInFile(context.archiveFile);
   const uint64_t archiveEnd = IsSigned(*signature) ? SignedArchiveEnd(*signature) : fileSize;
@@ -75,7 +75,7 @@ ResultCode LocateClosingRecord(ArchiveContext& context, uint64_t fileSize, Archi
 }  // namespace
 
 bool EndsInClosingRecord(FILE* file) {
-  ArchiveContext probe;
+  ArchiveReader probe;
   probe.archiveFile = file;
   uint64_t fileSize = 0;
   uint64_t trailerOffset = 0;
@@ -84,7 +84,7 @@ bool EndsInClosingRecord(FILE* file) {
          LocateClosingRecord(probe, fileSize, &signature, &trailerOffset) == kNoError;
 }
 
-bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context,
+bool OpenArchive(const std::string& path, bool requireTotal, ArchiveReader& context,
                  ArchiveExtent* extent) {
   context.exePath = path.c_str();
   context.archiveFile = std::fopen(path.c_str(), "rb");
@@ -114,7 +114,7 @@ bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& con
   return true;
 }
 
-bool EnterMembers(const std::string& path, ArchiveContext& context) {
+bool EnterMembers(const std::string& path, ArchiveReader& context) {
   const ResultCode code = ReadArchiveTag(context);
   if (code != kNoError) {
     ReportResultFailure(path,
@@ -126,16 +126,16 @@ bool EnterMembers(const std::string& path, ArchiveContext& context) {
   return true;
 }
 
-bool AllocateWork(const std::string& path, ArchiveContext& context) {
-  context.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
-  if (context.work == nullptr) {
+bool AllocateWork(const std::string& path, MemberTransfer& transfer) {
+  transfer.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
+  if (transfer.work == nullptr) {
     ReportResultFailure(path, "cannot allocate the decoder's work block", kOutOfMemory);
     return false;
   }
   return true;
 }
 
-void CloseArchive(ArchiveContext& context) {
+void CloseArchive(ArchiveReader& context) {
   if (context.archiveFile != nullptr) std::fclose(context.archiveFile);
   context.archiveFile = nullptr;
 }

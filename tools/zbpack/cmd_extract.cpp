@@ -61,8 +61,9 @@ struct ExtractRun {
 
 // Extracts the member whose header stands at the stream's position. Returns the error line's
 // message, or an empty string.
-std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
-                       const HostFileId& archiveId, ExtractRun& run) {
+std::string ExtractOne(ArchiveReader& context, MemberTransfer& transfer,
+                       const ExtractOptions& options, const HostFileId& archiveId,
+                       ExtractRun& run) {
   const uint32_t index = context.currentIndex;
   ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
   const std::string label = MemberLabel(index, context.memberName, options.codePage);
@@ -103,18 +104,18 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
       }
     }
   }
-  context.outFile = CreateNewHostFile(target, options.force, archiveId, &reason);
-  if (context.outFile == nullptr) {
+  transfer.outFile = CreateNewHostFile(target, options.force, archiveId, &reason);
+  if (transfer.outFile == nullptr) {
     return label + ": cannot create " + Printable(target) + ": " + reason + " " +
            DescribeResult(kCannotCreateFile);
   }
   HostFileId made;
-  if (QueryStreamFileId(context.outFile, &made)) run.written.push_back(made);
-  code = TransferMember(context);
+  if (QueryStreamFileId(transfer.outFile, &made)) run.written.push_back(made);
+  code = TransferMember(context, transfer);
   // As the stub does, a failing member's file stays, closed and with its time set.
-  const bool timed = SetStreamLastWriteTime(context.outFile, context.header.lastWriteTime);
-  const bool closed = std::fclose(context.outFile) == 0;
-  context.outFile = nullptr;
+  const bool timed = SetStreamLastWriteTime(transfer.outFile, context.header.lastWriteTime);
+  const bool closed = std::fclose(transfer.outFile) == 0;
+  transfer.outFile = nullptr;
   if (code != kNoError) return label + ": cannot extract " + DescribeResult(code);
   if (!closed) return label + ": write error";
   if (!timed) return label + ": cannot set its time";
@@ -129,11 +130,12 @@ int RunExtractCommand(int argc, char** argv) {
   const std::string usage = ParseExtractOptions(argc, argv, &options);
   if (!usage.empty()) return ReportUsage("extract", usage);
 
-  ArchiveContext context;
+  ArchiveReader context;
+  MemberTransfer transfer;
   ArchiveExtent extent;
   HostFileId archiveId;
   if (!OpenArchive(options.path, true, context, &extent) || !EnterMembers(options.path, context) ||
-      !AllocateWork(options.path, context)) {
+      !AllocateWork(options.path, transfer)) {
     CloseArchive(context);
     return kExitFailure;
   }
@@ -153,7 +155,7 @@ int RunExtractCommand(int argc, char** argv) {
   for (uint32_t index = 1; index <= context.trailer.fileCount; ++index) {
     context.currentIndex = index;
     context.memberName[0] = '\0';
-    const std::string failure = ExtractOne(context, options, archiveId, run);
+    const std::string failure = ExtractOne(context, transfer, options, archiveId, run);
     if (!failure.empty()) {
       exitCode = ReportFailure(options.path, failure);
       break;

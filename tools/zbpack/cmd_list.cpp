@@ -22,7 +22,7 @@ struct ListedMember {
 
 uint32_t codePage = kDefaultCodePage;  // --codepage: the installer's texts are in it
 
-void PrintListing(const ArchiveContext& context, const ArchiveEnd& end,
+void PrintListing(const ArchiveReader& context, const ArchiveEnd& end,
                   const std::vector<ListedMember>& members) {
   const SeaTrailer& trailer = context.trailer;
   std::printf("Product: %s\n", Printable(CodePageToUtf8(trailer.productName, codePage)).c_str());
@@ -51,7 +51,7 @@ void PrintListing(const ArchiveContext& context, const ArchiveEnd& end,
   }
 }
 
-void PrintJsonListing(const ArchiveContext& context, const ArchiveEnd& end,
+void PrintJsonListing(const ArchiveReader& context, const ArchiveEnd& end,
                       const std::vector<ListedMember>& members) {
   const uint32_t script = context.trailer.scriptIndex;
   nlohmann::json document = ArchiveJson(
@@ -89,7 +89,7 @@ int RunListCommand(int argc, char** argv) {
   }
   if (path.empty()) return ReportUsage("list", "expected: list FILE");
 
-  ArchiveContext context;
+  ArchiveReader context;
   ArchiveExtent extent;
   const auto print = json ? PrintJsonListing : PrintListing;
   bool ok = OpenArchive(path, false, context, &extent) && EnterMembers(path, context);

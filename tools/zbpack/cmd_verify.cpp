@@ -122,7 +122,8 @@ bool CheckName(VerifyState& state, uint32_t index, const std::string& label, con
   return clash.kind == NameClashKind::kNone;
 }
 
-void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyState& state) {
+void VerifyMembers(ArchiveReader& context, MemberTransfer& transfer, const ArchiveExtent& extent,
+                   VerifyState& state) {
   const uint32_t fileCount = context.trailer.fileCount;
   for (uint32_t index = 1; index <= fileCount; ++index) {
     context.currentIndex = index;
@@ -144,7 +145,7 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
     uint32_t written = 0;
     if (dataEnd > extent.trailerOffset) {
       // The stub would take in the closing record as data; its result names the failure.
-      code = TransferMember(context, &written);
+      code = TransferMember(context, transfer, &written);
       Fail(state, index, label,
            WithCode("its " + std::to_string(header.storedSize) +
                         " data bytes run past the closing record",
@@ -159,7 +160,7 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
       Fail(state, index, label, "not checked: it continues a damaged LZMA stream");
       ok = false;
     } else {
-      code = TransferMember(context, &written);
+      code = TransferMember(context, transfer, &written);
       state.solidBroken = IsLzmaMember(header) && code != kNoError;
       if (code != kNoError) {
         Fail(state, index, label, TransferProblem(code, header));
@@ -186,7 +187,7 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
 }
 
 // What holds for the archive as a whole once the walk has located every member.
-void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyState& state) {
+void VerifyArchive(ArchiveReader& context, const ArchiveExtent& extent, VerifyState& state) {
   const SeaTrailer& trailer = context.trailer;
   if (state.walkComplete) {
     uint64_t position = 0;
@@ -221,7 +222,7 @@ void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyS
 }
 
 // The archive's fields, each member's entry, every problem found and the outcome.
-void PrintVerifyJson(const ArchiveContext& context, VerifyState& state) {
+void PrintVerifyJson(const ArchiveReader& context, VerifyState& state) {
   std::string scriptName;
   for (const nlohmann::json& member : state.members) {
     if (member["index"] == context.trailer.scriptIndex && member.contains("name")) {
@@ -259,16 +260,17 @@ int RunVerifyCommand(int argc, char** argv) {
   }
   if (path.empty()) return ReportUsage("verify", "expected: verify FILE");
 
-  ArchiveContext context;
+  ArchiveReader context;
+  MemberTransfer transfer;
   ArchiveExtent extent;
   bool opened = OpenArchive(path, true, context, &extent) && EnterMembers(path, context) &&
-                AllocateWork(path, context);
+                AllocateWork(path, transfer);
   if (opened) {
-    context.outFile = std::fopen(NullDevicePath(), "wb");
-    if (context.outFile == nullptr) {
+    transfer.outFile = std::fopen(NullDevicePath(), "wb");
+    if (transfer.outFile == nullptr) {
       ReportFailure(NullDevicePath(), std::string("cannot open: ") + std::strerror(errno));
     }
-    opened = context.outFile != nullptr;
+    opened = transfer.outFile != nullptr;
   }
   if (!opened) {
     // A script reading the document learns the outcome from it, not only from stderr.
@@ -278,12 +280,12 @@ int RunVerifyCommand(int argc, char** argv) {
   }
 
   StartProgress("verifying", context.trailer.fileCount, context.trailer.totalBytes, quiet);
-  VerifyMembers(context, extent, state);
+  VerifyMembers(context, transfer, extent, state);
   ClearProgressLine();
   VerifyArchive(context, extent, state);
   if (state.json) PrintVerifyJson(context, state);
-  std::fclose(context.outFile);
-  context.outFile = nullptr;
+  std::fclose(transfer.outFile);
+  transfer.outFile = nullptr;
   CloseArchive(context);
 
   if (!state.problems.empty()) {
