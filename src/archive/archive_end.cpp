@@ -3,7 +3,7 @@
 #include <initializer_list>
 
 #include "archive/archive_format.h"
-#include "archive/archive_reader.h"
+#include "archive/archive_file.h"
 
 namespace {
 

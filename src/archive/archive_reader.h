@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "archive/archive_file.h"
 #include "archive/archive_format.h"
 
 // The stream and the copies of the records read from it. Owns nothing: whoever opened
@@ -35,14 +36,6 @@ ResultCode TakeTotalBytes(ArchiveReader& reader);
 // Seeks archiveFile to trailer.archiveOffset, reads and tests the archive tag. On success the
 // stream stands on member 1's FileHeader.
 ResultCode ReadArchiveTag(ArchiveReader& reader);
-
-// The size of the file behind stream in bytes, in 64 bits also on Windows (where long, and so
-// ftell, has 32). Leaves the stream at the end of the file. False when it cannot be told.
-bool ArchiveFileSize(FILE* stream, uint64_t* size);
-
-// Moves stream forward by count bytes (64-bit positions, also on Windows). False when the
-// seek fails.
-bool SkipArchiveBytes(FILE* stream, uint32_t count);
 
 // Reads one FileHeader and its name from the stream's position. A name longer than
 // memberName, or without its NUL inside nameLength, is refused with kArchiveCorrupted before
