@@ -11,7 +11,7 @@ packages_demo=(cmake ninja-build g++ nlohmann-json3-dev)
 # The rest of the builds and tests.
 packages_all=(
   g++-multilib libgtest-dev liblzma-dev:i386
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb imagemagick
   python3 python3-pil fonts-dejavu-core time
   osslsigncode openssl liblzma-dev
