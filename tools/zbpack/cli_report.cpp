@@ -34,6 +34,12 @@ int ReportUsage(const std::string& what, const std::string& message) {
   return kExitUsage;
 }
 
+int ReportCommandUsage(const std::string& command, const std::string& what,
+                       const std::string& message) {
+  PrintErrorLine(what, message + " (see 'zbpack " + command + " --help')");
+  return kExitUsage;
+}
+
 int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code) {
   return ReportFailure(what, message + " " + DescribeResult(code));
 }

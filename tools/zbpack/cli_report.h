@@ -12,6 +12,9 @@ constexpr int kExitUsage = 2;
 
 int ReportFailure(const std::string& what, const std::string& message);  // returns kExitFailure
 int ReportUsage(const std::string& what, const std::string& message);    // returns kExitUsage
+// A usage error of one command, pointing at that command's help; returns kExitUsage.
+int ReportCommandUsage(const std::string& command, const std::string& what,
+                       const std::string& message);
 
 // The last error line printed, without its "zbpack: ": for a document that must carry the
 // problem as well (verify --json). Empty before the first.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@
 #include "explode/explode.h"
 #include "implode/implode.h"
 #include "implode/implode_all.h"
-#include "zbpack/cli_args.h"
+#include "zbpack/cli_options.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/output_file.h"
@@ -110,49 +111,64 @@ bool WriteEncoded(const uint8_t* data, uint32_t size, void* userData) {
   return std::fwrite(data, 1, size, file) == size;
 }
 
-struct ImplodeArguments {
-  ImplodeSettings settings;
-  const char* input = nullptr;
-  const char* output = nullptr;
+// implode's and explode's command lines: the implode settings, and IN and OUT.
+struct CodecCommand {
+  ImplodeChoice implode;
+  std::vector<std::string> files;  // IN, OUT
 };
 
-// Returns 0 when the arguments are complete, else the usage exit code (after reporting).
-int ParseImplodeArguments(int argc, char** argv, ImplodeArguments* args) {
-  const char* files[2] = {nullptr, nullptr};
-  int fileCount = 0;
-  ArgReader reader(argc, argv);
-  while (reader.Next()) {
-    const std::string& option = reader.option();
-    if (option == "--binary" || option == "--ascii") {
-      if (!reader.Flag()) return ReportUsage("implode", reader.error());
-      args->settings.mode = option == "--ascii" ? 1 : 0;
-    } else if (option == "--dict" || option == "--level" || option == "--threads") {
-      std::string text;
-      if (!reader.Value(&text)) return ReportUsage("implode", reader.error());
-      ImplodeChoice choice;
-      const std::string problem = ParseImplodeOption(option, text, &choice);
-      if (!problem.empty()) return ReportUsage("implode", problem);
-      if (option == "--dict") {
-        args->settings.dictBits = ImplodeDictBits(choice.dictionarySize);
-      } else if (option == "--threads") {
-        args->settings.threads = choice.threads;
-      } else {
-        args->settings.level = static_cast<uint8_t>(*choice.level);
-      }
-    } else if (!option.empty()) {
-      return ReportUsage("implode", "unknown option '" + option + "'");
-    } else if (fileCount < 2) {
-      // Points into argv, which outlives the command.
-      files[fileCount++] = argv[reader.index()];
-    } else {
-      return ReportUsage("implode", "too many arguments");
-    }
-  }
-  if (fileCount != 2) return ReportUsage("implode", "needs IN and OUT");
-  args->input = files[0];
-  args->output = files[1];
-  return 0;
+std::string TakeFile(CodecCommand& command, const std::string& text, bool) {
+  if (command.files.size() == 2) return "too many arguments";
+  command.files.push_back(text);
+  return "";
 }
+
+std::string NeedTwoFiles(CodecCommand& command) {
+  return command.files.size() == 2 ? "" : "needs IN and OUT";
+}
+
+template <const char* option>
+std::string SetImplodeChoice(CodecCommand& command, const std::vector<std::string>& values) {
+  return ParseImplodeOption(option, values[0], &command.implode);
+}
+
+constexpr char kDict[] = "--dict", kLevel[] = "--level", kThreads[] = "--threads";
+
+constexpr Option<CodecCommand> kImplodeOptions[] = {
+    {{"--ascii", nullptr, nullptr, nullptr, " | "},
+     [](CodecCommand& command, const std::vector<std::string>&) {
+       command.implode.asciiLiterals = true;
+       return std::string();
+     }},
+    {{"--binary", nullptr, nullptr, "implode literal coding (default --binary)"},
+     [](CodecCommand& command, const std::vector<std::string>&) {
+       command.implode.asciiLiterals = false;
+       return std::string();
+     }},
+    {{kDict, nullptr, "1024|2048|4096", "implode dictionary size in bytes (default 4096)"},
+     SetImplodeChoice<kDict>},
+    {{kLevel, nullptr, "N", "effort, 1 fastest to 9 smallest (default 9)"},
+     SetImplodeChoice<kLevel>},
+    {{kThreads, nullptr, "N",
+      "threads of levels 8 and 9, 0 to 64 (default 0: all\n"
+      "cores); the output is the same for any N"},
+     SetImplodeChoice<kThreads>},
+};
+
+constexpr CommandLine<CodecCommand> kImplodeLine = {
+    "implode",
+    "usage: zbpack implode [--binary|--ascii] [--dict 1024|2048|4096] [--level N]\n"
+    "                      [--threads N] IN OUT\n"
+    "Implodes the plain file IN into OUT.\n",
+    kImplodeOptions, std::size(kImplodeOptions), "", TakeFile, NeedTwoFiles,
+};
+
+constexpr CommandLine<CodecCommand> kExplodeLine = {
+    "explode",
+    "usage: zbpack explode IN OUT\n"
+    "Explodes the plain implode stream IN into OUT.\n",
+    nullptr, 0, "", TakeFile, NeedTwoFiles,
+};
 
 // Explode's callbacks over the two files. A failed write is remembered and later output
 // dropped, since the decoder cannot be stopped from inside a write.
@@ -188,41 +204,44 @@ const char* DescribeExplodeResult(uint32_t result) {
 
 }  // namespace
 
+std::string ImplodeHelp() { return CommandHelp(kImplodeLine); }
+std::string ExplodeHelp() { return CommandHelp(kExplodeLine); }
+
 int RunImplodeCommand(int argc, char** argv) {
-  ImplodeArguments args;
-  args.settings.threads = 0;  // all cores unless --threads says otherwise
-  if (const int usage = ParseImplodeArguments(argc, argv, &args)) return usage;
+  CodecCommand command;
+  const std::string usage = ParseCommandLine(kImplodeLine, argc, argv, &command);
+  if (!usage.empty()) return ReportCommandUsage("implode", "implode", usage);
+  ImplodeSettings settings;
+  settings.mode = command.implode.asciiLiterals ? 1 : 0;
+  settings.dictBits = static_cast<uint8_t>(ImplodeDictBits(command.implode.dictionarySize));
+  if (command.implode.level) settings.level = static_cast<uint8_t>(*command.implode.level);
+  settings.threads = command.implode.threads;
+  const char* input = command.files[0].c_str();
+  const char* output = command.files[1].c_str();
 
   Stream in;
-  if (!OpenInput(args.input, &in)) return ReportFailure(args.input, SystemReason());
+  if (!OpenInput(input, &in)) return ReportFailure(input, SystemReason());
   Stream out;
   std::string reason;
-  if (!OpenOutput(args.output, args.input, &out, &reason)) {
+  if (!OpenOutput(output, input, &out, &reason)) {
     CloseInput(in);
-    return ReportFailure(args.output, reason);
+    return ReportFailure(output, reason);
   }
   ReadFile source = {in.file, false};
-  const bool writeOk = ImplodeAll(args.settings, ReadSome, &source, WriteEncoded, out.file);
+  const bool writeOk = ImplodeAll(settings, ReadSome, &source, WriteEncoded, out.file);
   const bool readFailed = source.failed;
   CloseInput(in);
   const bool closed = CloseOutput(out, writeOk && !readFailed);
-  if (readFailed) return ReportFailure(args.input, "read error");
-  if (!writeOk || !closed) return ReportFailure(args.output, "write error");
+  if (readFailed) return ReportFailure(input, "read error");
+  if (!writeOk || !closed) return ReportFailure(output, "write error");
   return kExitSuccess;
 }
 
 int RunExplodeCommand(int argc, char** argv) {
-  const char* files[2] = {nullptr, nullptr};
-  int fileCount = 0;
-  ArgReader reader(argc, argv);
-  while (reader.Next()) {
-    if (!reader.option().empty()) {
-      return ReportUsage("explode", "unknown option '" + reader.option() + "'");
-    }
-    if (fileCount == 2) return ReportUsage("explode", "too many arguments");
-    files[fileCount++] = argv[reader.index()];
-  }
-  if (fileCount != 2) return ReportUsage("explode", "needs IN and OUT");
+  CodecCommand command;
+  const std::string usage = ParseCommandLine(kExplodeLine, argc, argv, &command);
+  if (!usage.empty()) return ReportCommandUsage("explode", "explode", usage);
+  const char* files[2] = {command.files[0].c_str(), command.files[1].c_str()};
 
   Stream in;
   if (!OpenInput(files[0], &in)) return ReportFailure(files[0], SystemReason());

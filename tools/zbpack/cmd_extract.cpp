@@ -2,13 +2,14 @@
 // Names are held to the rules verify applies; each file is created new, never through a link
 // or into anything but a regular file, and gets its time back through its own handle.
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "archive/extract_member.h"
 #include "archive/file_time.h"
 #include "zbpack/archive_reading.h"
-#include "zbpack/cli_args.h"
+#include "zbpack/cli_options.h"
 #include "zbpack/code_page.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
@@ -28,30 +29,44 @@ struct ExtractOptions {
   uint32_t codePage = kDefaultCodePage;  // the installer's texts are in it
 };
 
-// Returns an empty string, or the usage error.
-std::string ParseExtractOptions(int argc, char** argv, ExtractOptions* options) {
-  ArgReader args(argc, argv);
-  while (args.Next()) {
-    const std::string& option = args.option();
-    if (option == "-C" || option == "--directory") {
-      if (!args.Value(&options->directory)) return args.error();
-    } else if (option == "--force" || option == "--quiet" || option == "-q") {
-      if (!args.Flag()) return args.error();
-      (option == "--force" ? options->force : options->quiet) = true;
-    } else if (option == "--codepage") {
-      const std::string problem = TakeCodePageOption(args, &options->codePage);
-      if (!problem.empty()) return problem;
-    } else if (!option.empty()) {
-      return "unknown option '" + option + "'";
-    } else if (options->path.empty()) {
-      options->path = args.operand();
-    } else {
-      return "expected one archive, got '" + options->path + "' and '" + args.operand() + "'";
-    }
-  }
-  if (options->directory.empty() || options->path.empty()) return "expected: extract -C DIR [--force] FILE";
-  return "";
+std::string SetCodePage(ExtractOptions& options, const std::vector<std::string>& values) {
+  return ParseCodePage(values[0], &options.codePage);
 }
+
+constexpr Option<ExtractOptions> kExtractOptions[] = {
+    {{"--directory", "-C", "DIR", "where the members go"},
+     [](ExtractOptions& options, const std::vector<std::string>& values) {
+       options.directory = values[0];
+       return std::string();
+     }},
+    {{"--force", nullptr, nullptr,
+      "replace existing regular files (links are never followed,\n"
+      "other files never replaced); without it they are refused"},
+     SetFlag<ExtractOptions, &ExtractOptions::force>},
+    {{"--quiet", "-q", nullptr, "print errors only"},
+     SetFlag<ExtractOptions, &ExtractOptions::quiet>},
+    {{"--codepage", nullptr, "N", "the installer's code page (default 1252)"}, SetCodePage},
+};
+
+constexpr CommandLine<ExtractOptions> kExtractLine = {
+    "extract",
+    "usage: zbpack extract -C DIR [--force] [--quiet] [--codepage N] FILE.exe\n"
+    "Writes the members into DIR (made if missing) with their times. On Linux the names are\n"
+    "converted from the installer's code page (--codepage, default 1252) to UTF-8.\n",
+    kExtractOptions, std::size(kExtractOptions), "",
+    [](ExtractOptions& options, const std::string& text, bool) {
+      if (!options.path.empty()) {
+        return "expected one archive, got '" + options.path + "' and '" + text + "'";
+      }
+      options.path = text;
+      return std::string();
+    },
+    [](ExtractOptions& options) {
+      return options.directory.empty() || options.path.empty()
+                 ? std::string("expected: extract -C DIR [--force] FILE")
+                 : std::string();
+    },
+};
 
 // What this extract has done so far: the names, as Windows sees them, and the files written.
 struct ExtractRun {
@@ -124,10 +139,12 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
 
 }  // namespace
 
+std::string ExtractHelp() { return CommandHelp(kExtractLine); }
+
 int RunExtractCommand(int argc, char** argv) {
   ExtractOptions options;
-  const std::string usage = ParseExtractOptions(argc, argv, &options);
-  if (!usage.empty()) return ReportUsage("extract", usage);
+  const std::string usage = ParseCommandLine(kExtractLine, argc, argv, &options);
+  if (!usage.empty()) return ReportCommandUsage("extract", "extract", usage);
 
   ArchiveContext context;
   ArchiveExtent extent;

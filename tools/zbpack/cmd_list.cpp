@@ -1,11 +1,12 @@
 // zbpack list: the closing record and every member header, read with the stub's own reading code,
 // as a table or (--json) as one JSON document.
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "zbpack/archive_reading.h"
-#include "zbpack/cli_args.h"
+#include "zbpack/cli_options.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/code_page.h"
 #include "zbpack/commands.h"
@@ -65,29 +66,49 @@ void PrintJsonListing(const ArchiveContext& context, const ArchiveEnd& end,
   PrintJson(document);
 }
 
-}  // namespace
-
-int RunListCommand(int argc, char** argv) {
+struct ListCommand {
   std::string path;
   bool json = false;
+};
+
+constexpr Option<ListCommand> kListOptions[] = {
+    {{"--json", nullptr, nullptr, "the same as one JSON document"},
+     SetFlag<ListCommand, &ListCommand::json>},
+    {{"--codepage", nullptr, "N",
+      "the installer's code page (default 1252); names and the\n"
+      "product are shown in UTF-8"},
+     [](ListCommand&, const std::vector<std::string>& values) {
+       return ParseCodePage(values[0], &codePage);
+     }},
+};
+
+constexpr CommandLine<ListCommand> kListLine = {
+    "list",
+    "usage: zbpack list [--json] [--codepage N] FILE.exe\n"
+    "Shows the product, the total size, the script member and one line per member (method,\n"
+    "sizes, CRC-32, time, name).\n",
+    kListOptions, std::size(kListOptions), "",
+    [](ListCommand& command, const std::string& text, bool) {
+      if (!command.path.empty()) return std::string("expected one installer");
+      command.path = text;
+      return std::string();
+    },
+    [](ListCommand& command) {
+      return command.path.empty() ? std::string("expected: list FILE") : std::string();
+    },
+};
+
+}  // namespace
+
+std::string ListHelp() { return CommandHelp(kListLine); }
+
+int RunListCommand(int argc, char** argv) {
+  ListCommand command;
   codePage = kDefaultCodePage;
-  ArgReader args(argc, argv);
-  while (args.Next()) {
-    if (args.option() == "--json") {
-      if (!args.Flag()) return ReportUsage("list", args.error());
-      json = true;
-      continue;
-    }
-    if (args.option() == "--codepage") {
-      const std::string problem = TakeCodePageOption(args, &codePage);
-      if (!problem.empty()) return ReportUsage("list", problem);
-      continue;
-    }
-    if (!args.option().empty()) return ReportUsage("list", "unknown option '" + args.option() + "'");
-    if (!path.empty()) return ReportUsage("list", "expected one installer");
-    path = args.operand();
-  }
-  if (path.empty()) return ReportUsage("list", "expected: list FILE");
+  const std::string usage = ParseCommandLine(kListLine, argc, argv, &command);
+  if (!usage.empty()) return ReportCommandUsage("list", "list", usage);
+  const std::string& path = command.path;
+  const bool json = command.json;
 
   ArchiveContext context;
   ArchiveExtent extent;

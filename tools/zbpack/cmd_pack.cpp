@@ -75,7 +75,7 @@ int ConvertTexts(PackOptions& options) {
     return ReportFailure("--product", problem);
   }
   if (converted.size() >= kProductNameSize) {
-    return ReportUsage("--product", "the name must be shorter than " +
+    return ReportCommandUsage("pack", "--product", "the name must be shorter than " +
                                         std::to_string(kProductNameSize) + " bytes in code page " +
                                         std::to_string(options.codePage));
   }
@@ -275,15 +275,16 @@ int WriteDepfile(const PackOptions& options, const std::string& stubPath,
 int RunPack(int argc, char** argv, bool fixture) {
   PackOptions options;
   std::string problem = ParsePackOptions(argc, argv, fixture, &options);
-  if (!problem.empty()) return ReportUsage(argv[0], problem);
+  if (!problem.empty()) return ReportCommandUsage(argv[0], argv[0], problem);
   // Reproducible builds: the same inputs give the same installer, whenever the files were
   // last touched after the release's own time.
   const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
   if (epoch != nullptr && epoch[0] != '\0') {
     uint64_t latest = 0;
     if (!ParseSourceDateEpoch(epoch, &latest)) {
-      return ReportUsage(argv[0], std::string("SOURCE_DATE_EPOCH must be Unix seconds, not '") +
-                                     epoch + "'");
+      return ReportCommandUsage(argv[0], argv[0],
+                                std::string("SOURCE_DATE_EPOCH must be Unix seconds, not '") +
+                                    epoch + "'");
     }
     options.latestTime = latest;
   }
@@ -294,7 +295,7 @@ int RunPack(int argc, char** argv, bool fixture) {
   }
   if (options.solid) OrderForSolidStream(&options.members);
   problem = CheckPackMembers(options);
-  if (!problem.empty()) return ReportUsage(argv[0], problem);
+  if (!problem.empty()) return ReportCommandUsage(argv[0], argv[0], problem);
 
   PackInputs inputs;
   problem = PrepareIdentity(options.identity, *options.productName,

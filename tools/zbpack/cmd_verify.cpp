@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -17,7 +18,7 @@
 
 #include "archive/extract_member.h"
 #include "zbpack/archive_reading.h"
-#include "zbpack/cli_args.h"
+#include "zbpack/cli_options.h"
 #include "zbpack/cli_report.h"
 #include "zbpack/code_page.h"
 #include "zbpack/commands.h"
@@ -235,29 +236,57 @@ void PrintVerifyJson(const ArchiveContext& context, VerifyState& state) {
   PrintJson(document);
 }
 
+struct VerifyCommand {
+  std::string path;
+  bool quiet = false;
+  VerifyState state;
+};
+
+constexpr Option<VerifyCommand> kVerifyOptions[] = {
+    {{"--json", nullptr, nullptr,
+      "one JSON document: the archive, each member with its\n"
+      "outcome and reason, the problems found"},
+     [](VerifyCommand& command, const std::vector<std::string>&) {
+       command.state.json = true;
+       return std::string();
+     }},
+    {{"--quiet", "-q", nullptr, "print errors only"}, SetFlag<VerifyCommand, &VerifyCommand::quiet>},
+    {{"--codepage", nullptr, "N",
+      "the installer's code page (default 1252); names are checked\n"
+      "in it and shown in UTF-8"},
+     [](VerifyCommand& command, const std::vector<std::string>& values) {
+       return ParseCodePage(values[0], &command.state.names.codePage);
+     }},
+};
+
+constexpr CommandLine<VerifyCommand> kVerifyLine = {
+    "verify",
+    "usage: zbpack verify [--json] [--quiet] [--codepage N] FILE.exe\n"
+    "Checks that the installer will install what it claims: the records, names, sizes and\n"
+    "CRC-32 of every member, each member decoded as the installer decodes it. Exit 0 means\n"
+    "it will.\n",
+    kVerifyOptions, std::size(kVerifyOptions), "",
+    [](VerifyCommand& command, const std::string& text, bool) {
+      if (!command.path.empty()) return std::string("expected one installer");
+      command.path = text;
+      return std::string();
+    },
+    [](VerifyCommand& command) {
+      return command.path.empty() ? std::string("expected: verify FILE") : std::string();
+    },
+};
+
 }  // namespace
 
+std::string VerifyHelp() { return CommandHelp(kVerifyLine); }
+
 int RunVerifyCommand(int argc, char** argv) {
-  std::string path;
-  VerifyState state;
-  bool quiet = false;
-  ArgReader args(argc, argv);
-  while (args.Next()) {
-    if (args.option() == "--json" || args.option() == "--quiet" || args.option() == "-q") {
-      if (!args.Flag()) return ReportUsage("verify", args.error());
-      (args.option() == "--json" ? state.json : quiet) = true;
-      continue;
-    }
-    if (args.option() == "--codepage") {
-      const std::string problem = TakeCodePageOption(args, &state.names.codePage);
-      if (!problem.empty()) return ReportUsage("verify", problem);
-      continue;
-    }
-    if (!args.option().empty()) return ReportUsage("verify", "unknown option '" + args.option() + "'");
-    if (!path.empty()) return ReportUsage("verify", "expected one installer");
-    path = args.operand();
-  }
-  if (path.empty()) return ReportUsage("verify", "expected: verify FILE");
+  VerifyCommand command;
+  const std::string usage = ParseCommandLine(kVerifyLine, argc, argv, &command);
+  if (!usage.empty()) return ReportCommandUsage("verify", "verify", usage);
+  const std::string& path = command.path;
+  VerifyState& state = command.state;
+  const bool quiet = command.quiet;
 
   ArchiveContext context;
   ArchiveExtent extent;

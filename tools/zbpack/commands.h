@@ -2,6 +2,7 @@
 // subcommand's name), prints errors as one line "zbpack: FILE: message" to stderr, and returns
 // the process exit code (0 success, 1 failure, 2 bad usage).
 #pragma once
+#include <string>
 
 int RunPackCommand(int argc, char** argv);     // pack -o OUT --stub STUB --product NAME ...
 // pack, also taking the options that write damaged test archives (--set, --append-bytes,
@@ -12,3 +13,12 @@ int RunVerifyCommand(int argc, char** argv);   // verify FILE
 int RunExtractCommand(int argc, char** argv);  // extract -C DIR FILE
 int RunImplodeCommand(int argc, char** argv);  // implode [--binary|--ascii] [--dict N] [--level N] IN OUT
 int RunExplodeCommand(int argc, char** argv);  // explode IN OUT
+
+// Each subcommand's help, drawn from the option table its command line is read through.
+std::string PackHelp();
+std::string FixtureHelp();
+std::string ListHelp();
+std::string VerifyHelp();
+std::string ExtractHelp();
+std::string ImplodeHelp();
+std::string ExplodeHelp();

@@ -1,6 +1,6 @@
 // zbpack: builds, lists, verifies and extracts Zubrex self-extracting archives, and runs the
 // implode codec on plain files. Dispatches on the subcommand named by the first argument; each
-// subcommand's help is kept here, beside the list of subcommands.
+// subcommand's help is drawn from its own option table.
 #include <cstdio>
 #include <cstring>
 
@@ -91,63 +91,43 @@ constexpr char kFixtureHelp[] =
     "  --append-bytes HEX         raw bytes between the last member and the trailer\n"
     "  --truncate N               cut the output to N bytes\n";
 
-constexpr char kListHelp[] =
-    "usage: zbpack list [--json] [--codepage N] FILE.exe\n"
-    "Shows the product, the total size, the script member and one line per member (method,\n"
-    "sizes, CRC-32, time, name).\n"
-    "  --json                     the same as one JSON document\n"
-    "  --codepage N               the installer's code page (default 1252); names and the\n"
-    "                             product are shown in UTF-8\n";
-
-constexpr char kVerifyHelp[] =
-    "usage: zbpack verify [--json] [--quiet] [--codepage N] FILE.exe\n"
-    "Checks that the installer will install what it claims: the records, names, sizes and\n"
-    "CRC-32 of every member, each member decoded as the installer decodes it. Exit 0 means\n"
-    "it will.\n"
-    "  --json                     one JSON document: the archive, each member with its\n"
-    "                             outcome and reason, the problems found\n"
-    "  -q, --quiet                print errors only\n";
-
-constexpr char kExtractHelp[] =
-    "usage: zbpack extract -C DIR [--force] [--quiet] [--codepage N] FILE.exe\n"
-    "Writes the members into DIR (made if missing) with their times. On Linux the names are\n"
-    "converted from the installer's code page (--codepage, default 1252) to UTF-8.\n"
-    "  -C, --directory DIR        where the members go\n"
-    "  --force                    replace existing regular files (links are never followed,\n"
-    "                             other files never replaced); without it they are refused\n"
-    "  -q, --quiet                print errors only\n";
-
-constexpr char kImplodeHelp[] =
-    "usage: zbpack implode [--binary|--ascii] [--dict 1024|2048|4096] [--level N]\n"
-    "                      [--threads N] IN OUT\n"
-    "Implodes the plain file IN into OUT. --threads N: threads of levels 8 and 9, 0 to 64\n"
-    "(default 0: all cores); the output is the same for any N.\n";
-
-constexpr char kExplodeHelp[] =
-    "usage: zbpack explode IN OUT\n"
-    "Explodes the plain implode stream IN into OUT.\n";
-
 struct Subcommand {
   const char* name;
   int (*run)(int argc, char** argv);
-  const char* help;
+  std::string (*help)();
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"pack", RunPackCommand, kPackHelp},
-    {"fixture", RunFixtureCommand, kFixtureHelp},
-    {"list", RunListCommand, kListHelp},
-    {"verify", RunVerifyCommand, kVerifyHelp},
-    {"extract", RunExtractCommand, kExtractHelp},
-    {"implode", RunImplodeCommand, kImplodeHelp},
-    {"explode", RunExplodeCommand, kExplodeHelp},
+    {"pack", RunPackCommand, PackHelp},
+    {"fixture", RunFixtureCommand, FixtureHelp},
+    {"list", RunListCommand, ListHelp},
+    {"verify", RunVerifyCommand, VerifyHelp},
+    {"extract", RunExtractCommand, ExtractHelp},
+    {"implode", RunImplodeCommand, ImplodeHelp},
+    {"explode", RunExplodeCommand, ExplodeHelp},
 };
+
+const Subcommand* FindSubcommand(const char* name) {
+  for (const Subcommand& subcommand : kSubcommands) {
+    if (std::strcmp(name, subcommand.name) == 0) return &subcommand;
+  }
+  return nullptr;
+}
+
+int PrintHelp(const Subcommand& subcommand) {
+  std::fputs(subcommand.help().c_str(), stdout);
+  return kExitSuccess;
+}
 
 }  // namespace
 
+std::string PackHelp() { return kPackHelp; }
+std::string FixtureHelp() { return kFixtureHelp; }
+
 int main(int argc, char** argv) {
+  const bool helpCommand = argc >= 2 && std::strcmp(argv[1], "help") == 0;
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
-      std::strcmp(argv[1], "help") == 0) {
+      (helpCommand && argc == 2)) {
     std::fputs(kUsage, stdout);
     return argc < 2 ? kExitUsage : kExitSuccess;
   }
@@ -155,13 +135,15 @@ int main(int argc, char** argv) {
     std::puts("zbpack " ZBPACK_VERSION);
     return kExitSuccess;
   }
-  for (const Subcommand& subcommand : kSubcommands) {
-    if (std::strcmp(argv[1], subcommand.name) != 0) continue;
-    if (AsksForHelp(argc - 1, argv + 1)) {
-      std::fputs(subcommand.help, stdout);
-      return kExitSuccess;
-    }
-    return subcommand.run(argc - 1, argv + 1);
+  if (helpCommand) {
+    // "zbpack help COMMAND" is "zbpack COMMAND --help".
+    if (argc > 3) return ReportUsage("help", "expected: help [COMMAND]");
+    const Subcommand* subcommand = FindSubcommand(argv[2]);
+    return subcommand != nullptr ? PrintHelp(*subcommand)
+                                 : ReportUsage(argv[2], "unknown subcommand");
   }
-  return ReportUsage(argv[1], "unknown subcommand");
+  const Subcommand* subcommand = FindSubcommand(argv[1]);
+  if (subcommand == nullptr) return ReportUsage(argv[1], "unknown subcommand");
+  if (AsksForHelp(argc - 1, argv + 1)) return PrintHelp(*subcommand);
+  return subcommand->run(argc - 1, argv + 1);
 }
