@@ -8,6 +8,7 @@
 
 #include "archive/archive_context.h"
 #include "archive/archive_end.h"
+#include "zbpack/problem.h"
 
 // Where the archive lies in its file, as OpenArchive found it.
 struct ArchiveExtent {
@@ -20,20 +21,21 @@ struct ArchiveExtent {
 // Opens path "rb" into context.archiveFile and reads the closing record, as the stub does
 // first. Also refuses a totalBytes of 0 when requireTotal is set (the stub refuses such an
 // archive before extracting). A file without a closing record is told apart from an installer
-// cut short (then the missing byte count is given). On failure prints the error line and
-// returns false; the caller closes archiveFile in every case (CloseArchive).
+// cut short (then the missing byte count is given). On failure returns false with *failure
+// set; the caller closes archiveFile in every case (CloseArchive).
 bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context,
-                 ArchiveExtent* extent);
+                 ArchiveExtent* extent, Problem* failure);
 
 // Whether the open file ends in a closing record, that is whether it is an installer already.
 bool EndsInClosingRecord(FILE* file);
 
-// Reads the archive tag; on failure prints the error line and returns false. On success the
-// stream stands on member 1's header.
-bool EnterMembers(const std::string& path, ArchiveContext& context);
+// Reads the archive tag; on failure returns false with *failure set. On success the stream
+// stands on member 1's header.
+bool EnterMembers(const std::string& path, ArchiveContext& context, Problem* failure);
 
-// Allocates the decoder's work block into context.work (freed when the context ends).
-bool AllocateWork(const std::string& path, ArchiveContext& context);
+// Allocates the decoder's work block into context.work (freed when the context ends); false
+// with *failure set when there is no memory for it.
+bool AllocateWork(const std::string& path, ArchiveContext& context, Problem* failure);
 
 void CloseArchive(ArchiveContext& context);
 

@@ -1,5 +1,5 @@
-// zbpack list: the closing record and every member header, read with the stub's own reading code,
-// as a table or (--json) as one JSON document.
+// zbpack list: the command line of ListInstaller, printing the listing as a table or (--json)
+// as one JSON document.
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -12,21 +12,30 @@
 #include "zbpack/commands.h"
 #include "zbpack/file_time.h"
 #include "zbpack/json_listing.h"
+#include "zbpack/list_installer.h"
 #include "zbpack/pack_options.h"
 
 namespace {
 
-struct ListedMember {
-  FileHeader header;
-  std::string name;
-};
+void PrintMemberTable(const std::vector<ListedMember>& members) {
+  std::printf("%5s  %-8s  %10s  %10s  %-8s  %-19s  %s\n", "#", "method", "stored", "original",
+              "crc32", "modified (UTC)", "name");
+  for (size_t i = 0; i < members.size(); ++i) {
+    const FileHeader& header = members[i].header;
+    std::printf("%5lu  %-8s  %10lu  %10lu  %08lx  %-19s  %s\n", static_cast<unsigned long>(i + 1),
+                MethodName(header), static_cast<unsigned long>(header.storedSize),
+                static_cast<unsigned long>(header.originalSize),
+                static_cast<unsigned long>(header.crc),
+                FormatFileTimeUtc(header.lastWriteTime).c_str(),
+                Printable(members[i].name).c_str());
+  }
+}
 
-uint32_t codePage = kDefaultCodePage;  // --codepage: the installer's texts are in it
-
-void PrintListing(const ArchiveContext& context, const ArchiveEnd& end,
-                  const std::vector<ListedMember>& members) {
-  const SeaTrailer& trailer = context.trailer;
-  std::printf("Product: %s\n", Printable(CodePageToUtf8(trailer.productName, codePage)).c_str());
+void PrintListing(const ListReport& report) {
+  const SeaTrailer& trailer = report.trailer;
+  const std::vector<ListedMember>& members = report.members;
+  std::printf("Product: %s\n",
+              Printable(CodePageToUtf8(trailer.productName, report.codePage)).c_str());
   std::printf("Total bytes: %lu\n", static_cast<unsigned long>(trailer.totalBytes));
   std::printf("Members: %lu\n", static_cast<unsigned long>(trailer.fileCount));
   if (trailer.scriptIndex == 0) {
@@ -35,30 +44,21 @@ void PrintListing(const ArchiveContext& context, const ArchiveEnd& end,
     std::printf("Script: %lu %s\n", static_cast<unsigned long>(trailer.scriptIndex),
                 Printable(members[trailer.scriptIndex - 1].name).c_str());
   } else {
-    std::printf("Script: %lu (no such member)\n", static_cast<unsigned long>(trailer.scriptIndex));
+    std::printf("Script: %lu (no such member)\n",
+                static_cast<unsigned long>(trailer.scriptIndex));
   }
-  const std::string signature = SignatureText(end);
+  const std::string signature = SignatureText(report.signature);
   if (!signature.empty()) std::printf("Signature: %s\n", signature.c_str());
-  std::printf("%5s  %-8s  %10s  %10s  %-8s  %-19s  %s\n", "#", "method", "stored", "original",
-              "crc32", "modified (UTC)", "name");
-  for (size_t i = 0; i < members.size(); ++i) {
-    const FileHeader& header = members[i].header;
-    std::printf("%5lu  %-8s  %10lu  %10lu  %08lx  %-19s  %s\n", static_cast<unsigned long>(i + 1),
-                MethodName(header),
-                static_cast<unsigned long>(header.storedSize),
-                static_cast<unsigned long>(header.originalSize),
-                static_cast<unsigned long>(header.crc),
-                FormatFileTimeUtc(header.lastWriteTime).c_str(), Printable(members[i].name).c_str());
-  }
+  PrintMemberTable(members);
 }
 
-void PrintJsonListing(const ArchiveContext& context, const ArchiveEnd& end,
-                      const std::vector<ListedMember>& members) {
-  const uint32_t script = context.trailer.scriptIndex;
+void PrintJsonListing(const ListReport& report) {
+  const uint32_t script = report.trailer.scriptIndex;
+  const std::vector<ListedMember>& members = report.members;
   nlohmann::json document = ArchiveJson(
-      context.trailer, script >= 1 && script <= members.size() ? members[script - 1].name : "",
-      codePage);
-  if (IsSigned(end)) document["signatureBytes"] = end.certificateSize;
+      report.trailer, script >= 1 && script <= members.size() ? members[script - 1].name : "",
+      report.codePage);
+  if (IsSigned(report.signature)) document["signatureBytes"] = report.signature.certificateSize;
   for (size_t i = 0; i < members.size(); ++i) {
     document["members"].push_back(
         MemberJson(static_cast<uint32_t>(i + 1), members[i].header, members[i].name));
@@ -69,6 +69,7 @@ void PrintJsonListing(const ArchiveContext& context, const ArchiveEnd& end,
 struct ListCommand {
   std::string path;
   bool json = false;
+  uint32_t codePage = kDefaultCodePage;  // the installer's texts are in it
 };
 
 constexpr Option<ListCommand> kListOptions[] = {
@@ -77,8 +78,8 @@ constexpr Option<ListCommand> kListOptions[] = {
     {{"--codepage", nullptr, "N",
       "the installer's code page (default 1252); names and the\n"
       "product are shown in UTF-8"},
-     [](ListCommand&, const std::vector<std::string>& values) {
-       return ParseCodePage(values[0], &codePage);
+     [](ListCommand& command, const std::vector<std::string>& values) {
+       return ParseCodePage(values[0], &command.codePage);
      }},
 };
 
@@ -104,43 +105,12 @@ std::string ListHelp() { return CommandHelp(kListLine); }
 
 int RunListCommand(int argc, char** argv) {
   ListCommand command;
-  codePage = kDefaultCodePage;
   const std::string usage = ParseCommandLine(kListLine, argc, argv, &command);
   if (!usage.empty()) return ReportCommandUsage("list", "list", usage);
-  const std::string& path = command.path;
-  const bool json = command.json;
-
-  ArchiveContext context;
-  ArchiveExtent extent;
-  const auto print = json ? PrintJsonListing : PrintListing;
-  bool ok = OpenArchive(path, false, context, &extent) && EnterMembers(path, context);
-
-  // The members are gathered first so that the script member's name heads the listing; a
-  // failure part-way still lists the members read before it.
-  std::vector<ListedMember> members;
-  ResultCode failure = kNoError;
-  for (uint32_t index = 1; ok && index <= context.trailer.fileCount; ++index) {
-    context.memberName[0] = '\0';
-    failure = ReadFileHeader(context.header, context.memberName, context.archiveFile);
-    if (failure != kNoError) {
-      ok = false;
-      print(context, extent.signature, members);
-      ReportResultFailure(path, MemberLabel(index, context.memberName, codePage) + ": bad header",
-                          failure);
-      break;
-    }
-    members.push_back(ListedMember{context.header,
-                                   CodePageToUtf8(MemberNameText(context.memberName), codePage)});
-    if (!SkipArchiveBytes(context.archiveFile, context.header.storedSize)) {
-      ok = false;
-      print(context, extent.signature, members);
-      ReportResultFailure(
-          path, MemberLabel(index, context.memberName, codePage) + ": cannot seek over its data",
-          kIOError);
-      break;
-    }
-  }
-  if (ok) print(context, extent.signature, members);
-  CloseArchive(context);
-  return ok ? kExitSuccess : kExitFailure;
+  const ListReport report = ListInstaller(command.path, command.codePage);
+  if (report.unreadable) return ReportFailure(report.unreadable->what, report.unreadable->message);
+  // A failure part-way still lists the members read before it.
+  (command.json ? PrintJsonListing : PrintListing)(report);
+  if (report.failure) return ReportFailure(report.failure->what, report.failure->message);
+  return kExitSuccess;
 }

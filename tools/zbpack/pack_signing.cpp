@@ -12,7 +12,8 @@
 
 #include "archive/archive_end.h"
 #include "zbpack/cli_report.h"
-#include "zbpack/commands.h"
+#include "zbpack/progress.h"
+#include "zbpack/verify_installer.h"
 
 namespace {
 
@@ -110,11 +111,13 @@ int SignPackedInstaller(const std::string& commandTemplate, const std::string& p
     return FailAndRemove(path,
                          "the signing command left no certificate table at the end of the file");
   }
-  std::string verifyArgs[] = {"verify", "--codepage", std::to_string(codePage), quiet ? "-q" : "--",
-                              path};
-  char* argv[] = {&verifyArgs[0][0], &verifyArgs[1][0], &verifyArgs[2][0], &verifyArgs[3][0],
-                  &verifyArgs[4][0], nullptr};
-  if (RunVerifyCommand(5, argv) != kExitSuccess) {
+  VerifyOptions options;
+  options.codePage = codePage;
+  const TerminalView view = {quiet, true};
+  const std::optional<Problem> failure =
+      VerifyFailure(VerifyInstaller(path, options, TerminalObserver(&view)));
+  if (failure) {
+    ReportFailure(failure->what, failure->message);
     return FailAndRemove(path, "the signed installer does not verify");
   }
   return kExitSuccess;
