@@ -8,21 +8,16 @@
 
 namespace {
 
-std::string lastFailure;  // the last error line's text after "zbpack: "
-
 void PrintErrorLine(const std::string& what, const std::string& message) {
   // WHAT is a path or a name as given: a control character in it must not reach the terminal.
-  lastFailure = Printable(what) + ": " + message;
   // Whatever the command printed before the failure comes first, also when both streams go to
   // one pipe.
   std::fflush(stdout);
   ClearProgressLine();
-  std::fprintf(stderr, "zbpack: %s\n", lastFailure.c_str());
+  std::fprintf(stderr, "zbpack: %s: %s\n", Printable(what).c_str(), message.c_str());
 }
 
 }  // namespace
-
-const std::string& LastReportedFailure() { return lastFailure; }
 
 int ReportFailure(const std::string& what, const std::string& message) {
   PrintErrorLine(what, message);

@@ -16,10 +16,6 @@ int ReportUsage(const std::string& what, const std::string& message);    // retu
 int ReportCommandUsage(const std::string& command, const std::string& what,
                        const std::string& message);
 
-// The last error line printed, without its "zbpack: ": for a document that must carry the
-// problem as well (verify --json). Empty before the first.
-const std::string& LastReportedFailure();
-
 // "zbpack: WHAT: message (kArchiveCorrupted, 0x3000a)"; returns kExitFailure.
 int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code);
 
