@@ -116,66 +116,81 @@ bool CheckName(VerifyRun& state, uint32_t index, const std::string& label,
   return clash.kind == NameClashKind::kNone;
 }
 
+// Decodes the member whose data stand at the stream's position, as the stub does; false
+// after failing it.
+bool CheckMemberData(ArchiveContext& context, VerifyRun& state, uint32_t index,
+                     const std::string& label) {
+  const FileHeader& header = context.header;
+  if (header.compressed == kLzmaContinueMember && state.solidBroken) {
+    // Its data continue a stream that could not be decoded: nothing in them can be checked.
+    Fail(state, index, label, "not checked: it continues a damaged LZMA stream");
+    return false;
+  }
+  uint32_t written = 0;
+  const ResultCode code = TransferMember(context, &written);
+  state.solidBroken = IsLzmaMember(header) && code != kNoError;
+  if (code != kNoError) {
+    Fail(state, index, label, TransferProblem(code, header));
+    return false;
+  }
+  if (written != header.originalSize) {
+    Fail(state, index, label, "decodes to " + std::to_string(written) +
+                                  " bytes, but originalSize says " +
+                                  std::to_string(header.originalSize));
+    return false;
+  }
+  return true;
+}
+
+// Checks the member whose header stands at the stream's position. False when the walk cannot
+// go on (the next header's place is unknown).
+bool VerifyMember(ArchiveContext& context, const ArchiveExtent& extent, VerifyRun& state,
+                  uint32_t index) {
+  const uint32_t codePage = state.names.codePage;
+  ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
+  const std::string label = MemberLabel(index, context.memberName, codePage);
+  if (code != kNoError) {
+    Fail(state, index, label, HeaderProblem(code, index, context.trailer.fileCount));
+    return false;
+  }
+  const std::string name = MemberNameText(context.memberName);  // as stored
+  const FileHeader header = context.header;
+  VerifiedMember& entry = MemberEntry(state, index);
+  entry.headerRead = true;
+  entry.header = header;
+  entry.name = CodePageToUtf8(name, codePage);
+  uint64_t dataStart = 0;
+  if (!TellStream(context.archiveFile, &dataStart)) return false;
+  const uint64_t dataEnd = dataStart + header.storedSize;
+  if (dataEnd > extent.trailerOffset) {
+    // The stub would take in the closing record as data; its result names the failure.
+    uint32_t written = 0;
+    code = TransferMember(context, &written);
+    Fail(state, index, label,
+         WithCode("its " + std::to_string(header.storedSize) +
+                      " data bytes run past the closing record",
+                  code != kNoError ? code : kArchiveCorrupted));
+    return false;
+  }
+  state.originalSum += header.originalSize;
+  const bool nameOk = CheckName(state, index, label, name);
+  const bool ok = CheckMemberData(context, state, index, label) && nameOk;
+  std::string line;
+  if (ok) {
+    VerifiedMember& done = MemberEntry(state, index);
+    done.ok = true;
+    line = IndexColumn(index) + "  OK      " + Printable(done.name);
+  }
+  ObserveMemberDone(state.observer, header.originalSize, line);
+  // Whatever the transfer consumed, the next header begins behind this member's data.
+  return SeekStream(context.archiveFile, dataEnd);
+}
+
 void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyRun& state) {
-  const uint32_t fileCount = context.trailer.fileCount;
-  for (uint32_t index = 1; index <= fileCount; ++index) {
+  for (uint32_t index = 1; index <= context.trailer.fileCount; ++index) {
     context.currentIndex = index;
     context.memberName[0] = '\0';
-    ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
-    if (code != kNoError) {
-      Fail(state, index, MemberLabel(index, context.memberName, state.names.codePage),
-           HeaderProblem(code, index, fileCount));
-      return;
-    }
-    const std::string label = MemberLabel(index, context.memberName, state.names.codePage);
-    const std::string name = MemberNameText(context.memberName);  // as stored
-    const std::string shown = CodePageToUtf8(name, state.names.codePage);
-    const FileHeader header = context.header;
-    VerifiedMember& entry = MemberEntry(state, index);
-    entry.headerRead = true;
-    entry.header = header;
-    entry.name = shown;
-    uint64_t dataStart = 0;
-    if (!TellStream(context.archiveFile, &dataStart)) return;
-    const uint64_t dataEnd = dataStart + header.storedSize;
-    uint32_t written = 0;
-    if (dataEnd > extent.trailerOffset) {
-      // The stub would take in the closing record as data; its result names the failure.
-      code = TransferMember(context, &written);
-      Fail(state, index, label,
-           WithCode("its " + std::to_string(header.storedSize) +
-                        " data bytes run past the closing record",
-                    code != kNoError ? code : kArchiveCorrupted));
-      return;
-    }
-    state.originalSum += header.originalSize;
-    bool ok = CheckName(state, index, label, name);
-
-    if (header.compressed == kLzmaContinueMember && state.solidBroken) {
-      // Its data continue a stream that could not be decoded: nothing in them can be checked.
-      Fail(state, index, label, "not checked: it continues a damaged LZMA stream");
-      ok = false;
-    } else {
-      code = TransferMember(context, &written);
-      state.solidBroken = IsLzmaMember(header) && code != kNoError;
-      if (code != kNoError) {
-        Fail(state, index, label, TransferProblem(code, header));
-        ok = false;
-      } else if (written != header.originalSize) {
-        Fail(state, index, label, "decodes to " + std::to_string(written) +
-                                      " bytes, but originalSize says " +
-                                      std::to_string(header.originalSize));
-        ok = false;
-      }
-    }
-    std::string line;
-    if (ok) {
-      MemberEntry(state, index).ok = true;
-      line = IndexColumn(index) + "  OK      " + Printable(shown);
-    }
-    ObserveMemberDone(state.observer, header.originalSize, line);
-    // Whatever the transfer consumed, the next header begins behind this member's data.
-    if (!SeekStream(context.archiveFile, dataEnd)) return;
+    if (!VerifyMember(context, extent, state, index)) return;
   }
   state.walkComplete = true;
 }
