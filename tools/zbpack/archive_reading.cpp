@@ -6,9 +6,9 @@
 
 #include "archive/pe_image.h"
 #include "explode/explode.h"
-#include "zbpack/cli_report.h"
 #include "zbpack/code_page.h"
 #include "zbpack/host_files.h"
+#include "zbpack/printable_text.h"
 #include "zbpack/result_names.h"
 
 namespace {

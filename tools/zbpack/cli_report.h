@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/result_codes.h"
+#include "zbpack/printable_text.h"
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
@@ -18,8 +19,3 @@ int ReportCommandUsage(const std::string& command, const std::string& what,
 
 // "zbpack: WHAT: message (kArchiveCorrupted, 0x3000a)"; returns kExitFailure.
 int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code);
-
-// UTF-8 text as a terminal may show it: control characters (C0, DEL, C1) and bytes that are
-// not UTF-8 escaped as \xNN, each byte. Names and texts pass through it before they are
-// printed.
-std::string Printable(const std::string& text);

@@ -9,9 +9,9 @@
 
 #include "archive/extract_member.h"
 #include "zbpack/archive_reading.h"
-#include "zbpack/cli_report.h"
 #include "zbpack/host_files.h"
 #include "zbpack/member_rules.h"
+#include "zbpack/printable_text.h"
 #include "zbpack/program_check.h"
 #include "zbpack/result_names.h"
 
