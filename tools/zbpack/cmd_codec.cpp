@@ -7,7 +7,7 @@
 #include "zbpack/cli_report.h"
 #include "zbpack/codec_files.h"
 #include "zbpack/commands.h"
-#include "zbpack/pack_options.h"
+#include "zbpack/option_values.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/extract_installer.h"
-#include "zbpack/pack_options.h"
+#include "zbpack/option_values.h"
 #include "zbpack/progress.h"
 
 namespace {

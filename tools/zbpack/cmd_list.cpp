@@ -13,7 +13,7 @@
 #include "zbpack/file_time.h"
 #include "zbpack/json_listing.h"
 #include "zbpack/list_installer.h"
-#include "zbpack/pack_options.h"
+#include "zbpack/option_values.h"
 
 namespace {
 

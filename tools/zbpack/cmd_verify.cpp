@@ -10,7 +10,7 @@
 #include "zbpack/cli_report.h"
 #include "zbpack/commands.h"
 #include "zbpack/json_listing.h"
-#include "zbpack/pack_options.h"
+#include "zbpack/option_values.h"
 #include "zbpack/progress.h"
 #include "zbpack/verify_installer.h"
 

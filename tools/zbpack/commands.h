@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 
+#include "zbpack/pack_command.h"  // PackHelp
+
 int RunPackCommand(int argc, char** argv);     // pack -o OUT --stub STUB --product NAME ...
 // pack, also taking the options that write damaged test archives (--set, --append-bytes,
 // --truncate). Not listed in the user's help.
@@ -15,7 +17,6 @@ int RunImplodeCommand(int argc, char** argv);  // implode [--binary|--ascii] [--
 int RunExplodeCommand(int argc, char** argv);  // explode IN OUT
 
 // Each subcommand's help, drawn from the option table its command line is read through.
-std::string PackHelp();
 std::string FixtureHelp();
 std::string ListHelp();
 std::string VerifyHelp();

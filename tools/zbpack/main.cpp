@@ -27,51 +27,6 @@ constexpr char kUsage[] =
     "Errors are one line 'zbpack: FILE: message' on stderr; the exit code is 1 on\n"
     "failure and 2 on bad usage.\n";
 
-constexpr char kPackHelp[] =
-    "usage: zbpack pack -o OUT.exe --product NAME [options] [--] FILE|DIR|@LIST...\n"
-    "Writes the stub followed by an archive of the files. A FILE becomes the member named\n"
-    "after its last path component. A DIR adds every file below it, named by its path\n"
-    "relative to DIR with '\\' between folders, in byte order of the names; links to files\n"
-    "are followed, links to folders refused. @LIST (or --files-from LIST) reads one FILE or\n"
-    "DIR per line. Names are relative, without device names such as CON or parts such as ..,\n"
-    "at most 160 bytes, and differ in more than case. OUT.exe is written beside itself and\n"
-    "renamed into place when complete; it may not be the stub or a FILE.\n"
-    "  -o, --output OUT.exe       the installer to write\n"
-    "  --product NAME             the product name the installer shows (below 256 bytes)\n"
-    "  --as NAME PATH             pack the file PATH as the member NAME, or the folder PATH\n"
-    "                             below NAME\\ (repeatable, in order with the FILEs)\n"
-    "  --files-from LIST          the FILEs and DIRs named in LIST, one per line (as @LIST)\n"
-    "  --script MEMBER            the member that is the install script\n"
-    "  --stub STUB.exe            the Zubrex stub (default: zubrex-stub.exe beside zbpack)\n"
-    "  --method auto|stored|implode|lzma\n"
-    "                             auto (default) implodes and keeps whichever is smaller;\n"
-    "                             lzma: LZMA2 (smaller, only this project's tools read it)\n"
-    "  --solid                    with lzma: one stream through all members, ordered by\n"
-    "                             extension and name (smallest for many similar files)\n"
-    "  --ascii | --binary         implode literal coding (default --binary)\n"
-    "  --dict 1024|2048|4096      implode dictionary size in bytes (default 4096)\n"
-    "  --level N                  effort, 1 fastest to 9 smallest (default 9)\n"
-    "  --threads N                threads of levels 8 and 9, 0 to 64 (default 0: all\n"
-    "                             cores); the output is the same for any N\n"
-    "  --codepage N               the installer's code page (default 1252): names, the\n"
-    "                             product and the script are given in UTF-8 and stored in\n"
-    "                             it; a character it lacks is refused. Windows ANSI code\n"
-    "                             pages: 874, 1250-1258\n"
-    "  -q, --quiet                print errors only (no member lines, no progress)\n"
-    "  --sign-command CMD         sign the finished installer: CMD runs through the shell\n"
-    "                             with %1 standing for its path; the signed result\n"
-    "                             is verified, and removed if signing or verifying fails\n"
-    "How Windows sees the installer (UTF-8 texts, at most 256 characters):\n"
-    "  --execution-level asInvoker|highestAvailable|requireAdministrator\n"
-    "                             the manifest's level (default requireAdministrator)\n"
-    "  --icon FILE.ico            the installer's icon (default: the stub's)\n"
-    "  --product-version A[.B[.C[.D]]]\n"
-    "                             file and product version, 0 to 65535 each (default 0)\n"
-    "  --company TEXT, --description TEXT, --copyright TEXT\n"
-    "                             CompanyName, FileDescription, LegalCopyright\n"
-    "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
-    "the same files give the same installer (reproducible builds).\n";
-
 constexpr char kFixtureHelp[] =
     "usage: zbpack fixture [pack's arguments] [--set FIELD=VALUE]... [--append-bytes HEX]\n"
     "                      [--truncate N]\n"
@@ -121,7 +76,6 @@ int PrintHelp(const Subcommand& subcommand) {
 
 }  // namespace
 
-std::string PackHelp() { return kPackHelp; }
 std::string FixtureHelp() { return kFixtureHelp; }
 
 int main(int argc, char** argv) {

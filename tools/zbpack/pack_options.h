@@ -1,4 +1,4 @@
-// The command line of `zbpack pack`, parsed into one record.
+// What `zbpack pack` is asked to build, as one record.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "implode/implode.h"
-#include "zbpack/cli_args.h"
 #include "zbpack/code_page.h"
 #include "zbpack/installer_identity.h"
 #include "zbpack/pack_overrides.h"
@@ -54,7 +53,6 @@ struct PackOptions {
   PackOverrides overrides;
   std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
   std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
-  bool quiet = false;                   // --quiet: errors only
   uint32_t codePage = kDefaultCodePage; // --codepage: the installer's texts are in it
   std::optional<std::string> signCommand;  // run on the finished output, "%1" = its path
   std::vector<MemberSource> members;    // in archive order
@@ -67,31 +65,12 @@ struct PackOptions {
   std::string depfilePath;
 };
 
-// argv[0] is the subcommand. Returns an empty string, or the usage error. The options that
-// damage the output on purpose (--set, --append-bytes, --truncate) are taken only when fixture
-// is set (the hidden subcommand that makes test archives). Checks the command line only; the
-// members as files are checked by CheckPackMembers, and whether their names suit the installer
-// by the pack command, both before anything is written.
-std::string ParsePackOptions(int argc, char** argv, bool fixture, PackOptions* options);
-
 // The usage checks that need the members as files (after ExpandMemberTree): names and paths
 // not empty, --script naming a member, override indexes in range. Empty, or the usage error.
 std::string CheckPackMembers(const PackOptions& options);
 
 // The 1-based index of the first member named like --script; 0 without --script or a match.
 uint32_t ScriptIndexOf(const PackOptions& options);
-
-// Reads the value of --dict, --level or --threads (option) into choice, the same for pack and
-// implode; returns "" or the usage error.
-std::string ParseImplodeOption(const std::string& option, const std::string& value,
-                               ImplodeChoice* choice);
-
-// Reads --codepage's value into *codePage; returns "" or the usage error.
-std::string ParseCodePage(const std::string& value, uint32_t* codePage);
-
-// The value of the --codepage option that args has just read, parsed into codePage, for the
-// commands that read installers (list, verify, extract). Empty, or the usage error.
-std::string TakeCodePageOption(ArgReader& args, uint32_t* codePage);
 
 // The member name a path gets without --as: its part after the last '/' or '\'.
 std::string MemberNameOfPath(const std::string& path);

@@ -11,8 +11,7 @@
 #include <cstdlib>
 
 #include "archive/archive_end.h"
-#include "zbpack/cli_report.h"
-#include "zbpack/progress.h"
+#include "zbpack/printable_text.h"
 #include "zbpack/verify_installer.h"
 
 namespace {
@@ -58,9 +57,11 @@ std::string DescribeStatus(int status) {
   return status == -1 ? "could not run" : "exit code " + std::to_string(status);
 }
 
-int FailAndRemove(const std::string& path, const std::string& message) {
+bool FailAndRemove(const std::string& path, const std::string& message,
+                   std::vector<Problem>* failures) {
   std::remove(path.c_str());
-  return ReportFailure(path, message + "; the installer was removed");
+  failures->push_back(Problem{path, message + "; the installer was removed"});
+  return false;
 }
 
 }  // namespace
@@ -96,29 +97,26 @@ std::string SigningCommandFor(const std::string& commandTemplate, const std::str
   return command;
 }
 
-int SignPackedInstaller(const std::string& commandTemplate, const std::string& path,
-                        uint32_t codePage, bool quiet) {
+bool SignPackedInstaller(const std::string& commandTemplate, const std::string& path,
+                         uint32_t codePage, const WorkObserver& observer,
+                         std::vector<Problem>* failures) {
   const std::string command = SigningCommandFor(commandTemplate, path);
-  if (!quiet) {
-    std::printf("signing: %s\n", Printable(command).c_str());
-    std::fflush(stdout);
-  }
+  ObserveLine(observer, "signing: " + Printable(command));
   const int status = RunSigningCommand(command, path);
   if (status != 0) {
-    return FailAndRemove(path, "the signing command failed (" + DescribeStatus(status) + ")");
+    return FailAndRemove(path, "the signing command failed (" + DescribeStatus(status) + ")",
+                         failures);
   }
   if (!EndsWithSignature(path)) {
-    return FailAndRemove(path,
-                         "the signing command left no certificate table at the end of the file");
+    return FailAndRemove(
+        path, "the signing command left no certificate table at the end of the file", failures);
   }
   VerifyOptions options;
   options.codePage = codePage;
-  const TerminalView view = {quiet, true};
-  const std::optional<Problem> failure =
-      VerifyFailure(VerifyInstaller(path, options, TerminalObserver(&view)));
+  const std::optional<Problem> failure = VerifyFailure(VerifyInstaller(path, options, observer));
   if (failure) {
-    ReportFailure(failure->what, failure->message);
-    return FailAndRemove(path, "the signed installer does not verify");
+    failures->push_back(*failure);
+    return FailAndRemove(path, "the signed installer does not verify", failures);
   }
-  return kExitSuccess;
+  return true;
 }
