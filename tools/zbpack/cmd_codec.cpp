@@ -60,14 +60,22 @@ constexpr CommandLine<CodecCommand> kImplodeLine = {
     "usage: zbpack implode [--binary|--ascii] [--dict 1024|2048|4096] [--level N]\n"
     "                      [--threads N] IN OUT\n"
     "Implodes the plain file IN into OUT.\n",
-    kImplodeOptions, std::size(kImplodeOptions), "", TakeFile, NeedTwoFiles,
+    kImplodeOptions,
+    std::size(kImplodeOptions),
+    "",
+    TakeFile,
+    NeedTwoFiles,
 };
 
 constexpr CommandLine<CodecCommand> kExplodeLine = {
     "explode",
     "usage: zbpack explode IN OUT\n"
     "Explodes the plain implode stream IN into OUT.\n",
-    nullptr, 0, "", TakeFile, NeedTwoFiles,
+    nullptr,
+    0,
+    "",
+    TakeFile,
+    NeedTwoFiles,
 };
 
 // The exit code for the codec's outcome, after reporting a failure.

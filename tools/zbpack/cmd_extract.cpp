@@ -45,7 +45,9 @@ constexpr CommandLine<ExtractCommand> kExtractLine = {
     "usage: zbpack extract -C DIR [--force] [--quiet] [--codepage N] FILE.exe\n"
     "Writes the members into DIR (made if missing) with their times. On Linux the names are\n"
     "converted from the installer's code page (--codepage, default 1252) to UTF-8.\n",
-    kExtractOptions, std::size(kExtractOptions), "",
+    kExtractOptions,
+    std::size(kExtractOptions),
+    "",
     [](ExtractCommand& command, const std::string& text, bool) {
       if (!command.path.empty()) {
         return "expected one archive, got '" + command.path + "' and '" + text + "'";

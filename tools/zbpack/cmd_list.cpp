@@ -22,12 +22,11 @@ void PrintMemberTable(const std::vector<ListedMember>& members) {
               "crc32", "modified (UTC)", "name");
   for (size_t i = 0; i < members.size(); ++i) {
     const FileHeader& header = members[i].header;
-    std::printf("%5lu  %-8s  %10lu  %10lu  %08lx  %-19s  %s\n", static_cast<unsigned long>(i + 1),
-                MethodName(header), static_cast<unsigned long>(header.storedSize),
-                static_cast<unsigned long>(header.originalSize),
-                static_cast<unsigned long>(header.crc),
-                FormatFileTimeUtc(header.lastWriteTime).c_str(),
-                Printable(members[i].name).c_str());
+    std::printf(
+        "%5lu  %-8s  %10lu  %10lu  %08lx  %-19s  %s\n", static_cast<unsigned long>(i + 1),
+        MethodName(header), static_cast<unsigned long>(header.storedSize),
+        static_cast<unsigned long>(header.originalSize), static_cast<unsigned long>(header.crc),
+        FormatFileTimeUtc(header.lastWriteTime).c_str(), Printable(members[i].name).c_str());
   }
 }
 
@@ -44,8 +43,7 @@ void PrintListing(const ListReport& report) {
     std::printf("Script: %lu %s\n", static_cast<unsigned long>(trailer.scriptIndex),
                 Printable(members[trailer.scriptIndex - 1].name).c_str());
   } else {
-    std::printf("Script: %lu (no such member)\n",
-                static_cast<unsigned long>(trailer.scriptIndex));
+    std::printf("Script: %lu (no such member)\n", static_cast<unsigned long>(trailer.scriptIndex));
   }
   const std::string signature = SignatureText(report.signature);
   if (!signature.empty()) std::printf("Signature: %s\n", signature.c_str());
@@ -88,7 +86,9 @@ constexpr CommandLine<ListCommand> kListLine = {
     "usage: zbpack list [--json] [--codepage N] FILE.exe\n"
     "Shows the product, the total size, the script member and one line per member (method,\n"
     "sizes, CRC-32, time, name).\n",
-    kListOptions, std::size(kListOptions), "",
+    kListOptions,
+    std::size(kListOptions),
+    "",
     [](ListCommand& command, const std::string& text, bool) {
       if (!command.path.empty()) return std::string("expected one installer");
       command.path = text;

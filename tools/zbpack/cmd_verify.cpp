@@ -50,7 +50,8 @@ constexpr Option<VerifyCommand> kVerifyOptions[] = {
       "one JSON document: the archive, each member with its\n"
       "outcome and reason, the problems found"},
      SetFlag<VerifyCommand, &VerifyCommand::json>},
-    {{"--quiet", "-q", nullptr, "print errors only"}, SetFlag<VerifyCommand, &VerifyCommand::quiet>},
+    {{"--quiet", "-q", nullptr, "print errors only"},
+     SetFlag<VerifyCommand, &VerifyCommand::quiet>},
     {{"--codepage", nullptr, "N",
       "the installer's code page (default 1252); names are checked\n"
       "in it and shown in UTF-8"},
@@ -65,7 +66,9 @@ constexpr CommandLine<VerifyCommand> kVerifyLine = {
     "Checks that the installer will install what it claims: the records, names, sizes and\n"
     "CRC-32 of every member, each member decoded as the installer decodes it. Exit 0 means\n"
     "it will.\n",
-    kVerifyOptions, std::size(kVerifyOptions), "",
+    kVerifyOptions,
+    std::size(kVerifyOptions),
+    "",
     [](VerifyCommand& command, const std::string& text, bool) {
       if (!command.path.empty()) return std::string("expected one installer");
       command.path = text;

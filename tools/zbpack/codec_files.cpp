@@ -126,11 +126,16 @@ void WriteDecoded(uint8_t* buffer, uint32_t* size, void* userData) {
 
 const char* DescribeExplodeResult(uint32_t result) {
   switch (result) {
-    case CMP_INVALID_DICTSIZE: return "not an implode stream: dictionary byte is not 4, 5 or 6";
-    case CMP_INVALID_MODE: return "not an implode stream: literal mode byte is neither 0 nor 1";
-    case CMP_BAD_DATA: return "not an implode stream: shorter than 5 bytes";
-    case CMP_ABORT: return "compressed data ends inside a symbol (truncated or corrupt)";
-    default: return "unknown decoder result";
+    case CMP_INVALID_DICTSIZE:
+      return "not an implode stream: dictionary byte is not 4, 5 or 6";
+    case CMP_INVALID_MODE:
+      return "not an implode stream: literal mode byte is neither 0 nor 1";
+    case CMP_BAD_DATA:
+      return "not an implode stream: shorter than 5 bytes";
+    case CMP_ABORT:
+      return "compressed data ends inside a symbol (truncated or corrupt)";
+    default:
+      return "unknown decoder result";
   }
 }
 
@@ -169,8 +174,8 @@ std::optional<Problem> ExplodeFile(const std::string& input, const std::string& 
   ExplodeFiles callbacks = {in.file, out.file, false, false};
   const uint32_t result = Explode(ReadCompressed, WriteDecoded, work.data(), &callbacks);
   CloseInput(in);
-  const bool closed = CloseOutput(
-      out, !callbacks.readFailed && !callbacks.writeFailed && result == CMP_NO_ERROR);
+  const bool closed =
+      CloseOutput(out, !callbacks.readFailed && !callbacks.writeFailed && result == CMP_NO_ERROR);
   if (callbacks.readFailed) return Problem{input, "read error"};
   if (result != CMP_NO_ERROR) return Problem{input, DescribeExplodeResult(result)};
   if (callbacks.writeFailed || !closed) return Problem{output, "write error"};

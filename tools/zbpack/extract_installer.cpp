@@ -42,8 +42,7 @@ std::string NameProblem(const std::string& label, const std::string& name, uint3
 // Extracts the member whose header stands at the stream's position. Returns the error line's
 // message, or an empty string.
 std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
-                       const HostFileId& archiveId, ExtractRun& run,
-                       const WorkObserver& observer) {
+                       const HostFileId& archiveId, ExtractRun& run, const WorkObserver& observer) {
   const uint32_t index = context.currentIndex;
   ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
   const std::string label = MemberLabel(index, context.memberName, options.codePage);
@@ -53,7 +52,7 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
   if (!problem.empty()) return problem;
   std::string target = options.directory;
   if (target.back() != '/' && target.back() != kPathSeparator) target.push_back(kPathSeparator);
-  // File names here are UTF-8; on Windows the stored name, in the system's own code page.
+    // File names here are UTF-8; on Windows the stored name, in the system's own code page.
 #ifdef _WIN32
   const std::string shown = name;
 #else
@@ -95,8 +94,8 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
 
 // Opens the archive, identifies it (no member may be written onto it) and makes the folder.
 // False with *failure set.
-bool StartExtract(const std::string& path, const ExtractOptions& options,
-                  ArchiveContext& context, HostFileId* archiveId, Problem* failure) {
+bool StartExtract(const std::string& path, const ExtractOptions& options, ArchiveContext& context,
+                  HostFileId* archiveId, Problem* failure) {
   ArchiveExtent extent;
   if (!OpenArchive(path, true, context, &extent, failure) ||
       !EnterMembers(path, context, failure) || !AllocateWork(path, context, failure)) {

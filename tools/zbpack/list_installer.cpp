@@ -21,8 +21,7 @@ ListReport ListInstaller(const std::string& path, uint32_t codePage) {
   report.signature = extent.signature;
   for (uint32_t index = 1; index <= context.trailer.fileCount; ++index) {
     context.memberName[0] = '\0';
-    const ResultCode code =
-        ReadFileHeader(context.header, context.memberName, context.archiveFile);
+    const ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
     const std::string label = MemberLabel(index, context.memberName, codePage);
     if (code != kNoError) {
       report.failure = Problem{path, label + ": bad header " + DescribeResult(code)};

@@ -70,10 +70,9 @@ bool ReadSource(SourceReader& reader, const MemberSource& source, uint64_t expec
 bool WriteLzmaData(FILE* output, SourceReader& reader, const MemberSource& source, uint64_t size,
                    PackLzma* lzma, FileHeader* header, PackFailure* failure) {
   if (!BeginLzmaMember(lzma, output, size, &header->compressed)) return false;
-  return ReadSource(reader, source, size, &header->crc, failure,
-                    [lzma](const uint8_t* data, size_t count) {
-                      return FeedLzma(lzma, data, count);
-                    }) &&
+  return ReadSource(
+             reader, source, size, &header->crc, failure,
+             [lzma](const uint8_t* data, size_t count) { return FeedLzma(lzma, data, count); }) &&
          EndLzmaMember(lzma);
 }
 
@@ -81,13 +80,12 @@ bool WriteLzmaData(FILE* output, SourceReader& reader, const MemberSource& sourc
 struct MemberPlace {
   uint64_t headerStart = 0;  // file offsets
   uint64_t dataStart = 0;
-  std::string nameBytes;     // with its NUL
+  std::string nameBytes;  // with its NUL
 };
 
 // Writes a placeholder header and the name, in front of the data to come. The header's fields
 // known from the file are filled in.
-bool BeginMember(FILE* output, const MemberInput& member, FileHeader* header,
-                 MemberPlace* place) {
+bool BeginMember(FILE* output, const MemberInput& member, FileHeader* header, MemberPlace* place) {
   *header = {};
   header->tag = kFileHeaderTag;
   header->originalSize = static_cast<uint32_t>(member.info->size);
@@ -107,9 +105,8 @@ bool BeginMember(FILE* output, const MemberInput& member, FileHeader* header,
 }
 
 // The member's data through the run's LZMA encoder; header gets their size.
-bool WriteLzmaMember(const MemberWriting& writing, SourceReader& reader,
-                     const MemberInput& member, uint64_t dataStart, FileHeader* header,
-                     PackFailure* failure) {
+bool WriteLzmaMember(const MemberWriting& writing, SourceReader& reader, const MemberInput& member,
+                     uint64_t dataStart, FileHeader* header, PackFailure* failure) {
   uint64_t end = 0;
   if (!WriteLzmaData(writing.output, reader, *member.source, member.info->size, writing.lzma,
                      header, failure) ||
@@ -139,10 +136,9 @@ bool ImplodeMember(const MemberWriting& writing, SourceReader& reader, const Mem
     *failure = {member.source->path, problem};
     return false;
   }
-  const bool read = ReadSource(reader, *member.source, size, &header->crc, failure,
-                               [encoder](const uint8_t* data, size_t count) {
-                                 return FeedImplode(encoder, data, count);
-                               });
+  const bool read = ReadSource(
+      reader, *member.source, size, &header->crc, failure,
+      [encoder](const uint8_t* data, size_t count) { return FeedImplode(encoder, data, count); });
   const bool finished = read && FinishImplode(encoder);
   const bool capReached = ImplodeCapReached(encoder);
   header->storedSize = static_cast<uint32_t>(ImplodedBytes(encoder));
@@ -206,13 +202,12 @@ bool WriteMemberFromFile(const MemberWriting& writing, const MemberInput& member
   if (method == PackMethod::kLzma) {
     if (!WriteLzmaMember(writing, reader, member, place.dataStart, &header, failure)) return false;
   } else {
-    const bool tryImplode = method == PackMethod::kImplode ||
-                            (method == PackMethod::kAuto && member.info->size > 0);
+    const bool tryImplode =
+        method == PackMethod::kImplode || (method == PackMethod::kAuto && member.info->size > 0);
     if (tryImplode && !ImplodeMember(writing, reader, member, &header, &imploded, failure)) {
       return false;
     }
-    if (!imploded &&
-        !StoreMember(writing, reader, member, place.dataStart, &header, failure)) {
+    if (!imploded && !StoreMember(writing, reader, member, place.dataStart, &header, failure)) {
       return false;
     }
     header.compressed = imploded ? 1 : 0;

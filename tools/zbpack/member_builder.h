@@ -23,18 +23,18 @@ struct PackFailure {
 
 // What is the same for every member of one pack.
 struct MemberWriting {
-  FILE* output = nullptr;       // seekable: each header is written last, in front of its data
-  std::string outputPath;       // names the output in failures
+  FILE* output = nullptr;  // seekable: each header is written last, in front of its data
+  std::string outputPath;  // names the output in failures
   PackMethod method = PackMethod::kAuto;
   ImplodeChoice implode;
-  PackLzma* lzma = nullptr;     // the run's LZMA encoder, given for PackMethod::kLzma only
-  WorkObserver observer;        // sees the bytes of each member as they are read
+  PackLzma* lzma = nullptr;  // the run's LZMA encoder, given for PackMethod::kLzma only
+  WorkObserver observer;     // sees the bytes of each member as they are read
 };
 
 // One member to write: where its bytes come from and what its file said.
 struct MemberInput {
-  const MemberSource* source;   // a regular file below 4 GiB, or its converted contents
-  const HostFileInfo* info;     // info->size is the contents' size when source holds them
+  const MemberSource* source;  // a regular file below 4 GiB, or its converted contents
+  const HostFileInfo* info;    // info->size is the contents' size when source holds them
   const MemberOverrides* overrides = nullptr;  // fields replaced afterwards, if given
 };
 

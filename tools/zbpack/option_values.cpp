@@ -36,8 +36,8 @@ std::string ParseCodePage(const std::string& value, uint32_t* codePage) {
            "texts in the system's ANSI code page (" + UsableCodePagesText() + ")";
   }
   if (!number16 || !CodePageUsable(static_cast<uint32_t>(number))) {
-    return "--codepage must be a Windows ANSI code page (" + UsableCodePagesText() +
-           "), not '" + value + "'";
+    return "--codepage must be a Windows ANSI code page (" + UsableCodePagesText() + "), not '" +
+           value + "'";
   }
   *codePage = static_cast<uint32_t>(number);
   return "";

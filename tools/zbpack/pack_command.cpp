@@ -233,12 +233,12 @@ constexpr char kPackEpilogue[] =
     "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
     "the same files give the same installer (reproducible builds).\n";
 
-constexpr CommandLine<PackCommand> kPackLine = {
-    "pack",         kPackSynopsis, kPackOptions, kPackOptionCount, kPackEpilogue, TakeMember,
-    CheckPackCommand};
+constexpr CommandLine<PackCommand> kPackLine = {"pack",           kPackSynopsis, kPackOptions,
+                                                kPackOptionCount, kPackEpilogue, TakeMember,
+                                                CheckPackCommand};
 constexpr CommandLine<PackCommand> kFixtureLine = {
-    "fixture", kPackSynopsis, kPackOptions, std::size(kPackOptions), kPackEpilogue, TakeMember,
-    CheckPackCommand};
+    "fixture",     kPackSynopsis, kPackOptions,    std::size(kPackOptions),
+    kPackEpilogue, TakeMember,    CheckPackCommand};
 
 }  // namespace
 

@@ -30,7 +30,7 @@ constexpr uint64_t kMax32 = 0xFFFFFFFFu;
 struct PackInputs {
   std::string stubPath;
   HostFileInfo stub;
-  std::vector<uint8_t> stubBytes;     // rebuilt with the installer's identity
+  std::vector<uint8_t> stubBytes;  // rebuilt with the installer's identity
   IdentityResources identity;
   std::vector<HostFileInfo> members;  // in archive order
   uint64_t totalBytes = 0;            // sum of the members' sizes
@@ -149,19 +149,20 @@ bool CheckInputs(const PackOptions& options, PackInputs* inputs, PackReport* rep
     inputs->totalBytes += info.size;
   }
   if (inputs->totalBytes > kMax32) {
-    return Fail(report, options.outputPath, "the members add up to 4 GiB or more (" +
-                                          std::to_string(inputs->totalBytes) + " bytes)");
+    return Fail(
+        report, options.outputPath,
+        "the members add up to 4 GiB or more (" + std::to_string(inputs->totalBytes) + " bytes)");
   }
   if (inputs->totalBytes == 0 && !options.overrides.trailer.totalBytes) {
     return Fail(report, options.outputPath,
-                  "the members hold no bytes, and the installer refuses a total of 0 bytes");
+                "the members hold no bytes, and the installer refuses a total of 0 bytes");
   }
   std::vector<std::string> paths = {inputs->stubPath};
   for (const MemberSource& member : options.members) paths.push_back(member.path);
   const std::string clash = FindOutputClash(options.outputPath, paths);
   if (!clash.empty()) {
-    return Fail(report, options.outputPath, "is the same file as the input " + Printable(clash) +
-                                          " (nothing written)");
+    return Fail(report, options.outputPath,
+                "is the same file as the input " + Printable(clash) + " (nothing written)");
   }
   return true;
 }
@@ -191,8 +192,9 @@ void OrderForSolidStream(std::vector<MemberSource>* members) {
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return std::make_pair(extension, member.name);
   };
-  std::stable_sort(members->begin(), members->end(),
-                   [&key](const MemberSource& a, const MemberSource& b) { return key(a) < key(b); });
+  std::stable_sort(
+      members->begin(), members->end(),
+      [&key](const MemberSource& a, const MemberSource& b) { return key(a) < key(b); });
 }
 
 // Writes the whole packed file through writing. Returns false with failure filled.
@@ -211,13 +213,13 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs,
     const MemberOverrides* overrides =
         found == options.overrides.members.end() ? nullptr : &found->second;
     FileHeader header;
-    if (!WriteMemberFromFile(writing, {&source, &inputs.members[i], overrides}, &header,
-                             failure)) {
+    if (!WriteMemberFromFile(writing, {&source, &inputs.members[i], overrides}, &header, failure)) {
       return false;
     }
     ObserveMemberDone(writing.observer, inputs.members[i].size,
-                 Printable(source.name) + ": " + std::to_string(inputs.members[i].size) + " -> " +
-                     std::to_string(header.storedSize) + " bytes, " + MethodName(header));
+                      Printable(source.name) + ": " + std::to_string(inputs.members[i].size) +
+                          " -> " + std::to_string(header.storedSize) + " bytes, " +
+                          MethodName(header));
   }
   if (!WriteBytes(output, options.appendBytes.data(), options.appendBytes.size())) {
     *failure = writeError;
@@ -287,8 +289,8 @@ bool WriteInstaller(const PackOptions& options, const PackInputs& inputs,
   }
   ObserveStart(observer, "packing", static_cast<uint32_t>(options.members.size()),
                inputs.totalBytes);
-  MemberWriting writing = {output.file, options.outputPath, options.method, options.implode,
-                           nullptr,     observer};
+  MemberWriting writing = {
+      output.file, options.outputPath, options.method, options.implode, nullptr, observer};
   PackFailure failure;
   if (options.method == PackMethod::kLzma) {
     writing.lzma = StartPackLzma(options.implode.level.value_or(9), options.solid,
@@ -317,9 +319,8 @@ PackReport PackInstaller(PackOptions options, const WorkObserver& observer) {
     return report;
   }
   // Signing comes last: it covers the installer exactly as it will be shipped.
-  if (options.signCommand &&
-      !SignPackedInstaller(*options.signCommand, options.outputPath, options.codePage, observer,
-                           &report.failures)) {
+  if (options.signCommand && !SignPackedInstaller(*options.signCommand, options.outputPath,
+                                                  options.codePage, observer, &report.failures)) {
     return report;
   }
   WriteDepfile(options, inputs.stubPath, containers, &report);

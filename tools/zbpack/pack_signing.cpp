@@ -2,8 +2,8 @@
 
 #ifndef _WIN32
 #include <spawn.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <cerrno>
@@ -52,7 +52,8 @@ int RunSigningCommand(const std::string& command, const std::string& path) {
 std::string DescribeStatus(int status) {
 #ifndef _WIN32
   if (status != -1 && WIFEXITED(status)) return "exit code " + std::to_string(WEXITSTATUS(status));
-  if (status != -1 && WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+  if (status != -1 && WIFSIGNALED(status))
+    return "killed by signal " + std::to_string(WTERMSIG(status));
 #endif
   return status == -1 ? "could not run" : "exit code " + std::to_string(status);
 }

@@ -50,8 +50,7 @@ VerifiedMember& MemberEntry(VerifyRun& state, uint32_t index) {
 }
 
 // One member's problem: its line, its entry's reason (the first one), and the report's list.
-void Fail(VerifyRun& state, uint32_t index, const std::string& label,
-          const std::string& problem) {
+void Fail(VerifyRun& state, uint32_t index, const std::string& label, const std::string& problem) {
   ObserveLine(state.observer, IndexColumn(index) + "  FAILED  " + problem);
   VerifiedMember& entry = MemberEntry(state, index);
   entry.ok = false;
@@ -75,10 +74,14 @@ std::string HeaderProblem(ResultCode code, uint32_t index, uint32_t fileCount) {
                           std::to_string(fileCount) + ", the archive holds " +
                           std::to_string(index - 1),
                       code);
-    case kIOError: return WithCode("header or name runs past the end of the file", code);
-    case kArchiveCorrupted: return WithCode("name longer than 255 bytes or without its NUL", code);
-    case kBadArchiveVersion: return WithCode("member header of another format version", code);
-    default: return WithCode("no member header where this member should begin", code);
+    case kIOError:
+      return WithCode("header or name runs past the end of the file", code);
+    case kArchiveCorrupted:
+      return WithCode("name longer than 255 bytes or without its NUL", code);
+    case kBadArchiveVersion:
+      return WithCode("member header of another format version", code);
+    default:
+      return WithCode("no member header where this member should begin", code);
   }
 }
 
@@ -87,9 +90,12 @@ std::string TransferProblem(ResultCode code, const FileHeader& header) {
     return WithCode("LZMA data damaged, continuing no stream, or not matching its CRC-32", code);
   }
   switch (code) {
-    case kArchiveCorrupted: return WithCode("contents do not match its CRC-32", code);
-    case kCopyAborted: return WithCode("read error", code);
-    default: return WithCode("implode stream damaged", code);
+    case kArchiveCorrupted:
+      return WithCode("contents do not match its CRC-32", code);
+    case kCopyAborted:
+      return WithCode("read error", code);
+    default:
+      return WithCode("implode stream damaged", code);
   }
 }
 
@@ -105,9 +111,9 @@ bool CheckName(VerifyRun& state, uint32_t index, const std::string& label,
   const NameClash clash = AddMemberName(state.names, name, index);
   if (clash.kind == NameClashKind::kFileAndFolder) {
     Fail(state, index, label,
-         WithCode("needs a file and a folder of one name, with member " +
-                      std::to_string(clash.other),
-                  kCannotCreateFile));
+         WithCode(
+             "needs a file and a folder of one name, with member " + std::to_string(clash.other),
+             kCannotCreateFile));
   } else if (clash.kind == NameClashKind::kSameFile) {
     Fail(state, index, label,
          WithCode("names the same file on Windows as member " + std::to_string(clash.other),
@@ -134,9 +140,9 @@ bool CheckMemberData(ArchiveContext& context, VerifyRun& state, uint32_t index,
     return false;
   }
   if (written != header.originalSize) {
-    Fail(state, index, label, "decodes to " + std::to_string(written) +
-                                  " bytes, but originalSize says " +
-                                  std::to_string(header.originalSize));
+    Fail(state, index, label,
+         "decodes to " + std::to_string(written) + " bytes, but originalSize says " +
+             std::to_string(header.originalSize));
     return false;
   }
   return true;
@@ -167,9 +173,9 @@ bool VerifyMember(ArchiveContext& context, const ArchiveExtent& extent, VerifyRu
     uint32_t written = 0;
     code = TransferMember(context, &written);
     Fail(state, index, label,
-         WithCode("its " + std::to_string(header.storedSize) +
-                      " data bytes run past the closing record",
-                  code != kNoError ? code : kArchiveCorrupted));
+         WithCode(
+             "its " + std::to_string(header.storedSize) + " data bytes run past the closing record",
+             code != kNoError ? code : kArchiveCorrupted));
     return false;
   }
   state.originalSum += header.originalSize;
@@ -204,16 +210,16 @@ void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyR
       uint8_t tag[4];
       const bool moreMembers = std::fread(tag, sizeof tag, 1, context.archiveFile) == 1 &&
                                LoadLE32(tag) == kFileHeaderTag;
-      FailArchive(state,
-          moreMembers ? "fileCount says " + std::to_string(trailer.fileCount) +
-                            ", but more members follow (the installer would leave them out)"
-                      : std::to_string(extent.trailerOffset - position) +
-                            " bytes of unknown data stand before the closing record");
+      FailArchive(state, moreMembers
+                             ? "fileCount says " + std::to_string(trailer.fileCount) +
+                                   ", but more members follow (the installer would leave them out)"
+                             : std::to_string(extent.trailerOffset - position) +
+                                   " bytes of unknown data stand before the closing record");
     }
     if (state.originalSum != trailer.totalBytes) {
       FailArchive(state, "totalBytes says " + std::to_string(trailer.totalBytes) +
-                               ", but the members' sizes add up to " +
-                               std::to_string(state.originalSum));
+                             ", but the members' sizes add up to " +
+                             std::to_string(state.originalSum));
     }
   }
   // The walk above ends at the closing record, which a signed installer keeps in front of its
@@ -225,8 +231,8 @@ void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyR
   if (!program.empty()) FailArchive(state, program);
   if (trailer.scriptIndex > trailer.fileCount) {
     FailArchive(state, "scriptIndex " + std::to_string(trailer.scriptIndex) +
-                             " names no member (there are " + std::to_string(trailer.fileCount) +
-                             ")");
+                           " names no member (there are " + std::to_string(trailer.fileCount) +
+                           ")");
   }
 }
 
@@ -242,8 +248,8 @@ bool OpenForVerify(const std::string& path, ArchiveContext& context, ArchiveExte
   }
   context.outFile = std::fopen(NullDevicePath(), "wb");
   if (context.outFile == nullptr) {
-    report.unreadable = Problem{NullDevicePath(), std::string("cannot open: ") +
-                                                       std::strerror(errno)};
+    report.unreadable =
+        Problem{NullDevicePath(), std::string("cannot open: ") + std::strerror(errno)};
     return false;
   }
   return true;
@@ -286,7 +292,6 @@ std::optional<Problem> VerifyFailure(const VerifyReport& report) {
   if (report.unreadable) return report.unreadable;
   if (report.problems.empty()) return std::nullopt;
   const size_t count = report.problems.size();
-  const std::string counted =
-      count > 1 ? std::to_string(count) + " problems, the first: " : "";
+  const std::string counted = count > 1 ? std::to_string(count) + " problems, the first: " : "";
   return Problem{report.path, counted + report.problems.front()};
 }

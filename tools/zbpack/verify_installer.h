@@ -27,12 +27,12 @@ struct VerifyOptions {
 
 // One member as verify found it.
 struct VerifiedMember {
-  uint32_t index = 0;           // 1-based
-  bool headerRead = false;      // header and name hold what the archive says
+  uint32_t index = 0;       // 1-based
+  bool headerRead = false;  // header and name hold what the archive says
   FileHeader header = {};
-  std::string name;             // UTF-8, converted from the code page
-  bool ok = false;              // checked and found as claimed
-  std::string reason;           // the first problem found; empty while none was
+  std::string name;    // UTF-8, converted from the code page
+  bool ok = false;     // checked and found as claimed
+  std::string reason;  // the first problem found; empty while none was
 };
 
 struct VerifyReport {

@@ -9,8 +9,8 @@
 struct WorkObserver {
   void* context = nullptr;
   // A run over memberCount members of totalBytes bytes begins; verb names it ("verifying").
-  void (*start)(void* context, const char* verb, uint32_t memberCount, uint64_t totalBytes) =
-      nullptr;
+  void (*start)(void* context, const char* verb, uint32_t memberCount,
+                uint64_t totalBytes) = nullptr;
   // bytes of the current member are done, counted from its start.
   void (*progress)(void* context, uint64_t bytes) = nullptr;
   // The current member is done, its bytes in full; line tells how it went ("" for nothing).
