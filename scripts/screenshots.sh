@@ -16,8 +16,9 @@
 #
 #   scripts/screenshots.sh [OUTDIR]      (default build/screenshots)
 #
-# Needs the Win32 tree with zubrex-stub and zbrobot, the host tree with zbpack, and Xvfb and
-# ImageMagick's import. ZB_WIN32_TREE, ZB_HOST_TREE and ZB_SCREEN_PREFIX override the defaults.
+# Needs the Win32 tree with zubrex-stub and zbrobot, the host tree with zbpack and zbdamage (a
+# test tool: the tree configured with ZB_TESTS), and Xvfb and ImageMagick's import.
+# ZB_WIN32_TREE, ZB_HOST_TREE and ZB_SCREEN_PREFIX override the defaults.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,12 +30,13 @@ out="${1:-$repo/build/screenshots}"
 stub="$win32_tree/bin/zubrex-stub.exe"
 robot_exe="$win32_tree/bin/zbrobot.exe"
 zbpack="$host_tree/bin/zbpack"
+zbdamage="$host_tree/bin/zbdamage"
 
 die() { echo "screenshots: $*" >&2; exit 1; }
 for tool in Xvfb import "$ZB_WINE"; do
   command -v "$tool" >/dev/null || die "$tool is not installed"
 done
-for file in "$stub" "$robot_exe" "$zbpack"; do
+for file in "$stub" "$robot_exe" "$zbpack" "$zbdamage"; do
   [ -f "$file" ] || die "missing $file: build it first"
 done
 
@@ -98,8 +100,9 @@ printf '; demo install script\r\n>Installing the Demo Product ...\r\n' >"$work/p
 "$zbpack" pack -o "$work/demo.exe" --stub "$stub" --product "Demo Product 2.1" \
   --script setup.zbs "${members[@]}" "$work/payload/readme.txt" \
   "$work/payload/setup.zbs" >/dev/null
-"$zbpack" fixture -o "$work/broken.exe" --stub "$stub" --product "Demo Product 2.1" \
-  --method stored --set member.1.crc=0x12345678 "$work/payload/setup.zbs" >/dev/null
+"$zbpack" pack -o "$work/broken.exe" --stub "$stub" --product "Demo Product 2.1" \
+  --method stored "$work/payload/setup.zbs" >/dev/null
+"$zbdamage" "$work/broken.exe" --set member.1.crc=0x12345678
 
 # Captions and control ids as the stub defines them, from res/resource.h.
 resource() {

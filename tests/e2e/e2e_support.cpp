@@ -8,6 +8,8 @@
 
 #include <shellapi.h>
 
+#include "archive_damage.h"
+
 namespace e2e {
 
 const char kFinalText[] = "Files extracted and run successfully!  Press OK to exit.";
@@ -239,19 +241,19 @@ DWORD Session::RunPacker(const std::vector<std::string>& args, std::string* outp
 
 bool Session::Pack(const std::string& product, const std::vector<std::string>& options,
                    const std::vector<std::string>& files) {
-  // Damaging options belong to the hidden fixture command; it packs like pack otherwise.
-  bool fixture = false;
-  for (const std::string& o : options) {
-    fixture = fixture || o == "--set" || o == "--append-bytes" || o == "--truncate";
-  }
-  std::vector<std::string> args = {fixture ? "fixture" : "pack", "-o", InstallerPath(), "--stub",
+  std::vector<std::string> args = {"pack", "-o", InstallerPath(), "--stub",
                                    BinPath("zubrex-stub.exe"), "--product", product};
   args.insert(args.end(), options.begin(), options.end());
+  ArchiveDamage damage;
+  const std::string problem = SplitDamageOptions(&args, &damage);
+  EXPECT_EQ(problem, "");
   args.insert(args.end(), files.begin(), files.end());
   std::string output;
   const DWORD code = RunPacker(args, &output);
   EXPECT_EQ(code, 0u) << output;
-  return code == 0;
+  const std::string damaged = code == 0 ? DamageInstaller(InstallerPath(), damage) : "";
+  EXPECT_EQ(damaged, "");
+  return problem.empty() && code == 0 && damaged.empty();
 }
 
 std::string Session::ExpectPackerReads(uint32_t failCode) {

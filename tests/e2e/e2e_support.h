@@ -112,8 +112,9 @@ class Session : public ::testing::Test {
   std::string WriteInput(const std::string& name, const std::string& contents,
                          uint64_t fileTime = 0);
 
-  // Builds setup.exe: zbpack pack (fixture, for --set and the like) -o setup.exe --stub ...
-  // --product PRODUCT OPTIONS... FILES...; false (failure recorded) unless it exits 0.
+  // Builds setup.exe: zbpack pack -o setup.exe --stub ... --product PRODUCT OPTIONS... FILES...,
+  // the damaging options among OPTIONS (archive_damage.h) done to it afterwards; false
+  // (failure recorded) unless both succeed.
   bool Pack(const std::string& product, const std::vector<std::string>& options,
             const std::vector<std::string>& files);
   // Runs zbpack.exe; its exit code (~0u, failure recorded, when it did not run) and output.

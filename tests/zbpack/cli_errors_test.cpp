@@ -308,8 +308,6 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
       {"pack", "--stub", scratch_.Path("stub.exe"), "--product", "P", scratch_.Path("a.txt")},
       PackArgs({}),
       PackArgs({"--script", "nosuch.txt", scratch_.Path("a.txt")}),
-      PackArgs({"--set", "trailer.nosuch=1", scratch_.Path("a.txt")}),
-      PackArgs({"--set", "member.2.crc=1", scratch_.Path("a.txt")}),
       PackArgs({"--dict", "8192", scratch_.Path("a.txt")}),
       PackArgs({"--method", "zip", scratch_.Path("a.txt")}),
       PackArgs({"--solid", scratch_.Path("a.txt")}),
@@ -319,13 +317,12 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
       PackArgs({scratch_.Path("a.txt"), "--level"}),
       PackArgs({"--as", "a.txt"}),
       {"pack", "--set", "trailer.fileCount=3", "-o", scratch_.Path("out.exe"), "--product", "P",
-       scratch_.Path("a.txt")},  // damaging options belong to the hidden fixture command
+       scratch_.Path("a.txt")},  // damage is done to packed files by the tests, not by pack
       {"pack", "-o", scratch_.Path("out.exe"), "--stub", scratch_.Path("stub.exe"), "--product",
        std::string(256, 'p'), scratch_.Path("a.txt")},
       {"list"},
       {"explode", scratch_.Path("a.txt")},
       {"explode", scratch_.Path("a.txt"), scratch_.Path("b"), scratch_.Path("c")},
-      PackArgs({"--append-bytes", "123", scratch_.Path("a.txt")}),
       {"extract", scratch_.Path("out.exe")},
       {"frobnicate"},
   };
@@ -355,7 +352,6 @@ TEST_F(ZbpackErrorsTest, HelpAndVersionPrintToStdout) {
       {{"--help"}, "usage: zbpack COMMAND", "fixture"},
       {{"pack", "--help"}, "usage: zbpack pack -o OUT.exe", "--set"},
       {{"extract", "-C", "x", "-h"}, "usage: zbpack extract", ""},
-      {{"fixture", "--help"}, "usage: zbpack fixture", ""},
   };
   for (const HelpCase& c : cases) {
     SCOPED_TRACE(c.args.back());

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "archive/stub_mark.h"
+#include "archive_damage.h"
 
 namespace {
 
@@ -29,10 +30,26 @@ std::string ReadText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+// pack with the damaging options taken out, then the damage done to its output.
+RunResult PackAndDamage(std::vector<std::string> args, const ScratchDir& scratch,
+                        const std::string& program) {
+  ArchiveDamage damage;
+  args[0] = "pack";
+  std::string problem = SplitDamageOptions(&args, &damage);
+  if (!problem.empty()) return {-1, "", problem};
+  const RunResult packed = RunZbpack(args, scratch, program);
+  if (packed.exitCode != 0) return packed;
+  const auto output = std::find(args.begin(), args.end(), "-o");
+  if (output == args.end() || output + 1 == args.end()) return {-1, "", "fixture without -o"};
+  problem = DamageInstaller(*(output + 1), damage);
+  return problem.empty() ? packed : RunResult{-1, "", problem};
+}
+
 }  // namespace
 
 RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch,
                     const std::string& program) {
+  if (!args.empty() && args[0] == "fixture") return PackAndDamage(args, scratch, program);
   const std::string outPath = scratch.Path(".stdout");
   const std::string errPath = scratch.Path(".stderr");
   std::string command = "cd " + ShellQuote(scratch.root()) + " && " + ZBPACK_RUNNER " " +

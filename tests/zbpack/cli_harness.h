@@ -13,12 +13,14 @@ struct RunResult {
 };
 
 // Runs the zbpack under test (or program) with args (no shell interpretation of their
-// contents), in the scratch directory.
+// contents), in the scratch directory. args[0] "fixture" stands for pack with damaging options
+// (archive_damage.h): zbpack packs with the others, then the file named by -o is damaged here;
+// a damage that cannot be done gives exit code -1 and the complaint as err.
 RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scratch,
                     const std::string& program = ZBPACK_PATH);
 
 // "fixture" when the options hold one that damages the output on purpose (--set,
-// --append-bytes, --truncate: only the hidden fixture subcommand takes them), else "pack".
+// --append-bytes, --truncate), else "pack".
 std::string PackCommandFor(const std::vector<std::string>& options);
 
 // Sets a file's modification time (and its access time to the same) with nanoseconds.

@@ -1,5 +1,5 @@
 // The packer's own helpers where a slip would go unnoticed elsewhere: calendar arithmetic of
-// FILETIMEs, code page conversion, the command line, and the number and field parsing of --set.
+// FILETIMEs, code page conversion, the command line and its number parsing.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,7 +12,6 @@
 #include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
 #include "zbpack/pack_command.h"
-#include "zbpack/pack_overrides.h"
 
 namespace {
 
@@ -119,21 +118,6 @@ TEST(ZbpackNumbersTest, EveryNumberTakesDecimalOrHexUpToItsLimit) {
   }
 }
 
-TEST(ZbpackOverridesTest, FieldsAndMemberIndexesMustExist) {
-  PackOverrides overrides;
-  EXPECT_EQ(ParseOverride("member.3.crc=0x10", &overrides), "");
-  EXPECT_EQ(overrides.members[3].crc, 0x10u);
-  EXPECT_EQ(ParseOverride("member.1.lastWriteTime=0xFFFFFFFFFFFFFFFF", &overrides), "");
-  EXPECT_EQ(overrides.members[1].lastWriteTime, 0xFFFFFFFFFFFFFFFFu);
-  for (const char* bad : {"trailer.fileCount=4294967296", "member.1.lastWriteTime=0x1FFFFFFFFFFFFFFFF",
-                          "member.0.crc=1", "member.x.crc=1", "member.1.size=1", "member.1=1",
-                          "trailer.crc=1", "archiveTag"}) {
-    EXPECT_NE(ParseOverride(bad, &overrides), "") << bad;
-  }
-  EXPECT_EQ(CheckOverrideIndexes(overrides, 3), "");
-  EXPECT_NE(CheckOverrideIndexes(overrides, 2), "");
-}
-
 TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {
   EXPECT_EQ(MemberNameOfPath("/a/b/c.txt"), "c.txt");
   EXPECT_EQ(MemberNameOfPath("C:\\dir\\d.exe"), "d.exe");
@@ -143,7 +127,7 @@ TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {
                         "setup.txt", "--level=3", "--threads", "64", "--as", "d", "/tmp/d",
                         "@l1", "--files-from=l2", "--", "--ascii", "-", "@x"};
   PackCommand command;
-  ASSERT_EQ(ParsePackCommand(22, const_cast<char**>(argv), false, &command), "");
+  ASSERT_EQ(ParsePackCommand(22, const_cast<char**>(argv), &command), "");
   const PackOptions& options = command.options;
   EXPECT_EQ(options.outputPath, "o.exe");
   EXPECT_EQ(options.productName, "A=B");

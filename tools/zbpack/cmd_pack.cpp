@@ -12,10 +12,10 @@
 
 namespace {
 
-int RunPack(int argc, char** argv, bool fixture) {
+int RunPack(int argc, char** argv) {
   const std::string command = argv[0];
   PackCommand line;
-  const std::string problem = ParsePackCommand(argc, argv, fixture, &line);
+  const std::string problem = ParsePackCommand(argc, argv, &line);
   if (!problem.empty()) return ReportCommandUsage(command, command, problem);
   // Reproducible builds: the same inputs give the same installer, whenever the files were
   // last touched after the release's own time.
@@ -42,5 +42,4 @@ int RunPack(int argc, char** argv, bool fixture) {
 
 }  // namespace
 
-int RunPackCommand(int argc, char** argv) { return RunPack(argc, argv, false); }
-int RunFixtureCommand(int argc, char** argv) { return RunPack(argc, argv, true); }
+int RunPackCommand(int argc, char** argv) { return RunPack(argc, argv); }

@@ -7,9 +7,6 @@
 #include "zbpack/pack_command.h"  // PackHelp
 
 int RunPackCommand(int argc, char** argv);     // pack -o OUT --product NAME ... FILE...
-// pack, also taking the options that write damaged test archives (--set, --append-bytes,
-// --truncate). Not listed in the user's help.
-int RunFixtureCommand(int argc, char** argv);
 int RunListCommand(int argc, char** argv);     // list FILE
 int RunVerifyCommand(int argc, char** argv);   // verify FILE
 int RunExtractCommand(int argc, char** argv);  // extract -C DIR FILE
@@ -17,7 +14,6 @@ int RunImplodeCommand(int argc, char** argv);  // implode [options] IN OUT
 int RunExplodeCommand(int argc, char** argv);  // explode IN OUT
 
 // Each subcommand's help, drawn from the option table its command line is read through.
-std::string FixtureHelp();
 std::string ListHelp();
 std::string VerifyHelp();
 std::string ExtractHelp();

@@ -27,25 +27,6 @@ constexpr char kUsage[] =
     "Errors are one line 'zbpack: FILE: message' on stderr; the exit code is 1 on\n"
     "failure and 2 on bad usage.\n";
 
-constexpr char kFixtureHelp[] =
-    "usage: zbpack fixture [pack's arguments] [--set FIELD=VALUE]... [--append-bytes HEX]\n"
-    "                      [--truncate N]\n"
-    "Test archives: pack, then damage the output on purpose (after everything else was\n"
-    "computed).\n"
-    "  --set FIELD=VALUE          write VALUE into one field; repeatable. FIELD is\n"
-    "                             archiveTag, trailer.recordTag, trailer.archiveOffset,\n"
-    "                             trailer.fileCount, trailer.scriptIndex, trailer.seaTag,\n"
-    "                             trailer.totalBytes, trailer.productName (raw text, up to\n"
-    "                             256 bytes), member.K.tag, member.K.nameLength,\n"
-    "                             member.K.storedSize, member.K.compressed,\n"
-    "                             member.K.originalSize, member.K.crc,\n"
-    "                             member.K.lastWriteTime (64-bit), member.K.name (raw\n"
-    "                             text, written with its NUL). K counts from 1; numbers\n"
-    "                             are decimal or 0x-hex. Only the field changes, never how\n"
-    "                             many bytes are written (except for member.K.name).\n"
-    "  --append-bytes HEX         raw bytes between the last member and the trailer\n"
-    "  --truncate N               cut the output to N bytes\n";
-
 struct Subcommand {
   const char* name;
   int (*run)(int argc, char** argv);
@@ -54,7 +35,6 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"pack", RunPackCommand, PackHelp},
-    {"fixture", RunFixtureCommand, FixtureHelp},
     {"list", RunListCommand, ListHelp},
     {"verify", RunVerifyCommand, VerifyHelp},
     {"extract", RunExtractCommand, ExtractHelp},
@@ -76,7 +56,6 @@ int PrintHelp(const Subcommand& subcommand) {
 
 }  // namespace
 
-std::string FixtureHelp() { return kFixtureHelp; }
 
 int main(int argc, char** argv) {
   const bool helpCommand = argc >= 2 && std::strcmp(argv[1], "help") == 0;

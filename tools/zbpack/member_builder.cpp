@@ -93,11 +93,6 @@ bool BeginMember(FILE* output, const MemberInput& member, FileHeader* header, Me
   place->nameBytes = member.source->storedName;
   place->nameBytes.push_back('\0');
   header->nameLength = static_cast<uint32_t>(place->nameBytes.size());
-  // The name is written before the data, so an overridden name must be known now.
-  if (member.overrides != nullptr) {
-    FileHeader scratch = *header;
-    ApplyMemberOverrides(*member.overrides, &scratch, &place->nameBytes);
-  }
   const FileHeader placeholder = {};
   return TellStream(output, &place->headerStart) && WriteFileHeader(output, placeholder) &&
          WriteBytes(output, place->nameBytes.data(), place->nameBytes.size()) &&
@@ -211,9 +206,6 @@ bool WriteMemberFromFile(const MemberWriting& writing, const MemberInput& member
       return false;
     }
     header.compressed = imploded ? 1 : 0;
-  }
-  if (member.overrides != nullptr) {
-    ApplyMemberOverrides(*member.overrides, &header, &place.nameBytes);
   }
   uint64_t end = 0;
   if (!TellStream(writing.output, &end) || !SeekStream(writing.output, place.headerStart) ||

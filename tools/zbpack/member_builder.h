@@ -35,7 +35,6 @@ struct MemberWriting {
 struct MemberInput {
   const MemberSource* source;  // a regular file below 4 GiB, or its converted contents
   const HostFileInfo* info;    // info->size is the contents' size when source holds them
-  const MemberOverrides* overrides = nullptr;  // fields replaced afterwards, if given
 };
 
 // Appends the member at the output's end, named source.storedName. Its header gets crc over

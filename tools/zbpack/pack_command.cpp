@@ -81,23 +81,11 @@ std::string SetSignCommand(PackCommand& command, const Values& values) {
   return "";
 }
 
-bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
-  if (text.size() % 2 != 0) return false;
-  for (size_t i = 0; i < text.size(); i += 2) {
-    const int high = HexDigitValue(text[i]);
-    const int low = HexDigitValue(text[i + 1]);
-    if (high < 0 || low < 0) return false;
-    bytes->push_back(static_cast<uint8_t>(high * 16 + low));
-  }
-  return true;
-}
-
 constexpr char kDict[] = "--dict", kLevel[] = "--level", kThreads[] = "--threads";
 constexpr char kExecutionLevel[] = "--execution-level", kIcon[] = "--icon",
                kProductVersion[] = "--product-version", kCompany[] = "--company",
                kDescription[] = "--description", kCopyright[] = "--copyright";
 
-// pack's options, then the fixture command's own (kPackOptionCount rows are pack's).
 constexpr Option<PackCommand> kPackOptions[] = {
     {{"--output", "-o", "OUT.exe", "the installer to write"}, SetText<&PackOptions::outputPath>},
     {{"--product", nullptr, "NAME", "the product name the installer shows (below 256 bytes)"},
@@ -173,27 +161,7 @@ constexpr Option<PackCommand> kPackOptions[] = {
     {{kDescription, nullptr, "TEXT", nullptr, ", "}, SetIdentity<kDescription>},
     {{kCopyright, nullptr, "TEXT", "CompanyName, FileDescription, LegalCopyright"},
      SetIdentity<kCopyright>},
-    // The fixture command's: not in pack's help.
-    {{"--set", nullptr, "FIELD=VALUE", "write VALUE into one field"},
-     [](PackCommand& command, const Values& values) {
-       return ParseOverride(values[0], &command.options.overrides);
-     }},
-    {{"--append-bytes", nullptr, "HEX", "raw bytes between the last member and the trailer"},
-     [](PackCommand& command, const Values& values) {
-       if (ParseHexBytes(values[0], &command.options.appendBytes)) return std::string();
-       return "--append-bytes needs pairs of hex digits, not '" + values[0] + "'";
-     }},
-    {{"--truncate", nullptr, "N", "cut the output to N bytes"},
-     [](PackCommand& command, const Values& values) {
-       uint64_t size = 0;
-       if (!ParseNumber(values[0], UINT64_MAX, &size)) {
-         return "--truncate needs a byte count, not '" + values[0] + "'";
-       }
-       command.options.truncateSize = size;
-       return std::string();
-     }},
 };
-constexpr size_t kPackOptionCount = std::size(kPackOptions) - 3;
 
 // A FILE, a DIR, or "@LIST" (a list file, unless it comes after "--": then a path like any
 // other).
@@ -233,17 +201,14 @@ constexpr char kPackEpilogue[] =
     "Environment: SOURCE_DATE_EPOCH (Unix seconds) caps every member's time at it, so that\n"
     "the same files give the same installer (reproducible builds).\n";
 
-constexpr CommandLine<PackCommand> kPackLine = {"pack",           kPackSynopsis, kPackOptions,
-                                                kPackOptionCount, kPackEpilogue, TakeMember,
-                                                CheckPackCommand};
-constexpr CommandLine<PackCommand> kFixtureLine = {
-    "fixture",     kPackSynopsis, kPackOptions,    std::size(kPackOptions),
+constexpr CommandLine<PackCommand> kPackLine = {
+    "pack",        kPackSynopsis, kPackOptions,    std::size(kPackOptions),
     kPackEpilogue, TakeMember,    CheckPackCommand};
 
 }  // namespace
 
-std::string ParsePackCommand(int argc, char** argv, bool fixture, PackCommand* command) {
-  return ParseCommandLine(fixture ? kFixtureLine : kPackLine, argc, argv, command);
+std::string ParsePackCommand(int argc, char** argv, PackCommand* command) {
+  return ParseCommandLine(kPackLine, argc, argv, command);
 }
 
 std::string PackHelp() { return CommandHelp(kPackLine); }

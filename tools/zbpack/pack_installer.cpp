@@ -153,7 +153,7 @@ bool CheckInputs(const PackOptions& options, PackInputs* inputs, PackReport* rep
         report, options.outputPath,
         "the members add up to 4 GiB or more (" + std::to_string(inputs->totalBytes) + " bytes)");
   }
-  if (inputs->totalBytes == 0 && !options.overrides.trailer.totalBytes) {
+  if (inputs->totalBytes == 0) {
     return Fail(report, options.outputPath,
                 "the members hold no bytes, and the installer refuses a total of 0 bytes");
   }
@@ -203,27 +203,20 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs,
   FILE* output = writing.output;
   const PackFailure writeError = {options.outputPath, "write error"};
   if (!WriteBytes(output, inputs.stubBytes.data(), inputs.stubBytes.size()) ||
-      !WriteArchiveTag(output, options.overrides.archiveTag.value_or(kArchiveTag))) {
+      !WriteArchiveTag(output, kArchiveTag)) {
     *failure = writeError;
     return false;
   }
   for (size_t i = 0; i < options.members.size(); ++i) {
     const MemberSource& source = options.members[i];
-    const auto found = options.overrides.members.find(static_cast<uint32_t>(i + 1));
-    const MemberOverrides* overrides =
-        found == options.overrides.members.end() ? nullptr : &found->second;
     FileHeader header;
-    if (!WriteMemberFromFile(writing, {&source, &inputs.members[i], overrides}, &header, failure)) {
+    if (!WriteMemberFromFile(writing, {&source, &inputs.members[i]}, &header, failure)) {
       return false;
     }
     ObserveMemberDone(writing.observer, inputs.members[i].size,
                       Printable(source.name) + ": " + std::to_string(inputs.members[i].size) +
                           " -> " + std::to_string(header.storedSize) + " bytes, " +
                           MethodName(header));
-  }
-  if (!WriteBytes(output, options.appendBytes.data(), options.appendBytes.size())) {
-    *failure = writeError;
-    return false;
   }
 
   SeaTrailer trailer = {};
@@ -234,11 +227,7 @@ bool WritePackedFile(const PackOptions& options, const PackInputs& inputs,
   trailer.seaTag = kSeaTrailerTag;
   trailer.totalBytes = static_cast<uint32_t>(inputs.totalBytes);
   std::memcpy(trailer.productName, options.productName->data(), options.productName->size());
-  ApplyTrailerOverrides(options.overrides.trailer, &trailer);
-  uint64_t size = 0;
-  if (!WriteTrailer(output, trailer) || !StampPeChecksum(output) || !TellStream(output, &size) ||
-      (options.truncateSize && *options.truncateSize < size &&
-       !TruncateStream(output, *options.truncateSize))) {
+  if (!WriteTrailer(output, trailer) || !StampPeChecksum(output)) {
     *failure = writeError;
     return false;
   }

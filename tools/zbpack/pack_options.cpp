@@ -24,5 +24,5 @@ std::string CheckPackMembers(const PackOptions& options) {
   if (options.scriptMember && ScriptIndexOf(options) == 0) {
     return "--script: no member is named '" + *options.scriptMember + "'";
   }
-  return CheckOverrideIndexes(options.overrides, static_cast<uint32_t>(options.members.size()));
+  return "";
 }

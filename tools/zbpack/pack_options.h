@@ -8,7 +8,6 @@
 #include "implode/implode.h"
 #include "zbpack/code_page.h"
 #include "zbpack/installer_identity.h"
-#include "zbpack/pack_overrides.h"
 
 enum class PackMethod {
   kAuto,     // implode, and keep the imploded data only if it is smaller than the contents
@@ -44,18 +43,15 @@ struct MemberSource {
 
 struct PackOptions {
   std::string outputPath;
-  std::string stubPath;                 // empty: the stub beside zbpack (DefaultStubPath)
+  std::string stubPath;  // empty: the stub beside zbpack (DefaultStubPath)
   std::optional<std::string> productName;
   std::optional<std::string> scriptMember;  // member name of the install script
   PackMethod method = PackMethod::kAuto;
-  ImplodeChoice implode;                // also --level for kLzma
-  bool solid = false;                   // --solid (kLzma): one stream through all members
-  PackOverrides overrides;
-  std::vector<uint8_t> appendBytes;     // raw bytes between the last member and the trailer
-  std::optional<uint64_t> truncateSize; // bytes the finished output is cut to
-  uint32_t codePage = kDefaultCodePage; // --codepage: the installer's texts are in it
+  ImplodeChoice implode;                   // also --level for kLzma
+  bool solid = false;                      // --solid (kLzma): one stream through all members
+  uint32_t codePage = kDefaultCodePage;    // --codepage: the installer's texts are in it
   std::optional<std::string> signCommand;  // run on the finished output, "%1" = its path
-  std::vector<MemberSource> members;    // in archive order
+  std::vector<MemberSource> members;       // in archive order
   // FILETIME that no member's time may exceed (SOURCE_DATE_EPOCH): later times become it.
   std::optional<uint64_t> latestTime;
 
@@ -66,7 +62,7 @@ struct PackOptions {
 };
 
 // The usage checks that need the members as files (after ExpandMemberTree): names and paths
-// not empty, --script naming a member, override indexes in range. Empty, or the usage error.
+// not empty, --script naming a member. Empty, or the usage error.
 std::string CheckPackMembers(const PackOptions& options);
 
 // The 1-based index of the first member named like --script; 0 without --script or a match.
