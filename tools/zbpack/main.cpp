@@ -56,7 +56,6 @@ int PrintHelp(const Subcommand& subcommand) {
 
 }  // namespace
 
-
 int main(int argc, char** argv) {
   const bool helpCommand = argc >= 2 && std::strcmp(argv[1], "help") == 0;
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
