@@ -43,7 +43,7 @@ std::string SetFlag(Options& options, const std::vector<std::string>&) {
 // One command's command line: its help around the option rows, and what becomes of operands.
 template <typename Options>
 struct CommandLine {
-  const char* command;   // "pack": names the command in usage errors and in its help's pointer
+  const char* command;   // "pack": names the command in its usage errors
   const char* synopsis;  // the help's text above the option rows, ending in '\n'
   const Option<Options>* options;
   size_t optionCount;

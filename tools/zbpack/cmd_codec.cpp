@@ -91,7 +91,7 @@ std::string ExplodeHelp() { return CommandHelp(kExplodeLine); }
 int RunImplodeCommand(int argc, char** argv) {
   CodecCommand command;
   const std::string usage = ParseCommandLine(kImplodeLine, argc, argv, &command);
-  if (!usage.empty()) return ReportCommandUsage("implode", "implode", usage);
+  if (!usage.empty()) return ReportCommandUsage(kImplodeLine.command, kImplodeLine.command, usage);
   ImplodeSettings settings;
   settings.mode = command.implode.asciiLiterals ? 1 : 0;
   settings.dictBits = static_cast<uint8_t>(ImplodeDictBits(command.implode.dictionarySize));
@@ -103,6 +103,6 @@ int RunImplodeCommand(int argc, char** argv) {
 int RunExplodeCommand(int argc, char** argv) {
   CodecCommand command;
   const std::string usage = ParseCommandLine(kExplodeLine, argc, argv, &command);
-  if (!usage.empty()) return ReportCommandUsage("explode", "explode", usage);
+  if (!usage.empty()) return ReportCommandUsage(kExplodeLine.command, kExplodeLine.command, usage);
   return Outcome(ExplodeFile(command.files[0], command.files[1]));
 }

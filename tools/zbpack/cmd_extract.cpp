@@ -69,7 +69,7 @@ std::string ExtractHelp() { return CommandHelp(kExtractLine); }
 int RunExtractCommand(int argc, char** argv) {
   ExtractCommand command;
   const std::string usage = ParseCommandLine(kExtractLine, argc, argv, &command);
-  if (!usage.empty()) return ReportCommandUsage("extract", "extract", usage);
+  if (!usage.empty()) return ReportCommandUsage(kExtractLine.command, kExtractLine.command, usage);
   const TerminalView view = {command.quiet, true};
   const std::optional<Problem> failure =
       ExtractInstaller(command.path, command.options, TerminalObserver(&view));

@@ -106,7 +106,7 @@ std::string ListHelp() { return CommandHelp(kListLine); }
 int RunListCommand(int argc, char** argv) {
   ListCommand command;
   const std::string usage = ParseCommandLine(kListLine, argc, argv, &command);
-  if (!usage.empty()) return ReportCommandUsage("list", "list", usage);
+  if (!usage.empty()) return ReportCommandUsage(kListLine.command, kListLine.command, usage);
   const ListReport report = ListInstaller(command.path, command.codePage);
   if (report.unreadable) return ReportFailure(report.unreadable->what, report.unreadable->message);
   // A failure part-way still lists the members read before it.

@@ -86,7 +86,7 @@ std::string VerifyHelp() { return CommandHelp(kVerifyLine); }
 int RunVerifyCommand(int argc, char** argv) {
   VerifyCommand command;
   const std::string usage = ParseCommandLine(kVerifyLine, argc, argv, &command);
-  if (!usage.empty()) return ReportCommandUsage("verify", "verify", usage);
+  if (!usage.empty()) return ReportCommandUsage(kVerifyLine.command, kVerifyLine.command, usage);
   command.options.keepMembers = command.json;
   const TerminalView view = {command.quiet, !command.json};
   const VerifyReport report =
@@ -103,5 +103,9 @@ int RunVerifyCommand(int argc, char** argv) {
   }
   if (command.json) PrintVerifyJson(report);
   const std::optional<Problem> failure = VerifyFailure(report);
-  return failure ? ReportFailure(failure->what, failure->message) : kExitSuccess;
+  if (failure) return ReportFailure(failure->what, failure->message);
+  for (const std::string& line : report.summary) {
+    if (!command.json) PrintResultLine(line);
+  }
+  return kExitSuccess;
 }

@@ -114,10 +114,12 @@ bool SignPackedInstaller(const std::string& commandTemplate, const std::string& 
   }
   VerifyOptions options;
   options.codePage = codePage;
-  const std::optional<Problem> failure = VerifyFailure(VerifyInstaller(path, options, observer));
+  const VerifyReport report = VerifyInstaller(path, options, observer);
+  const std::optional<Problem> failure = VerifyFailure(report);
   if (failure) {
     failures->push_back(*failure);
     return FailAndRemove(path, "the signed installer does not verify", failures);
   }
+  for (const std::string& line : report.summary) ObserveLine(observer, line);
   return true;
 }

@@ -281,9 +281,9 @@ VerifyReport VerifyInstaller(const std::string& path, const VerifyOptions& optio
   if (!options.keepMembers) report.members.clear();
   if (report.problems.empty()) {
     if (IsSigned(extent.signature)) {
-      ObserveLine(observer, "signed: " + SignatureText(extent.signature));
+      report.summary.push_back("signed: " + SignatureText(extent.signature));
     }
-    ObserveLine(observer, "all " + std::to_string(report.trailer.fileCount) + " members OK");
+    report.summary.push_back("all " + std::to_string(report.trailer.fileCount) + " members OK");
   }
   return report;
 }

@@ -44,10 +44,12 @@ struct VerifyReport {
   ArchiveEnd signature = {};
   std::vector<VerifiedMember> members;  // with keepMembers: each member reached, in order
   std::vector<std::string> problems;    // everything found, in order; empty: it will install
+  // The closing lines once it verifies: how it is signed, if it is, and the member count.
+  std::vector<std::string> summary;
 };
 
 // Verifies the installer at path. The observer sees each member's line ("    1  OK      a.txt",
-// "    2  FAILED  ...") and the archive's ("archive FAILED  ...", and on success the summary).
+// "    2  FAILED  ...") and the archive's ("archive FAILED  ...") as they are found.
 VerifyReport VerifyInstaller(const std::string& path, const VerifyOptions& options,
                              const WorkObserver& observer);
 
