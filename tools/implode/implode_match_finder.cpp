@@ -64,17 +64,49 @@ uint32_t FindMatches(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos,
   return count;
 }
 
+// The nearest earlier position with p's first 2 bytes within limits.maxDistance2, or 0 (also
+// when fewer than 2 bytes may match); p becomes the newest position of its 2 bytes.
+static inline uint32_t TakeDistance2(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos,
+                                     const ImplodeSearchLimits& limits) {
+  const uint32_t key2 = Key2(p);
+  uint32_t found = 0;
+  if (limits.maxLength >= 2) {
+    const uint32_t d2 = Distance(pos, f.head2[key2]);
+    if (d2 >= 1 && d2 <= limits.maxDistance2 && Key2(p - d2) == key2) found = d2;
+  }
+  f.head2[key2] = static_cast<uint16_t>(pos);
+  return found;
+}
+
+// Adds the match of length bytes (cut to maxLength) at distance to matches[*count] when it
+// is longer than *best, the longest so far.
+static inline void ReportLonger(uint32_t length, uint32_t distance, uint32_t maxLength,
+                                uint32_t* best, ImplodeMatch* matches, uint32_t* count) {
+  const uint32_t reported = length < maxLength ? length : maxLength;
+  if (reported <= *best) return;
+  *best = reported;
+  matches[*count].length = static_cast<uint16_t>(reported);
+  matches[*count].distance = static_cast<uint16_t>(distance);
+  ++*count;
+}
+
+// The node at links, equal to p as far as any search can look (length bytes, distance back),
+// gives p its subtrees: p takes its place. The next position's search starts from this.
+static inline void TakeEqualNodesPlace(ImplodeMatchFinder& f, const uint32_t* links,
+                                       uint32_t* smaller, uint32_t* larger, uint32_t pos,
+                                       uint32_t distance, uint32_t length) {
+  *smaller = links[0];
+  *larger = links[1];
+  f.equalPos = pos;
+  f.equalDistance = distance;
+  f.equalLength = length;
+}
+
 uint32_t FindMatchesInTree(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos,
                            const ImplodeSearchLimits& limits, ImplodeMatch* matches,
                            uint32_t* distance2) {
   const uint32_t maxLength = limits.maxLength;
-  *distance2 = 0;
-  const uint32_t key2 = Key2(p);
-  if (maxLength >= 2) {
-    const uint32_t d2 = Distance(pos, f.head2[key2]);
-    if (d2 >= 1 && d2 <= limits.maxDistance2 && Key2(p - d2) == key2) *distance2 = d2;
-  }
-  f.head2[key2] = static_cast<uint16_t>(pos);
+  *distance2 = TakeDistance2(f, p, pos, limits);
 
   // Insertion splits the tree along the search path: nodes smaller than p hang, in order, at
   // `smaller`, larger ones at `larger`, and the new node becomes the root.
@@ -107,21 +139,10 @@ uint32_t FindMatchesInTree(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos
       length = knownLength < scanLength ? knownLength : scanLength;
     }
     length += CommonLength(p + length, q + length, scanLength - length);
-    const uint32_t reported = length < maxLength ? length : maxLength;
-    if (reported > best) {
-      best = reported;
-      matches[count].length = static_cast<uint16_t>(reported);
-      matches[count].distance = static_cast<uint16_t>(distance);
-      ++count;
-    }
+    ReportLonger(length, distance, maxLength, &best, matches, &count);
     uint32_t* links = &f.tree[2 * (candidate & (kImplodeTreeRing - 1))];
     if (length == scanLength) {
-      // Equal as far as any search can look: the new node takes the old one's place.
-      *smaller = links[0];
-      *larger = links[1];
-      f.equalPos = pos;
-      f.equalDistance = distance;
-      f.equalLength = length;
+      TakeEqualNodesPlace(f, links, smaller, larger, pos, distance, length);
       break;
     }
     if (q[length] < p[length]) {

@@ -83,12 +83,119 @@ inline uint64_t DistancePrice(const uint8_t* bits, uint32_t distance) {
   return uint64_t{bits[distance]} << 32 | distance;
 }
 
+// Each step is inlined into the loop whatever the optimisation level: the loop's speed rests
+// on its state staying in registers.
+#define ZB_PARSE_INLINE inline __attribute__((always_inline))
+
+// What every position of one ParseFast call reads: the tables, the buffer and the limits.
+struct FastParse {
+  uint64_t* node;  // indexed by buffer index
+  uint64_t* bucket3;
+  uint64_t* bucket4;
+  uint16_t* head2;
+  const uint8_t* buffer;
+  uint32_t bufferPos;
+  uint32_t niceLength;
+  uint32_t windowDistance;
+  const uint8_t* distanceBits;
+  const uint8_t* distance2Bits;
+  const Prices* prices;
+};
+
+// The position being parsed: where it stands, its first 8 bytes and its cheapest arrival.
+struct Here {
+  uint32_t i;
+  const uint8_t* p;
+  uint64_t bytes;  // Load64(p)
+  uint64_t base;   // node[i] without its length and distance
+};
+
+// The nearest 2-byte match, relaxed without a branch (masks, not conditions): whether one
+// lies near is as good as random. Out of reach, the position is compared with itself and not
+// taken.
+ZB_PARSE_INLINE void RelaxNearTwo(const FastParse& s, const Here& h, uint32_t key2,
+                                  uint32_t distance2) {
+  const uint32_t inReach = distance2 - 1 < Min(implode::kMaxDistance2, h.i);
+  const uint32_t d2 = distance2 & (0u - inReach);
+  const uint64_t candidate = h.base + s.prices->lengthTwo + DistancePrice(s.distance2Bits, d2);
+  const uint64_t old = s.node[h.i + 2];
+  const uint32_t found = (Load32(h.p - d2) & 0xFFFF) == key2;
+  const uint64_t take = 0 - uint64_t{found & inReach & (candidate < old)};
+  s.node[h.i + 2] = (candidate & take) | (old & ~take);
+}
+
+// The 2-byte match of the buffer's last two bytes, where no longer one fits.
+inline void RelaxLastTwo(const FastParse& s, const Here& h, uint32_t key2, uint32_t distance2) {
+  if (distance2 - 1 < Min(implode::kMaxDistance2, h.i) &&
+      (Load32(h.p - distance2) & 0xFFFF) == key2) {
+    Relax(s.node[h.i + 2],
+          h.base + s.prices->lengthTwo + DistancePrice(s.distance2Bits, distance2));
+  }
+}
+
+// The slots of the 3-byte hash, then, when those were all within reach, those of the 4-byte
+// hash beyond the farthest 3-byte one (positions sharing 4 bytes share 3). Stale slots (older
+// than the window, or wrapped) stop each scan: distances must grow. Each candidate relaxes
+// the lengths by which it beats the nearer ones. Returns the longest length found (2 at least).
+ZB_PARSE_INLINE uint32_t ScanBuckets(const FastParse& s, const Here& h, uint32_t pos,
+                                     uint64_t slots3, uint64_t slots4, uint32_t maxLength) {
+  const uint32_t maxDistance = Min(s.windowDistance, h.i);
+  uint64_t* const out = s.node + h.i;
+  uint32_t best = 2;
+  uint32_t farthest = 0;
+  auto offer = [&](uint32_t distance) {
+    const uint8_t* q = h.p - distance;
+    const uint64_t x = Load64(q) ^ h.bytes;
+    // Fewer than 3 equal bytes never beat best (2 at least): no test of its own.
+    uint32_t length = x != 0 ? TrailingZeroBytes(x)
+                             : 8 + CommonLength(h.p + 8, q + 8, maxLength - Min(8, maxLength));
+    length = Min(length, maxLength);
+    if (length <= best) return;
+    const uint64_t withDistance = h.base + DistancePrice(s.distanceBits, distance);
+    for (uint32_t l = best + 1; l <= length; ++l) {
+      Relax(out[l], withDistance + s.prices->length[l]);
+    }
+    best = length;
+  };
+  uint32_t k = 0;
+  for (uint64_t slots = slots3; k < kImplodeBucketSlots; ++k, slots >>= 16) {
+    const uint32_t distance = static_cast<uint16_t>(pos - slots);
+    // farthest < distance <= maxDistance, in one comparison.
+    if (distance - farthest - 1 >= maxDistance - farthest) break;
+    farthest = distance;
+    offer(distance);
+    if (best >= s.niceLength) return best;
+  }
+  if (k < kImplodeBucketSlots) return best;
+  for (uint64_t slots = slots4; k < 2 * kImplodeBucketSlots; ++k, slots >>= 16) {
+    const uint32_t distance = static_cast<uint16_t>(pos - slots);
+    if (distance > maxDistance) break;
+    if (distance <= farthest) continue;
+    farthest = distance;
+    offer(distance);
+    if (best >= s.niceLength) break;
+  }
+  return best;
+}
+
+// Inside a match: positions from to last - 1 are only inserted into the tables.
+ZB_PARSE_INLINE void InsertCovered(const FastParse& s, uint32_t from, uint32_t last) {
+  for (uint32_t i = from; i < last; ++i) {
+    const uint32_t at = s.bufferPos + i;
+    const uint32_t key = Load32(s.buffer + i);
+    uint64_t& slot3 = s.bucket3[Hash3Key(key)];
+    slot3 = slot3 << 16 | (at & 0xFFFF);
+    uint64_t& slot4 = s.bucket4[Hash4Key(key)];
+    slot4 = slot4 << 16 | (at & 0xFFFF);
+    s.head2[key & 0xFFFF] = static_cast<uint16_t>(at);
+  }
+}
+
 }  // namespace
 
 void ParseFast(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   const uint32_t n = end - begin;
   if (n == 0) return;
-  uint64_t* node = e.node - begin;  // indexed by buffer index
   e.node[0] = 0;
   for (uint32_t j = 1; j <= n; ++j) e.node[j] = kUnreached;
 
@@ -96,119 +203,54 @@ void ParseFast(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
   Prices prices;
   BuildPrices(c, prices);
   ImplodeMatchFinder& f = e.finder;
-  uint64_t* const bucket3 = f.bucket3;
-  uint64_t* const bucket4 = f.bucket4;
-  uint16_t* const head2 = f.head2;
-  const uint8_t* const buffer = e.buffer;
-  const uint32_t bufferPos = e.bufferPos;
-  const uint32_t niceLength = e.level.niceLength;
-  const uint32_t windowDistance = c.maxDistance;
+  const FastParse s = {
+      e.node - begin,     f.bucket3,     f.bucket4,      f.head2,         e.buffer, e.bufferPos,
+      e.level.niceLength, c.maxDistance, c.distanceBits, c.distance2Bits, &prices};
 
   uint32_t i = begin;
-  uint32_t here4 = Load32(buffer + i);
+  uint32_t here4 = Load32(s.buffer + i);
   uint32_t h3 = Hash3Key(here4);
   uint32_t h4 = Hash4Key(here4);
   while (i < end) {
-    const uint8_t* p = buffer + i;
-    const uint32_t pos = bufferPos + i;
-    const uint64_t here8 = Load64(p);
+    const Here h = {i, s.buffer + i, Load64(s.buffer + i), s.node[i] & kBitsMask};
+    const uint32_t pos = s.bufferPos + i;
     // The tables outgrow the first-level cache: the next position's keys are computed one
     // step ahead and their lines asked for now.
-    const uint32_t ahead4 = static_cast<uint32_t>(here8 >> 8);
+    const uint32_t ahead4 = static_cast<uint32_t>(h.bytes >> 8);
     const uint32_t aheadH3 = Hash3Key(ahead4);
     const uint32_t aheadH4 = Hash4Key(ahead4);
-    __builtin_prefetch(&bucket3[aheadH3]);
-    __builtin_prefetch(&bucket4[aheadH4]);
-    __builtin_prefetch(&head2[ahead4 & 0xFFFF]);
-    const uint64_t slots3 = bucket3[h3];
-    const uint64_t slots4 = bucket4[h4];
-    bucket3[h3] = slots3 << 16 | (pos & 0xFFFF);
-    bucket4[h4] = slots4 << 16 | (pos & 0xFFFF);
+    __builtin_prefetch(&s.bucket3[aheadH3]);
+    __builtin_prefetch(&s.bucket4[aheadH4]);
+    __builtin_prefetch(&s.head2[ahead4 & 0xFFFF]);
+    const uint64_t slots3 = s.bucket3[h3];
+    const uint64_t slots4 = s.bucket4[h4];
+    s.bucket3[h3] = slots3 << 16 | (pos & 0xFFFF);
+    s.bucket4[h4] = slots4 << 16 | (pos & 0xFFFF);
     const uint32_t key2 = here4 & 0xFFFF;
-    const uint32_t distance2 = static_cast<uint16_t>(pos - head2[key2]);
-    head2[key2] = static_cast<uint16_t>(pos);
+    const uint32_t distance2 = static_cast<uint16_t>(pos - s.head2[key2]);
+    s.head2[key2] = static_cast<uint16_t>(pos);
     here4 = ahead4;
     h3 = aheadH3;
     h4 = aheadH4;
 
-    const uint64_t base = node[i] & kBitsMask;
-    Relax(node[i + 1], base + prices.literal[*p]);
+    Relax(s.node[i + 1], h.base + prices.literal[*h.p]);
     const uint32_t maxLength = Min(implode::kMaxRepetition, end - i);
     if (maxLength < 3) {
-      if (maxLength == 2 && distance2 - 1 < Min(implode::kMaxDistance2, i) &&
-          (Load32(p - distance2) & 0xFFFF) == key2) {
-        Relax(node[i + 2], base + prices.lengthTwo + DistancePrice(c.distance2Bits, distance2));
-      }
+      if (maxLength == 2) RelaxLastTwo(s, h, key2, distance2);
       ++i;
       continue;
     }
-    {
-      // Without a branch (masks, not conditions): whether a 2-byte match lies near is as
-      // good as random. Out of reach, the position is compared with itself and not taken.
-      const uint32_t inReach = distance2 - 1 < Min(implode::kMaxDistance2, i);
-      const uint32_t d2 = distance2 & (0u - inReach);
-      const uint64_t candidate = base + prices.lengthTwo + DistancePrice(c.distance2Bits, d2);
-      const uint64_t old = node[i + 2];
-      const uint32_t found = (Load32(p - d2) & 0xFFFF) == key2;
-      const uint64_t take = 0 - uint64_t{found & inReach & (candidate < old)};
-      node[i + 2] = (candidate & take) | (old & ~take);
-    }
-
-    // Stale slots (older than the window, or wrapped) stop each scan: distances must grow.
-    // Each candidate relaxes the lengths by which it beats the nearer ones.
-    const uint32_t maxDistance = Min(windowDistance, i);
-    uint64_t* const out = node + i;
-    uint32_t best = 2;
-    uint32_t farthest = 0;
-    auto offer = [&](uint32_t distance) {
-      const uint8_t* q = p - distance;
-      const uint64_t x = Load64(q) ^ here8;
-      // Fewer than 3 equal bytes never beat best (2 at least): no test of its own.
-      uint32_t length = x != 0 ? TrailingZeroBytes(x)
-                               : 8 + CommonLength(p + 8, q + 8, maxLength - Min(8, maxLength));
-      length = Min(length, maxLength);
-      if (length <= best) return;
-      const uint64_t withDistance = base + DistancePrice(c.distanceBits, distance);
-      for (uint32_t l = best + 1; l <= length; ++l) Relax(out[l], withDistance + prices.length[l]);
-      best = length;
-    };
-    uint32_t k = 0;
-    for (uint64_t slots = slots3; k < kImplodeBucketSlots; ++k, slots >>= 16) {
-      const uint32_t distance = static_cast<uint16_t>(pos - slots);
-      // farthest < distance <= maxDistance, in one comparison.
-      if (distance - farthest - 1 >= maxDistance - farthest) break;
-      farthest = distance;
-      offer(distance);
-      if (best >= niceLength) break;
-    }
-    // Positions sharing 4 bytes share 3: the 4-byte slots add something only beyond the
-    // farthest 3-byte slot, and only when all of those were within reach.
-    if (k == kImplodeBucketSlots) {
-      for (uint64_t slots = slots4; k < 2 * kImplodeBucketSlots; ++k, slots >>= 16) {
-        const uint32_t distance = static_cast<uint16_t>(pos - slots);
-        if (distance > maxDistance) break;
-        if (distance <= farthest) continue;
-        farthest = distance;
-        offer(distance);
-        if (best >= niceLength) break;
-      }
-    }
-    if (best < niceLength) {
+    RelaxNearTwo(s, h, key2, distance2);
+    const uint32_t best = ScanBuckets(s, h, pos, slots3, slots4, maxLength);
+    if (best < s.niceLength) {
       ++i;
       continue;
     }
-    // Inside the match: insertion only, up to its last byte, which is searched again.
+    // A match of niceLength or more: its last byte is searched again.
     const uint32_t last = i + best - 1;
-    for (++i; i < last; ++i) {
-      const uint32_t at = bufferPos + i;
-      const uint32_t key = Load32(buffer + i);
-      uint64_t& slot3 = bucket3[Hash3Key(key)];
-      slot3 = slot3 << 16 | (at & 0xFFFF);
-      uint64_t& slot4 = bucket4[Hash4Key(key)];
-      slot4 = slot4 << 16 | (at & 0xFFFF);
-      head2[key & 0xFFFF] = static_cast<uint16_t>(at);
-    }
-    here4 = Load32(buffer + i);
+    InsertCovered(s, i + 1, last);
+    i = last;
+    here4 = Load32(s.buffer + i);
     h3 = Hash3Key(here4);
     h4 = Hash4Key(here4);
   }
