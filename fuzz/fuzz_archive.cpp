@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "archive/archive_context.h"
+#include "archive/archive_reader.h"
 #include "archive/extract_member.h"
 #include "archive/member_name.h"
 #include "archive/member_transfer.h"
@@ -35,9 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FILE* archive = fmemopen(const_cast<uint8_t*>(data), size, "rb");
   if (archive == nullptr) return 0;
 
-  ArchiveContext context;
+  ArchiveReader context;
+  MemberTransfer transfer;
   context.archiveFile = archive;
-  context.outFile = blocks.nowhere;
+  transfer.outFile = blocks.nowhere;
   ResultCode result = ReadSeaTrailer(context);
   if (result == kNoError) result = ReadArchiveTag(context);
   for (context.currentIndex = 1; result == kNoError && context.currentIndex <= kMembersPerInput &&
@@ -46,10 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     result = ReadFileHeader(context.header, context.memberName, archive);
     if (result != kNoError) break;
     if (!IsSafeMemberName(context.memberName)) break;
-    // The context does not own these blocks: it is cleared before it ends.
-    context.work = context.header.compressed != 0 ? blocks.decoder : blocks.stored;
-    result = TransferMember(context);
-    context.work = nullptr;
+    // The transfer does not own these blocks: it is cleared before it ends.
+    transfer.work = context.header.compressed != 0 ? blocks.decoder : blocks.stored;
+    result = TransferMember(context, transfer);
+    transfer.work = nullptr;
   }
   std::fclose(archive);
   return 0;

@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
-#include "archive/archive_context.h"
 #include "archive/archive_format.h"
+#include "archive/archive_file.h"
 
 namespace {
 

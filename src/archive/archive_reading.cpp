@@ -1,88 +1,54 @@
 // Walking the archive: closing record, archive tag, member headers. The stream position is
 // the only state; nothing is retried and fields a failed read had filled keep what was read.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "archive/archive_context.h"
 #include "archive/archive_end.h"
-#include "explode/lzma_decode.h"
+#include "archive/archive_file.h"
+#include "archive/archive_reader.h"
 
-ArchiveContext::~ArchiveContext() {
-  std::free(work);
-  FreeMadeEntries(made);
-  FreeLzmaDecoder(lzma);
+ResultCode OpenArchiveFile(ArchiveReader& reader) {
+  if (reader.exePath == nullptr) return kBadParameter;
+  reader.archiveFile = std::fopen(reader.exePath, "rb");
+  return reader.archiveFile == nullptr ? kCannotOpenFile : kNoError;
 }
 
-namespace {
-
-// fseek with a 64-bit offset: the C runtime's long is 32 bits on Windows, too short for
-// positions past 2 GiB. 0 on success, as fseek. On Windows the target is worked out on
-// msvcrt's 64-bit fpos_t and set with fsetpos: the runtime library's _fseeki64 wrapper would
-// add a data and an unwind section to the stub.
-int SeekArchive(FILE* stream, int64_t offset, int origin) {
-#ifdef _WIN32
-  fpos_t base = 0;
-  if (origin == SEEK_END && std::fseek(stream, 0, SEEK_END) != 0) return -1;
-  if (origin != SEEK_SET && std::fgetpos(stream, &base) != 0) return -1;
-  const fpos_t target = base + offset;
-  if (target < 0) return -1;
-  return std::fsetpos(stream, &target);
-#else
-  return fseeko(stream, off_t(offset), origin);
-#endif
-}
-
-}  // namespace
-
-bool ArchiveFileSize(FILE* stream, uint64_t* size) {
-#ifdef _WIN32
-  fpos_t end = 0;
-  if (std::fseek(stream, 0, SEEK_END) != 0 || std::fgetpos(stream, &end) != 0 || end < 0) {
-    return false;
-  }
-#else
-  if (fseeko(stream, 0, SEEK_END) != 0) return false;
-  const off_t end = ftello(stream);
-  if (end < 0) return false;
-#endif
-  *size = uint64_t(end);
-  return true;
-}
-
-ResultCode ReadSeaTrailer(ArchiveContext& context) {
+ResultCode ReadSeaTrailer(ArchiveReader& reader) {
   // The closing record ends the archive: at the end of the file, or before the certificate
   // table of a signed installer.
-  const ArchiveEnd end = LocateArchiveEndInFile(context.archiveFile);
+  const ArchiveEnd end = LocateArchiveEndInFile(reader.archiveFile);
   if (!IsSigned(end)) {
-    if (SeekArchive(context.archiveFile, -int64_t(kSeaTrailerSize), SEEK_END) != 0) return kIOError;
+    if (SeekArchive(reader.archiveFile, -int64_t(kSeaTrailerSize), SEEK_END) != 0) return kIOError;
   } else {
     const uint32_t archiveEnd = SignedArchiveEnd(end);
+    const int64_t trailerAt = int64_t{archiveEnd} - int64_t(kSeaTrailerSize);
     if (archiveEnd < kSeaTrailerSize ||
-        SeekArchive(context.archiveFile, int64_t{archiveEnd} - int64_t(kSeaTrailerSize), SEEK_SET) != 0) {
+        SeekArchive(reader.archiveFile, trailerAt, SEEK_SET) != 0) {
       return kIOError;
     }
   }
   uint8_t bytes[kSeaTrailerSize];
-  if (std::fread(bytes, kSeaTrailerSize, 1, context.archiveFile) != 1) return kIOError;
-  DecodeSeaTrailer(bytes, &context.trailer);
+  if (std::fread(bytes, kSeaTrailerSize, 1, reader.archiveFile) != 1) return kIOError;
+  DecodeSeaTrailer(bytes, &reader.trailer);
   // The name is shown and formatted later; one without its NUL is cut rather than overrun.
-  context.trailer.productName[kProductNameSize - 1] = '\0';
-  return TestSeaTrailerTag(context.trailer.seaTag);
+  reader.trailer.productName[kProductNameSize - 1] = '\0';
+  return TestSeaTrailerTag(reader.trailer.seaTag);
 }
 
-bool SkipArchiveBytes(FILE* stream, uint32_t count) {
-  return count == 0 || SeekArchive(stream, int64_t{count}, SEEK_CUR) == 0;
+ResultCode TakeTotalBytes(ArchiveReader& reader) {
+  if (reader.trailer.totalBytes == 0) return kEmptyArchive;
+  reader.totalBytes = reader.trailer.totalBytes;
+  return kNoError;
 }
 
-ResultCode ReadArchiveTag(ArchiveContext& context) {
-  if (SeekArchive(context.archiveFile, int64_t{context.trailer.archiveOffset}, SEEK_SET) != 0) {
+ResultCode ReadArchiveTag(ArchiveReader& reader) {
+  if (SeekArchive(reader.archiveFile, int64_t{reader.trailer.archiveOffset}, SEEK_SET) != 0) {
     return kIOError;
   }
   uint8_t bytes[4];
-  if (std::fread(bytes, sizeof bytes, 1, context.archiveFile) != 1) return kIOError;
-  context.archiveTag = LoadLE32(bytes);
-  return TestArchiveTag(context.archiveTag);
+  if (std::fread(bytes, sizeof bytes, 1, reader.archiveFile) != 1) return kIOError;
+  reader.archiveTag = LoadLE32(bytes);
+  return TestArchiveTag(reader.archiveTag);
 }
 
 ResultCode ReadFileHeader(FileHeader& header, char (&memberName)[kMemberNameSize], FILE* stream) {

@@ -1,43 +1,25 @@
 #include "archive/extract_all.h"
 
-#include <windows.h>
-
 #include "archive/extract_member.h"
-#include "common/app_globals.h"
 #include "common/run_log.h"
-#include "common/text_format.h"
-#include "resource.h"
-#include "ui/dialogs.h"
-#include "ui/progress_window.h"
 
-ResultCode ExtractAll(ArchiveContext& context) {
-  ResultCode result = ReadArchiveTag(context);
-
-  // A silent run shows no window: the messages below then go to no window and do nothing.
-  HWND progress =
-      silentRun ? nullptr : CreateModelessDialog(IDD_PROGRESS, mainWindow, ProgressDialogProc);
-  char format[kTextSize];
-  char caption[kTextSize];
-  if (LoadStringA(appInstance, IDS_EXTRACTING, format, kTextSize) <= 0) format[0] = '\0';
-  FormatWithText(caption, sizeof caption, format, context.trailer.productName);
-  SendSetText(progress, caption);
-  // The window derives its bytes per step from the range and step in force when the total
-  // arrives: this order is required.
-  SendSetRange(progress, 1, context.trailer.fileCount + 1);
-  SendSetStep(progress, 1);
-  SendSetTotal(progress, context.totalBytes);
-
-  for (context.currentIndex = 1;
-       context.currentIndex <= context.trailer.fileCount && result == kNoError;
-       ++context.currentIndex) {
-    result = ExtractMember(context);
+ResultCode ExtractAll(ArchiveReader& reader, MemberTransfer& transfer, WorkDirectory& dir,
+                      const ArchiveEvents& events) {
+  ResultCode result = ReadArchiveTag(reader);
+  if (events.extractionStarts != nullptr) {
+    events.extractionStarts(events.context, reader.trailer.productName, reader.trailer.fileCount,
+                            reader.totalBytes);
+  }
+  for (reader.currentIndex = 1;
+       reader.currentIndex <= reader.trailer.fileCount && result == kNoError;
+       ++reader.currentIndex) {
+    result = ExtractMember(reader, transfer, dir);
     if (result == kNoError) {
-      LogLine("Extracted %s (%lu bytes, %s)", context.memberName,
-              static_cast<unsigned long>(context.header.originalSize),
-              context.header.compressed != 0 ? "imploded" : "stored");
+      LogLine("Extracted %s (%lu bytes, %s)", reader.memberName,
+              static_cast<unsigned long>(reader.header.originalSize),
+              reader.header.compressed != 0 ? "imploded" : "stored");
     }
   }
-
-  SendClose(progress);
+  if (events.extractionEnds != nullptr) events.extractionEnds(events.context);
   return result;
 }

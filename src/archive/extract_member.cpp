@@ -12,15 +12,16 @@
 
 namespace {
 
-// Writes workDir + memberName into path (kPathSize bytes) with the platform's separators.
+// Writes dir.path + memberName into path (kPathSize bytes) with the platform's separators.
 // False when the result would not fit.
-bool ComposeMemberPath(const ArchiveContext& context, char (&path)[kPathSize]) {
-  const size_t nameLength = std::strlen(context.memberName);
-  if (size_t(context.workDirLength) + nameLength >= kPathSize) return false;
-  std::memcpy(path, context.workDir, context.workDirLength);
+bool ComposeMemberPath(const WorkDirectory& dir, const char* memberName,
+                       char (&path)[kPathSize]) {
+  const size_t nameLength = std::strlen(memberName);
+  if (size_t(dir.length) + nameLength >= kPathSize) return false;
+  std::memcpy(path, dir.path, dir.length);
   for (size_t i = 0; i <= nameLength; ++i) {
-    const char c = context.memberName[i];
-    path[context.workDirLength + i] = (c == '\\' || c == '/') ? kPathSeparator : c;
+    const char c = memberName[i];
+    path[dir.length + i] = (c == '\\' || c == '/') ? kPathSeparator : c;
   }
   return true;
 }
@@ -28,11 +29,11 @@ bool ComposeMemberPath(const ArchiveContext& context, char (&path)[kPathSize]) {
 // Makes the folders of the member's path (composed by ComposeMemberPath), one component at a
 // time below the work directory. False at the first one that is not a folder this run made, or
 // cannot be made. path is restored before returning.
-bool MakeMemberFolders(ArchiveContext& context, char (&path)[kPathSize]) {
-  for (size_t i = context.workDirLength; path[i] != '\0'; ++i) {
+bool MakeMemberFolders(WorkDirectory& dir, char (&path)[kPathSize]) {
+  for (size_t i = dir.length; path[i] != '\0'; ++i) {
     if (path[i] != kPathSeparator) continue;
     path[i] = '\0';
-    const bool made = MakeMemberFolder(path, context.made);
+    const bool made = MakeMemberFolder(path, dir.made);
     path[i] = kPathSeparator;
     if (!made) return false;
   }
@@ -43,20 +44,19 @@ bool MakeMemberFolders(ArchiveContext& context, char (&path)[kPathSize]) {
 // the first LZMA member). An LZMA member that fails in any way, or decodes to another size
 // than originalSize, is kArchiveCorrupted; the stream it belonged to ends with it, as it does
 // at any member of another method.
-ResultCode TransferData(ArchiveContext& context, TransferState& state) {
-  const FileHeader& header = context.header;
+ResultCode TransferData(const FileHeader& header, MemberTransfer& transfer, TransferState& state) {
   if (!IsLzmaMember(header)) {
-    EndLzmaStream(context.lzma);
+    EndLzmaStream(transfer.lzma);
     const uint32_t result =
         header.compressed != kStoredMember
-            ? Explode(ReadMemberData, WriteMemberData, context.work, &state)
-            : CopyStored(ReadMemberData, WriteMemberData, context.work, &state);
+            ? Explode(ReadMemberData, WriteMemberData, transfer.work, &state)
+            : CopyStored(ReadMemberData, WriteMemberData, transfer.work, &state);
     return result != 0 ? MapExplodeResult(result) : kNoError;
   }
-  if (context.lzma == nullptr) context.lzma = NewLzmaDecoder(kLzmaDictLimit);
-  if (context.lzma == nullptr) return kOutOfMemory;
+  if (transfer.lzma == nullptr) transfer.lzma = NewLzmaDecoder(kLzmaDictLimit);
+  if (transfer.lzma == nullptr) return kOutOfMemory;
   const uint32_t result =
-      DecodeLzmaMember(context.lzma, header.compressed == kLzmaStartMember, ReadMemberData,
+      DecodeLzmaMember(transfer.lzma, header.compressed == kLzmaStartMember, ReadMemberData,
                        WriteMemberData, &state);
   if (result == kLzmaNoMemory) return kOutOfMemory;
   return result == kLzmaOk && state.bytesWritten == header.originalSize ? kNoError
@@ -65,59 +65,63 @@ ResultCode TransferData(ArchiveContext& context, TransferState& state) {
 
 }  // namespace
 
-ResultCode OpenMemberOutput(ArchiveContext& context) {
-  if (!IsSafeMemberName(context.memberName)) return kCannotCreateFile;
-  // The path is composed in workDir itself: the work directory's name plus the member's.
+ResultCode OpenMemberOutput(const ArchiveReader& reader, MemberTransfer& transfer,
+                            WorkDirectory& dir) {
+  if (!IsSafeMemberName(reader.memberName)) return kCannotCreateFile;
+  // The path is composed in dir.path itself: the work directory's name plus the member's.
   char path[kPathSize];
-  if (!ComposeMemberPath(context, path) || !MakeMemberFolders(context, path)) {
+  if (!ComposeMemberPath(dir, reader.memberName, path) || !MakeMemberFolders(dir, path)) {
     return kCannotCreateFile;
   }
-  std::memcpy(context.workDir, path, kPathSize);
+  std::memcpy(dir.path, path, kPathSize);
   ResultCode result = kNoError;
-  context.outFile = CreateMemberFile(context.workDir, context.made);
-  if (context.outFile == nullptr) {
+  transfer.outFile = CreateMemberFile(dir.path, dir.made);
+  if (transfer.outFile == nullptr) {
     result = kCannotCreateFile;
-  } else if (context.currentIndex == context.trailer.scriptIndex) {
-    std::memcpy(context.scriptPath, context.workDir, kPathSize);
+  } else if (reader.currentIndex == reader.trailer.scriptIndex) {
+    std::memcpy(dir.scriptPath, dir.path, kPathSize);
   }
-  context.workDir[context.workDirLength] = '\0';
+  dir.path[dir.length] = '\0';
   return result;
 }
 
-ResultCode TransferMember(ArchiveContext& context, uint32_t* bytesWritten) {
-  TransferState state =
-      StartTransfer(context.archiveFile, context.outFile, context.header.storedSize, context.pump);
-  const ResultCode transfer = TransferData(context, state);
+ResultCode TransferMember(const ArchiveReader& reader, MemberTransfer& transfer,
+                          uint32_t* bytesWritten) {
+  TransferState state = StartTransfer(reader.archiveFile, transfer.outFile,
+                                      reader.header.storedSize, transfer.pump);
+  const ResultCode result = TransferData(reader.header, transfer, state);
   if (bytesWritten != nullptr) *bytesWritten = state.bytesWritten;
   // Bytes that never reached the file fail the member as such, before the decoder's result or
   // the CRC (computed over the bytes handed to the stream) can tell another story. The stream
   // still holds up to a buffer of them: they count only once flushed.
   if (state.writeError != kNoError) return state.writeError;
   errno = 0;
-  if (std::fflush(context.outFile) != 0 || std::ferror(context.outFile) != 0) {
+  if (std::fflush(transfer.outFile) != 0 || std::ferror(transfer.outFile) != 0) {
     return WriteFailureCode(errno);
   }
-  if (transfer != kNoError) return transfer;
+  if (result != kNoError) return result;
   // The next header begins right after this member's stored bytes, however many of them an
   // implode stream needed before its end symbol.
   if (state.bytesRead < state.storedSize &&
-      !SkipArchiveBytes(context.archiveFile, state.storedSize - state.bytesRead)) {
+      !SkipArchiveBytes(reader.archiveFile, state.storedSize - state.bytesRead)) {
     return kIOError;
   }
-  return (state.crc ^ 0xFFFFFFFFu) == context.header.crc ? kNoError : kArchiveCorrupted;
+  return (state.crc ^ 0xFFFFFFFFu) == reader.header.crc ? kNoError : kArchiveCorrupted;
 }
 
-ResultCode ExtractMember(ArchiveContext& context) {
-  ResultCode result = ReadFileHeader(context.header, context.memberName, context.archiveFile);
+ResultCode ExtractMember(ArchiveReader& reader, MemberTransfer& transfer, WorkDirectory& dir) {
+  ResultCode result = ReadFileHeader(reader.header, reader.memberName, reader.archiveFile);
   if (result != kNoError) return result;
-  result = OpenMemberOutput(context);
+  result = OpenMemberOutput(reader, transfer, dir);
   if (result != kNoError) return result;
-  result = TransferMember(context);
-  SetLastWriteTime(context.outFile, context.header.lastWriteTime);
+  result = TransferMember(reader, transfer);
+  SetLastWriteTime(transfer.outFile, reader.header.lastWriteTime);
   // The close writes what the stream still buffers (nothing, after TransferMember's flush,
   // unless that failed) and can fail on its own.
   errno = 0;
-  if (std::fclose(context.outFile) != 0 && result == kNoError) result = WriteFailureCode(errno);
-  context.outFile = nullptr;
+  if (std::fclose(transfer.outFile) != 0 && result == kNoError) {
+    result = WriteFailureCode(errno);
+  }
+  transfer.outFile = nullptr;
   return result;
 }

@@ -1,10 +1,17 @@
 #include "archive/member_transfer.h"
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "explode/crc32.h"
+#include "explode/lzma_decode.h"
 
 uint32_t extractedBytes = 0;
+
+MemberTransfer::~MemberTransfer() {
+  std::free(work);
+  FreeLzmaDecoder(lzma);
+}
 
 ResultCode WriteFailureCode(int error) {
   return error == ENOSPC ? kNotEnoughDiskSpace : kCopyAborted;

@@ -1,5 +1,6 @@
-// Moving one member's data from the archive stream to its output stream: the read and write
-// callbacks shared by the stored copy and the decoder, and the stored copy itself.
+// Moving one member's data from the archive stream to its output stream: what the run keeps for
+// it, the read and write callbacks shared by the stored copy and the decoder, and the stored
+// copy itself.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,22 @@
 // Bytes per read of the stored copy: it reads into the whole work block that the decoder
 // needs anyway.
 constexpr uint32_t kStoredChunkSize = kExplodeWorkSize;
+
+struct LzmaDecoder;
+
+// What every member's transfer uses: one per run, owned by whoever reads the archive.
+struct MemberTransfer {
+  uint8_t* work = nullptr;      // kExplodeWorkSize bytes from malloc; freed when the record ends
+  FILE* outFile = nullptr;      // current member's output, opened "wb"; its opener closes it
+  LzmaDecoder* lzma = nullptr;  // made by the first LZMA member; carries a solid stream from
+                                // member to member; freed when the record ends
+  void (*pump)() = nullptr;     // keeps windows alive during transfers; null without windows
+
+  MemberTransfer() = default;
+  MemberTransfer(const MemberTransfer&) = delete;
+  MemberTransfer& operator=(const MemberTransfer&) = delete;
+  ~MemberTransfer();
+};
 
 // Shared by the callbacks while one member is transferred; the decoder passes it through as
 // its opaque user data and never reads it.

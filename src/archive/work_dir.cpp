@@ -11,7 +11,6 @@
 #include "archive/work_dir_path.h"
 #include "common/run_log.h"
 #include "explode/explode.h"
-#include "ui/pump.h"
 
 namespace {
 
@@ -24,9 +23,9 @@ bool IsDotEntry(const char* name) {
 }
 
 // The work directory's path without its closing separator (its entry, not what it holds).
-void WorkDirEntry(const ArchiveContext& context, char (&dir)[kPathSize]) {
-  std::memcpy(dir, context.workDir, context.workDirLength);
-  dir[context.workDirLength > 0 ? context.workDirLength - 1 : 0] = '\0';
+void WorkDirEntry(const WorkDirectory& workDir, char (&dir)[kPathSize]) {
+  std::memcpy(dir, workDir.path, workDir.length);
+  dir[workDir.length > 0 ? workDir.length - 1 : 0] = '\0';
 }
 
 // Moves an existing work directory at dir to the first free "dir.N", whole. True when nothing
@@ -115,26 +114,24 @@ bool MakeNewWorkDir(const char* dir, MadeEntries& made) {
 
 }  // namespace
 
-ResultCode LocateWorkDir(ArchiveContext& context) {
+ResultCode LocateWorkDir(WorkDirectory& dir) {
   char tempPath[kPathSize];
   const DWORD tempLength = GetTempPathA(kPathSize, tempPath);
-  return BuildWorkDirPath(tempPath, tempLength, context.workDir, &context.workDirLength);
+  return BuildWorkDirPath(tempPath, tempLength, dir.path, &dir.length);
 }
 
-ResultCode PrepareWorkArea(ArchiveContext& context, const char* exePath) {
-  if (exePath == nullptr) return kBadParameter;
-  context.exePath = exePath;
-  context.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
-  if (context.work == nullptr) return kOutOfMemory;
-  return MakeWorkDir(context);
+ResultCode PrepareWorkArea(MemberTransfer& transfer, WorkDirectory& dir) {
+  transfer.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
+  if (transfer.work == nullptr) return kOutOfMemory;
+  return MakeWorkDir(dir);
 }
 
-ResultCode MakeWorkDir(ArchiveContext& context) {
-  const ResultCode result = LocateWorkDir(context);
+ResultCode MakeWorkDir(WorkDirectory& workDir) {
+  const ResultCode result = LocateWorkDir(workDir);
   if (result != kNoError) return result;
   char dir[kPathSize];
-  WorkDirEntry(context, dir);
-  return MoveAside(dir) && MakeNewWorkDir(dir, context.made) ? kNoError : kSystemError;
+  WorkDirEntry(workDir, dir);
+  return MoveAside(dir) && MakeNewWorkDir(dir, workDir.made) ? kNoError : kSystemError;
 }
 
 ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes) {
@@ -178,10 +175,10 @@ Deletion DeleteIfMade(const char* path, const MadeEntries& made) {
 }
 
 // A file that an installed program still holds open may be released a moment later.
-void DeleteWithRetries(const char* path, const MadeEntries& made) {
+void DeleteWithRetries(const char* path, const MadeEntries& made, const ArchiveEvents& events) {
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
     if (DeleteIfMade(path, made) != Deletion::kBusy) return;
-    WaitPumping(kDeleteRetryWaitMs);
+    if (events.wait != nullptr) events.wait(events.context, kDeleteRetryWaitMs);
   }
 }
 
@@ -190,7 +187,8 @@ void DeleteWithRetries(const char* path, const MadeEntries& made) {
 // Reparse points are never entered (this run made none). path is restored to length characters
 // before returning. Recursion depth is bounded by the 260-byte path: every level adds at least
 // two characters.
-void EmptyFolder(char* path, size_t length, const MadeEntries& made) {
+void EmptyFolder(char* path, size_t length, const MadeEntries& made,
+                 const ArchiveEvents& events) {
   if (length + kSearchPatternLength >= kPathSize) return;
   std::memcpy(path + length, "*.*", kSearchPatternLength + 1);
   WIN32_FIND_DATAA entry;
@@ -205,10 +203,10 @@ void EmptyFolder(char* path, size_t length, const MadeEntries& made) {
         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
       path[length + nameLength] = '\\';
       path[length + nameLength + 1] = '\0';
-      EmptyFolder(path, length + nameLength + 1, made);
+      EmptyFolder(path, length + nameLength + 1, made, events);
       path[length + nameLength] = '\0';
     }
-    DeleteWithRetries(path, made);
+    DeleteWithRetries(path, made, events);
   } while (FindNextFileA(search, &entry));
   FindClose(search);
   path[length] = '\0';
@@ -216,11 +214,11 @@ void EmptyFolder(char* path, size_t length, const MadeEntries& made) {
 
 }  // namespace
 
-ResultCode RemoveWorkDir(ArchiveContext& context) {
-  EmptyFolder(context.workDir, context.workDirLength, context.made);
+ResultCode RemoveWorkDir(WorkDirectory& workDir, const ArchiveEvents& events) {
+  EmptyFolder(workDir.path, workDir.length, workDir.made, events);
   char dir[kPathSize];
-  WorkDirEntry(context, dir);
-  DeleteWithRetries(dir, context.made);
-  context.workDir[context.workDirLength] = '\0';
+  WorkDirEntry(workDir, dir);
+  DeleteWithRetries(dir, workDir.made, events);
+  workDir.path[workDir.length] = '\0';
   return kNoError;
 }

@@ -2,15 +2,15 @@
 
 #include <windows.h>
 
-#include "archive/archive_context.h"
+#include "archive/archive_reader.h"
 #include "archive/extract_all.h"
 #include "archive/install_lock.h"
 #include "archive/work_dir.h"
 #include "common/app_globals.h"
 #include "common/run_log.h"
 #include "common/text_format.h"
+#include "driver/archive_windows.h"
 #include "driver/error_box.h"
-#include "driver/run_steps.h"
 #include "resource.h"
 #include "script/script_runner.h"
 #include "ui/dialogs.h"
@@ -23,13 +23,22 @@ namespace {
 constexpr uint32_t kSplashMinimumMs = 2000;
 constexpr int kCaptionSize = 128;
 
+// What the steps of one run share; MainSequence owns the one record.
+struct Run {
+  ArchiveReader reader;
+  MemberTransfer transfer;
+  WorkDirectory workDir;
+  HWND progress = nullptr;  // the progress window while the members are extracted
+  ArchiveEvents events;     // set up with progress
+};
+
 void LoadText(UINT id, char* buffer, int size) {
   if (LoadStringA(appInstance, id, buffer, size) <= 0) buffer[0] = '\0';
 }
 
 // Asks whether to install the product named in the closing record; true for Yes. Asked even
 // when an earlier step failed: the failure is shown only to a user who said Yes.
-bool AskToInstall(const ArchiveContext& context) {
+bool AskToInstall(const ArchiveReader& reader) {
   char caption[kCaptionSize];
   char format[kTextSize];
   char productName[kProductNameSize];
@@ -38,7 +47,7 @@ bool AskToInstall(const ArchiveContext& context) {
   LoadText(IDS_INSTALL_QUESTION, format, kTextSize);
   // The trailer copy always ends in a NUL inside its field (ReadSeaTrailer sees to it, and
   // an unread trailer is all zeros).
-  lstrcpynA(productName, context.trailer.productName, kProductNameSize);
+  lstrcpynA(productName, reader.trailer.productName, kProductNameSize);
   FormatWithText(message, sizeof message, format, productName);
   return MessageBoxA(nullptr, message, caption, MB_ICONQUESTION | MB_YESNO) == IDYES;
 }
@@ -59,20 +68,20 @@ uint32_t AnotherInstallationRuns() {
 
 ResultCode Fail(ResultCode result) { return silentRun ? result : ShowErrorBox(result); }
 
-ResultCode RunAfterQuestion(ArchiveContext& context, ResultCode result) {
+ResultCode RunAfterQuestion(Run& run, ResultCode result) {
   HWND splash = nullptr;
   if (!silentRun) {
     splash = CreateModelessDialog(IDD_SPLASH, mainWindow, SplashDialogProc);
     WaitPumping(kSplashMinimumMs);
   }
-  if (result == kNoError) result = ExtractAll(context);
+  if (result == kNoError) result = ExtractAll(run.reader, run.transfer, run.workDir, run.events);
   SendClose(splash);
   if (result != kNoError) return Fail(result);
 
   if (!silentRun) statusWindow = CreateModelessDialog(IDD_STATUS, mainWindow, StatusDialogProc);
-  result = RunScript(context);
+  result = RunScript(run.workDir, run.reader.trailer.scriptIndex);
   if (result != kNoError) return Fail(result);
-  result = RemoveWorkDir(context);
+  result = RemoveWorkDir(run.workDir, run.events);
   if (result != kNoError) return Fail(result);
   if (silentRun) return kNoError;
 
@@ -118,29 +127,32 @@ void LogOutcome(uint32_t code) {
 }  // namespace
 
 uint32_t MainSequence(const InstallerArguments& arguments) {
-  ArchiveContext context;
-  context.pump = PumpMessagesPaced;
+  Run run;
+  run.events = ArchiveWindowEvents(silentRun, &run.progress);
+  run.transfer.pump = PumpMessagesPaced;
   GetModuleFileNameA(nullptr, exePathBuffer, kPathSize);
-  const bool located = LocateWorkDir(context) == kNoError;
-  OpenRequestedLog(arguments.logPath, located ? context.workDir : nullptr);
+  run.reader.exePath = exePathBuffer;
+  const bool located = LocateWorkDir(run.workDir) == kNoError;
+  OpenRequestedLog(arguments.logPath, located ? run.workDir.path : nullptr);
   LogLine("Installer: %s%s", exePathBuffer, silentRun ? " (silent)" : "");
 
   // Nothing of the work directory is touched before the lock is held.
-  const InstallLock lock = located ? TakeInstallLock(context.workDir) : InstallLock::kFailed;
+  const InstallLock lock = located ? TakeInstallLock(run.workDir.path) : InstallLock::kFailed;
   if (lock == InstallLock::kBusy) return AnotherInstallationRuns();
-  ResultCode result = located && lock == InstallLock::kFailed ? kSystemError
-                                                              : PrepareWorkArea(context, exePathBuffer);
-  if (result == kNoError) result = OpenArchiveFile(context);
-  if (result == kNoError) result = ReadSeaTrailer(context);
-  if (result == kNoError) LogLine("Product: %s", context.trailer.productName);
-  if (result == kNoError) result = TakeTotalBytes(context);
-  if (result == kNoError) result = CheckFreeSpace(context.workDir, context.totalBytes);
+  ResultCode result = located && lock == InstallLock::kFailed
+                          ? kSystemError
+                          : PrepareWorkArea(run.transfer, run.workDir);
+  if (result == kNoError) result = OpenArchiveFile(run.reader);
+  if (result == kNoError) result = ReadSeaTrailer(run.reader);
+  if (result == kNoError) LogLine("Product: %s", run.reader.trailer.productName);
+  if (result == kNoError) result = TakeTotalBytes(run.reader);
+  if (result == kNoError) result = CheckFreeSpace(run.workDir.path, run.reader.totalBytes);
 
-  if (!silentRun && !AskToInstall(context)) {
+  if (!silentRun && !AskToInstall(run.reader)) {
     LogLine("Outcome: %lu, the user answered No", kExitUserCancelled);
     return kExitUserCancelled;
   }
-  result = RunAfterQuestion(context, result);
+  result = RunAfterQuestion(run, result);
   if (IsWindow(statusWindow)) SendClose(statusWindow);
   LogOutcome(result);
   return result;

@@ -171,6 +171,59 @@ ZB_COLD_PATH uint32_t DecodeDistanceCareful(ExplodeState& s, uint32_t length) {
 
 // ---- The fast decoder ----------------------------------------------------------------------
 
+// The fast decoder's steps are inlined into its loop whatever the optimisation level (the stub
+// is built for size): bits and count then stay in registers across a symbol.
+#define ZB_HOT_INLINE inline __attribute__((always_inline))
+
+// Decodes the literal at the front of bits (its flag, 0, still in place) and drops its bits.
+template <bool kAscii>
+ZB_HOT_INLINE uint8_t TakeLiteralFast(uint64_t& bits, uint32_t& count) {
+  uint32_t literal;
+  uint32_t used;
+  if (kAscii) {
+    // The bits behind the flag, kept in place, are the byte offset of their 2-byte entry: no
+    // shift on the bit buffer's dependency chain before the load.
+    uint16_t e;
+    std::memcpy(&e,
+                reinterpret_cast<const uint8_t*>(asciiDirect.entry) +
+                    (static_cast<uint32_t>(bits) & ((2u << kAsciiDirectBits) - 2)),
+                sizeof e);
+    literal = static_cast<uint32_t>(e) >> kAsciiDirectByteShift;
+    used = e & 0xFFu;
+  } else {
+    literal = static_cast<uint32_t>(bits >> 1) & 0xFF;
+    used = 9;
+  }
+  bits >>= used;
+  count -= used;
+  return static_cast<uint8_t>(literal);
+}
+
+// Decodes the repetition at the front of bits (its flag, 1, still in place), drops its bits and
+// copies it to window[outPos]. Returns its length in bytes, or 0 at the end symbol (then only
+// the flag is gone from bits, and count is unchanged).
+ZB_HOT_INLINE uint32_t TakeRepetitionFast(uint64_t& bits, uint32_t& count, uint32_t dictBits,
+                                          uint8_t* window, uint32_t outPos) {
+  bits >>= 1;
+  const uint32_t e = decodeTables.length[static_cast<uint32_t>(bits) & 0xFF];
+  const uint32_t value = (e & kLengthValueMask) +
+                         (static_cast<uint32_t>(bits >> ((e >> kLengthCodeShift) & 0xF)) &
+                          (e >> kLengthExtraMaskShift));
+  if (value == kEndLengthValue) return 0;
+  const uint32_t lengthBits = (e >> kLengthTotalShift) & 0x1F;
+  bits >>= lengthBits;
+  const uint32_t d = decodeTables.distance[static_cast<uint32_t>(bits) & 0xFF];
+  const uint32_t codeBits = d >> kDistanceBitsShift;
+  bits >>= codeBits;
+  const uint32_t length = value + 2;
+  const uint32_t lowBits = length == 2 ? 2 : dictBits;
+  const uint32_t dist = (((d & 0x3F) << lowBits) | LowBits(bits, lowBits)) + 1;
+  bits >>= lowBits;
+  count -= 1 + lengthBits + codeBits + lowBits;
+  CopyRepetition(window, outPos, dist, length);
+  return length;
+}
+
 // Decodes whole symbols while at least 8 bytes of inBuffer are left. Returns kEndOfStream at the
 // end symbol, otherwise 0 with the state ready for the careful decoder. Calls only writeFn.
 template <bool kAscii>
@@ -192,47 +245,13 @@ uint32_t RunFast(ExplodeState& s) {
     count |= 56;
     do {
       if ((bits & 1) == 0) {
-        uint32_t literal;
-        uint32_t used;
-        if (kAscii) {
-          // The bits behind the flag, kept in place, are the byte offset of their 2-byte
-          // entry: no shift on the bit buffer's dependency chain before the load.
-          uint16_t e;
-          std::memcpy(&e,
-                      reinterpret_cast<const uint8_t*>(asciiDirect.entry) +
-                          (static_cast<uint32_t>(bits) & ((2u << kAsciiDirectBits) - 2)),
-                      sizeof e);
-          literal = static_cast<uint32_t>(e) >> kAsciiDirectByteShift;
-          used = e & 0xFFu;
-        } else {
-          literal = static_cast<uint32_t>(bits >> 1) & 0xFF;
-          used = 9;
-        }
-        bits >>= used;
-        count -= used;
-        window[outPos++] = static_cast<uint8_t>(literal);
+        window[outPos++] = TakeLiteralFast<kAscii>(bits, count);
       } else {
-        bits >>= 1;
-        const uint32_t e = decodeTables.length[static_cast<uint32_t>(bits) & 0xFF];
-        const uint32_t value =
-            (e & kLengthValueMask) +
-            (static_cast<uint32_t>(bits >> ((e >> kLengthCodeShift) & 0xF)) &
-             (e >> kLengthExtraMaskShift));
-        if (value == kEndLengthValue) {
+        const uint32_t length = TakeRepetitionFast(bits, count, dictBits, window, outPos);
+        if (length == 0) {
           result = kEndOfStream;
           break;
         }
-        const uint32_t lengthBits = (e >> kLengthTotalShift) & 0x1F;
-        bits >>= lengthBits;
-        const uint32_t d = decodeTables.distance[static_cast<uint32_t>(bits) & 0xFF];
-        const uint32_t codeBits = d >> kDistanceBitsShift;
-        bits >>= codeBits;
-        const uint32_t length = value + 2;
-        const uint32_t lowBits = length == 2 ? 2 : dictBits;
-        const uint32_t dist = (((d & 0x3F) << lowBits) | LowBits(bits, lowBits)) + 1;
-        bits >>= lowBits;
-        count -= 1 + lengthBits + codeBits + lowBits;
-        CopyRepetition(window, outPos, dist, length);
         outPos += length;
       }
       if (outPos >= kFlushAt) {

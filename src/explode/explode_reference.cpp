@@ -97,6 +97,51 @@ void Put(ExplodeReferenceState& s, uint8_t byte) {
   }
 }
 
+// Tells symbolFn, if any, of one decoded symbol: its size is the bits read since bitsBefore.
+void Report(const ExplodeReferenceState& s, ExplodeSymbolFn symbolFn, uint32_t length,
+            uint32_t distance, uint64_t bitsBefore, bool end) {
+  if (symbolFn != nullptr) {
+    symbolFn({length, distance, static_cast<uint32_t>(s.bitsRead - bitsBefore), end}, s.userData);
+  }
+}
+
+// Decodes symbols into the window (cleared, outCount 0) until the end symbol, CMP_NO_ERROR, or
+// until the input runs out inside one, CMP_ABORT. The last partial write is the caller's.
+uint32_t DecodeSymbols(ExplodeReferenceState& s, uint32_t mode, uint32_t dictBits,
+                       ExplodeSymbolFn symbolFn) {
+  static const Code lengthCode = MakeCode(kLengthCodeBits, 16);
+  static const Code distanceCode = MakeCode(kDistanceCodeBits, 64);
+  static const Code asciiCode = MakeCode(kAsciiCodeBits, 256);
+  for (;;) {
+    bool beyondEnd = false;
+    const uint64_t bitsBefore = s.bitsRead;
+    if (Bit(s, &beyondEnd) == 0) {
+      const uint32_t byte = mode == 0 ? Bits(s, 8, &beyondEnd) : Decode(s, asciiCode, &beyondEnd);
+      if (s.shortOfInput) return CMP_ABORT;
+      Report(s, symbolFn, 0, 0, bitsBefore, false);
+      Put(s, static_cast<uint8_t>(byte));
+      continue;
+    }
+    const uint32_t lengthSymbol = Decode(s, lengthCode, &beyondEnd);
+    const uint32_t value =
+        kLengthBase[lengthSymbol] + Bits(s, kLengthExtraBits[lengthSymbol], &beyondEnd);
+    if (value == kEndLengthValue) {
+      if (beyondEnd) return CMP_ABORT;
+      Report(s, symbolFn, 0, 0, bitsBefore, true);
+      return CMP_NO_ERROR;
+    }
+    const uint32_t length = value + 2;
+    const uint32_t lowBits = length == 2 ? 2 : dictBits;
+    const uint32_t high = Decode(s, distanceCode, &beyondEnd);
+    const uint32_t distance = (high << lowBits | Bits(s, lowBits, &beyondEnd)) + 1;
+    if (s.shortOfInput) return CMP_ABORT;
+    Report(s, symbolFn, length, distance, bitsBefore, false);
+    for (uint32_t k = 0; k < length; ++k) {
+      Put(s, s.window[(s.outCount + sizeof s.window - distance) % sizeof s.window]);
+    }
+  }
+}
+
 }  // namespace
 
 uint32_t ExplodeReference(ExplodeReadFn readFn, ExplodeWriteFn writeFn, void* work,
@@ -127,51 +172,12 @@ uint32_t ExplodeReferenceWatched(ExplodeReadFn readFn, ExplodeWriteFn writeFn,
   const uint32_t dictBits = s.input[1];
   s.inputPos = 2;
   TakeByte(s);  // the first 8 bits looked ahead
-  const auto report = [&](uint32_t length, uint32_t distance, uint64_t bitsBefore, bool end) {
-    if (symbolFn != nullptr) {
-      symbolFn({length, distance, static_cast<uint32_t>(s.bitsRead - bitsBefore), end},
-               userData);
-    }
-  };
   if (dictBits < 4 || dictBits > 6) return CMP_INVALID_DICTSIZE;
   if (mode > 1) return CMP_INVALID_MODE;
 
-  static const Code lengthCode = MakeCode(kLengthCodeBits, 16);
-  static const Code distanceCode = MakeCode(kDistanceCodeBits, 64);
-  static const Code asciiCode = MakeCode(kAsciiCodeBits, 256);
   std::memset(s.window, 0, sizeof s.window);
   s.outCount = 0;
-  uint32_t result = CMP_ABORT;
-  for (;;) {
-    bool beyondEnd = false;
-    const uint64_t bitsBefore = s.bitsRead;
-    if (Bit(s, &beyondEnd) == 0) {
-      const uint32_t byte = mode == 0 ? Bits(s, 8, &beyondEnd) : Decode(s, asciiCode, &beyondEnd);
-      if (s.shortOfInput) break;
-      report(0, 0, bitsBefore, false);
-      Put(s, static_cast<uint8_t>(byte));
-      continue;
-    }
-    const uint32_t lengthSymbol = Decode(s, lengthCode, &beyondEnd);
-    const uint32_t value =
-        kLengthBase[lengthSymbol] + Bits(s, kLengthExtraBits[lengthSymbol], &beyondEnd);
-    if (value == kEndLengthValue) {
-      if (!beyondEnd) {
-        result = CMP_NO_ERROR;
-        report(0, 0, bitsBefore, true);
-      }
-      break;
-    }
-    const uint32_t length = value + 2;
-    const uint32_t lowBits = length == 2 ? 2 : dictBits;
-    const uint32_t high = Decode(s, distanceCode, &beyondEnd);
-    const uint32_t distance = (high << lowBits | Bits(s, lowBits, &beyondEnd)) + 1;
-    if (s.shortOfInput) break;
-    report(length, distance, bitsBefore, false);
-    for (uint32_t k = 0; k < length; ++k) {
-      Put(s, s.window[(s.outCount + sizeof s.window - distance) % sizeof s.window]);
-    }
-  }
+  const uint32_t result = DecodeSymbols(s, mode, dictBits, symbolFn);
   uint32_t rest = s.outCount % kExplodeWriteSize;
   writeFn(s.window + (s.outCount - rest), &rest, userData);
   return result;

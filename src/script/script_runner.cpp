@@ -126,17 +126,17 @@ bool ResolveProgram(const char* workDir, const char* command, char (&programPath
 // has ended; then, when windowClass is not null, until no window of that class is left. A
 // program gets a new console of its own, or none at all in a silent run. The thread runs at idle priority while it waits. CreateProcessA may
 // write into command, hence not const.
-ResultCode RunCommand(const ArchiveContext& context, char (&command)[kScriptTextSize],
+ResultCode RunCommand(const char* workDir, char (&command)[kScriptTextSize],
                       const char* windowClass) {
   char programPath[kPathSize];
   const char* application = nullptr;
-  if (!ResolveProgram(context.workDir, command, programPath, &application)) {
+  if (!ResolveProgram(workDir, command, programPath, &application)) {
     LogLine("No program found for: %s", command);
     return kSystemError;
   }
 
   const DWORD flags = silentRun ? CREATE_NO_WINDOW : CREATE_NEW_CONSOLE;
-  const ProgramLaunch launch = {application, command, context.workDir, flags, silentRun};
+  const ProgramLaunch launch = {application, command, workDir, flags, silentRun};
   HANDLE process = nullptr;
   DWORD error = 0;
   const ResultCode started = StartProgram(launch, kWindowsStarter, &process, &error);
@@ -171,9 +171,9 @@ void LeaveWorkDir(const char* workDir) {
 
 }  // namespace
 
-ResultCode RunScriptLine(ArchiveContext& context, bool& done) {
+ResultCode RunScriptLine(FILE* script, const char* workDir, bool& done) {
   char line[kScriptLineSize];
-  switch (ReadScriptLine(context.scriptFile, line)) {
+  switch (ReadScriptLine(script, line)) {
     case kScriptLineRead:
       break;
     case kScriptEnd:
@@ -192,11 +192,11 @@ ResultCode RunScriptLine(ArchiveContext& context, bool& done) {
       SendSetStatus(statusWindow, text);  // none in a silent run: the log alone has it
       return kNoError;
     case kLineRun:
-      return RunCommand(context, text, nullptr);
+      return RunCommand(workDir, text, nullptr);
     case kLineRunWaitWindow: {
       char className[kWindowClassSize];
       ScriptLineWindowClass(line, className);
-      return RunCommand(context, text, className);
+      return RunCommand(workDir, text, className);
     }
     case kLineComment:
     case kLineSkip:
@@ -205,29 +205,28 @@ ResultCode RunScriptLine(ArchiveContext& context, bool& done) {
   return kNoError;
 }
 
-ResultCode RunScript(ArchiveContext& context) {
-  if (context.trailer.scriptIndex == 0) return kNoError;
+ResultCode RunScript(const WorkDirectory& dir, uint32_t scriptIndex) {
+  if (scriptIndex == 0) return kNoError;
 
   char savedDir[kPathSize];
   const DWORD savedLength = GetCurrentDirectoryA(kPathSize, savedDir);
   const bool saved = savedLength > 0 && savedLength < kPathSize;
-  if (!SetCurrentDirectoryA(context.workDir)) return kBadPath;
+  if (!SetCurrentDirectoryA(dir.path)) return kBadPath;
 
   ResultCode result = kNoError;
-  context.scriptFile = std::fopen(context.scriptPath, "rt");
-  if (context.scriptFile == nullptr) {
+  FILE* script = std::fopen(dir.scriptPath, "rt");
+  if (script == nullptr) {
     result = kCannotOpenFile;
   } else {
     bool done = false;
-    while (!done && result == kNoError) result = RunScriptLine(context, done);
-    std::fclose(context.scriptFile);
-    context.scriptFile = nullptr;
+    while (!done && result == kNoError) result = RunScriptLine(script, dir.path, done);
+    std::fclose(script);
   }
 
   if (saved) {
     SetCurrentDirectoryA(savedDir);
   } else {
-    LeaveWorkDir(context.workDir);
+    LeaveWorkDir(dir.path);
   }
   return result;
 }

@@ -7,9 +7,8 @@
 #include <fstream>
 #include <functional>
 
-#include "archive/archive_context.h"
+#include "archive/archive_reader.h"
 #include "archive/archive_end.h"
-#include "driver/run_steps.h"
 #include "test_archive.h"
 
 namespace {
@@ -131,19 +130,19 @@ TEST(ArchiveEnd, SignedAndUnsignedImagesEndWhereTheirArchiveEnds) {
       EXPECT_EQ(kTableSize, end.certificateSize);
     }
 
-    ArchiveContext context;
+    ArchiveReader reader;
     const std::string path = dir.Write("setup.exe", image);
-    context.exePath = path.c_str();
-    ASSERT_EQ(kNoError, OpenArchiveFile(context));
-    const ResultCode read = ReadSeaTrailer(context);
-    std::fclose(context.archiveFile);
+    reader.exePath = path.c_str();
+    ASSERT_EQ(kNoError, OpenArchiveFile(reader));
+    const ResultCode read = ReadSeaTrailer(reader);
+    std::fclose(reader.archiveFile);
     if (c.found != int(c.padding)) {
       EXPECT_EQ(image.size() < 280 ? kIOError : kArchiveCorrupted, read);
       continue;
     }
     EXPECT_EQ(kNoError, read);
-    EXPECT_STREQ("Product", context.trailer.productName);
-    EXPECT_EQ(1u, context.trailer.fileCount);
+    EXPECT_STREQ("Product", reader.trailer.productName);
+    EXPECT_EQ(1u, reader.trailer.fileCount);
   }
 }
 
@@ -167,15 +166,15 @@ TEST(ArchiveEnd, ASignedImageOverTwoGibibytesIsReadAsSigned) {
               std::streamsize(image.size() - headers));
     ASSERT_TRUE(out.good()) << "cannot write " << path;
   }
-  ArchiveContext context;
-  context.exePath = path.c_str();
-  ASSERT_EQ(kNoError, OpenArchiveFile(context));
-  EXPECT_EQ(kNoError, ReadSeaTrailer(context));
-  EXPECT_STREQ("Product", context.trailer.productName);
-  EXPECT_EQ(kNoError, ReadArchiveTag(context));
-  EXPECT_EQ(kNoError, ReadFileHeader(context.header, context.memberName, context.archiveFile));
-  EXPECT_STREQ("a.txt", context.memberName);
-  std::fclose(context.archiveFile);
+  ArchiveReader reader;
+  reader.exePath = path.c_str();
+  ASSERT_EQ(kNoError, OpenArchiveFile(reader));
+  EXPECT_EQ(kNoError, ReadSeaTrailer(reader));
+  EXPECT_STREQ("Product", reader.trailer.productName);
+  EXPECT_EQ(kNoError, ReadArchiveTag(reader));
+  EXPECT_EQ(kNoError, ReadFileHeader(reader.header, reader.memberName, reader.archiveFile));
+  EXPECT_STREQ("a.txt", reader.memberName);
+  std::fclose(reader.archiveFile);
   std::remove(path.c_str());
 }
 

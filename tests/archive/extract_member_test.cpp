@@ -11,11 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "archive/archive_context.h"
+#include "archive/archive_reader.h"
 #include "archive/extract_member.h"
 #include "archive/file_time.h"
 #include "archive/member_transfer.h"
-#include "driver/run_steps.h"
 #include "explode/explode.h"
 #include "test_archive.h"
 
@@ -36,25 +35,25 @@ TestMember Stored(const std::string& name, const Bytes& data) {
 class Extraction : public testing::Test {
  protected:
   void SetUp() override {
-    context_.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
-    std::strcpy(context_.workDir, work_.Path("").c_str());
-    context_.workDirLength = uint32_t(work_.Path("").size());
+    transfer_.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
+    std::strcpy(dir_.path, work_.Path("").c_str());
+    dir_.length = uint32_t(work_.Path("").size());
   }
   void TearDown() override {
-    if (context_.archiveFile != nullptr) std::fclose(context_.archiveFile);
+    if (reader_.archiveFile != nullptr) std::fclose(reader_.archiveFile);
   }
   // Opens the archive and stands on member 1.
   void Open(const std::vector<TestMember>& members, uint32_t scriptIndex = 0) {
     path_ = archives_.Write("setup.exe", BuildArchive(Bytes(16, 0x90), members, scriptIndex, "P"));
-    context_.exePath = path_.c_str();
-    ASSERT_EQ(kNoError, OpenArchiveFile(context_));
-    ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
-    ASSERT_EQ(kNoError, ReadArchiveTag(context_));
-    context_.currentIndex = 1;
+    reader_.exePath = path_.c_str();
+    ASSERT_EQ(kNoError, OpenArchiveFile(reader_));
+    ASSERT_EQ(kNoError, ReadSeaTrailer(reader_));
+    ASSERT_EQ(kNoError, ReadArchiveTag(reader_));
+    reader_.currentIndex = 1;
   }
   ResultCode Next() {
-    const ResultCode result = ExtractMember(context_);
-    ++context_.currentIndex;
+    const ResultCode result = ExtractMember(reader_, transfer_, dir_);
+    ++reader_.currentIndex;
     return result;
   }
   std::string Out(const std::string& name) const { return work_.Path(name); }
@@ -62,7 +61,9 @@ class Extraction : public testing::Test {
   ScratchDir archives_;
   ScratchDir work_;
   std::string path_;
-  ArchiveContext context_;
+  ArchiveReader reader_;
+  MemberTransfer transfer_;
+  WorkDirectory dir_;
 };
 
 TEST_F(Extraction, StoredMembersArriveWhole_WithTheirTimes_AndTheScriptPathIsRemembered) {
@@ -78,15 +79,15 @@ TEST_F(Extraction, StoredMembersArriveWhole_WithTheirTimes_AndTheScriptPathIsRem
   EXPECT_EQ(Bytes(), ReadFileBytes(Out("empty.dat")));
   EXPECT_EQ(big, ReadFileBytes(Out("big.bin")));
   EXPECT_EQ(UINT32_MAX, extractedBytes);
-  EXPECT_EQ(Out("empty.dat"), context_.scriptPath);
-  EXPECT_EQ(work_.Path(""), context_.workDir);  // cut back after every name
+  EXPECT_EQ(Out("empty.dat"), dir_.scriptPath);
+  EXPECT_EQ(work_.Path(""), dir_.path);  // cut back after every name
 
   struct stat info;
   ASSERT_EQ(0, stat(Out("big.bin").c_str(), &info));
   EXPECT_EQ(1609459200, int64_t(info.st_mtime));
   // The stream stands on the trailer now.
   EXPECT_EQ(kZbSeaBadArchiveCount,
-            ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
+            ReadFileHeader(reader_.header, reader_.memberName, reader_.archiveFile));
 }
 
 TEST_F(Extraction, AnImplodedMemberContinuesAtItsComputedEndBehindUnusedStoredBytes) {
@@ -133,9 +134,9 @@ TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
     SCOPED_TRACE(name);
     Open({Stored(name, {'e'})});
     EXPECT_EQ(kCannotCreateFile, Next());
-    EXPECT_EQ(work_.Path(""), context_.workDir);
-    std::fclose(context_.archiveFile);
-    context_.archiveFile = nullptr;
+    EXPECT_EQ(work_.Path(""), dir_.path);
+    std::fclose(reader_.archiveFile);
+    reader_.archiveFile = nullptr;
   }
   EXPECT_TRUE(ReadFileBytes(archives_.Path("escaped.txt")).empty());
   Open({Stored("made\\deep/er\\f.txt", {'f'}), Stored("made\\deep\\g.txt", {'g'})});
@@ -146,10 +147,10 @@ TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
 }
 
 TEST_F(Extraction, ANameThatWouldOverflowThePathBufferIsRefused) {
-  const std::string longName(kPathSize - context_.workDirLength, 'L');
+  const std::string longName(kPathSize - dir_.length, 'L');
   Open({Stored(longName, {'l'})});
   EXPECT_EQ(kCannotCreateFile, Next());
-  EXPECT_EQ(work_.Path(""), context_.workDir);
+  EXPECT_EQ(work_.Path(""), dir_.path);
 }
 
 TEST_F(Extraction, ASecondMemberOfTheSameNameIsRefusedAndTheFirstStays) {
@@ -174,13 +175,14 @@ TEST_F(Extraction, FailedWritesFailTheMemberAsAFullDiskOrAnAbortedCopy) {
     for (const bool diskFull : {true, false}) {
       SCOPED_TRACE(member.name + (diskFull ? " on a full disk" : " to a read-only stream"));
       Open({member});
-      ASSERT_EQ(kNoError, ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
-      context_.outFile = diskFull ? std::fopen("/dev/full", "wb") : std::fopen(path_.c_str(), "rb");
-      ASSERT_NE(nullptr, context_.outFile);
-      EXPECT_EQ(diskFull ? kNotEnoughDiskSpace : kCopyAborted, TransferMember(context_));
-      std::fclose(context_.outFile);
-      std::fclose(context_.archiveFile);
-      context_.archiveFile = nullptr;
+      ASSERT_EQ(kNoError, ReadFileHeader(reader_.header, reader_.memberName, reader_.archiveFile));
+      transfer_.outFile =
+          diskFull ? std::fopen("/dev/full", "wb") : std::fopen(path_.c_str(), "rb");
+      ASSERT_NE(nullptr, transfer_.outFile);
+      EXPECT_EQ(diskFull ? kNotEnoughDiskSpace : kCopyAborted, TransferMember(reader_, transfer_));
+      std::fclose(transfer_.outFile);
+      std::fclose(reader_.archiveFile);
+      reader_.archiveFile = nullptr;
     }
   }
 }

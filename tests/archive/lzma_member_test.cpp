@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive_context.h"
+#include "archive/archive_reader.h"
 #include "archive/extract_member.h"
-#include "driver/run_steps.h"
 #include "explode/explode.h"
 #include "test_archive.h"
 
@@ -84,27 +83,29 @@ TEST_P(LzmaMembers, ExtractWithTheResultOfEachMember) {
   ScratchDir scratch;
   ScratchDir work;
   const std::string path = scratch.Write("setup.exe", BuildArchive(Bytes(16, 0x90), members, 0, "P"));
-  ArchiveContext context;
-  context.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
-  std::strcpy(context.workDir, work.Path("").c_str());
-  context.workDirLength = uint32_t(work.Path("").size());
-  context.exePath = path.c_str();
-  ASSERT_EQ(kNoError, OpenArchiveFile(context));
-  ASSERT_EQ(kNoError, ReadSeaTrailer(context));
-  ASSERT_EQ(kNoError, ReadArchiveTag(context));
+  ArchiveReader reader;
+  MemberTransfer transfer;
+  WorkDirectory dir;
+  transfer.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
+  std::strcpy(dir.path, work.Path("").c_str());
+  dir.length = uint32_t(work.Path("").size());
+  reader.exePath = path.c_str();
+  ASSERT_EQ(kNoError, OpenArchiveFile(reader));
+  ASSERT_EQ(kNoError, ReadSeaTrailer(reader));
+  ASSERT_EQ(kNoError, ReadArchiveTag(reader));
   // Each member from its own header, also behind a failed one.
-  long start = std::ftell(context.archiveFile);
+  long start = std::ftell(reader.archiveFile);
   for (size_t i = 0; i < 2; ++i) {
     SCOPED_TRACE(i);
-    context.currentIndex = uint32_t(i + 1);
-    EXPECT_EQ(c.results[i], ExtractMember(context));
+    reader.currentIndex = uint32_t(i + 1);
+    EXPECT_EQ(c.results[i], ExtractMember(reader, transfer, dir));
     start += long(32 + members[i].name.size() + 1 + members[i].data.size());
-    std::fseek(context.archiveFile, start, SEEK_SET);
+    std::fseek(reader.archiveFile, start, SEEK_SET);
     if (c.results[i] == kNoError) {
       EXPECT_EQ(parts[i], ReadFileBytes(work.Path(members[i].name)));
     }
   }
-  std::fclose(context.archiveFile);
+  std::fclose(reader.archiveFile);
 }
 
 constexpr ResultCode kOk = kNoError;

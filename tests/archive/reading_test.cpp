@@ -3,27 +3,26 @@
 
 #include <cstring>
 
-#include "archive/archive_context.h"
-#include "driver/run_steps.h"
+#include "archive/archive_reader.h"
 #include "test_archive.h"
 
 namespace {
 
 class Reading : public testing::Test {
  protected:
-  // Opens bytes as the archive of context, the way the stub opens its own file.
+  // Opens bytes as the archive of reader, the way the stub opens its own file.
   void Open(const Bytes& bytes) {
     path_ = dir_.Write("archive.exe", bytes);
-    context_.exePath = path_.c_str();
-    ASSERT_EQ(kNoError, OpenArchiveFile(context_));
+    reader_.exePath = path_.c_str();
+    ASSERT_EQ(kNoError, OpenArchiveFile(reader_));
   }
   void TearDown() override {
-    if (context_.archiveFile != nullptr) std::fclose(context_.archiveFile);
+    if (reader_.archiveFile != nullptr) std::fclose(reader_.archiveFile);
   }
 
   ScratchDir dir_;
   std::string path_;
-  ArchiveContext context_;
+  ArchiveReader reader_;
 };
 
 Bytes Stub() { return Bytes(64, 0xCC); }
@@ -35,29 +34,29 @@ TEST_F(Reading, AWellFormedArchiveReadsMemberByMemberUpToTheTrailer) {
   members[1].name = "b.bin";
   members[1].data = Bytes(1000, 7);
   Open(BuildArchive(Stub(), members, 0, "Product"));
-  ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
-  EXPECT_EQ(64u, context_.trailer.archiveOffset);
-  EXPECT_STREQ("Product", context_.trailer.productName);
-  ASSERT_EQ(kNoError, TakeTotalBytes(context_));
-  EXPECT_EQ(1003u, context_.totalBytes);
-  ASSERT_EQ(kNoError, ReadArchiveTag(context_));
+  ASSERT_EQ(kNoError, ReadSeaTrailer(reader_));
+  EXPECT_EQ(64u, reader_.trailer.archiveOffset);
+  EXPECT_STREQ("Product", reader_.trailer.productName);
+  ASSERT_EQ(kNoError, TakeTotalBytes(reader_));
+  EXPECT_EQ(1003u, reader_.totalBytes);
+  ASSERT_EQ(kNoError, ReadArchiveTag(reader_));
   for (const TestMember& member : members) {
-    ASSERT_EQ(kNoError, ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
-    EXPECT_STREQ(member.name.c_str(), context_.memberName);
-    EXPECT_EQ(member.data.size(), context_.header.storedSize);
-    std::fseek(context_.archiveFile, long(context_.header.storedSize), SEEK_CUR);
+    ASSERT_EQ(kNoError, ReadFileHeader(reader_.header, reader_.memberName, reader_.archiveFile));
+    EXPECT_STREQ(member.name.c_str(), reader_.memberName);
+    EXPECT_EQ(member.data.size(), reader_.header.storedSize);
+    std::fseek(reader_.archiveFile, long(reader_.header.storedSize), SEEK_CUR);
   }
   // One member more than there are: the trailer's first word answers.
   EXPECT_EQ(kZbSeaBadArchiveCount,
-            ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
+            ReadFileHeader(reader_.header, reader_.memberName, reader_.archiveFile));
 }
 
 TEST_F(Reading, AProductNameWithoutItsNulIsCutInsideItsField) {
   Bytes bytes = BuildArchive(Stub(), {}, 0, "");
   std::memset(&bytes[bytes.size() - kProductNameSize], 'Q', kProductNameSize);
   Open(bytes);
-  ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
-  EXPECT_EQ(kProductNameSize - 1, std::strlen(context_.trailer.productName));
+  ASSERT_EQ(kNoError, ReadSeaTrailer(reader_));
+  EXPECT_EQ(kProductNameSize - 1, std::strlen(reader_.trailer.productName));
 }
 
 TEST_F(Reading, ArchiveTagAtOrBeyondTheEndOrOfAnotherRecordIsRefused) {
@@ -73,11 +72,12 @@ TEST_F(Reading, ArchiveTagAtOrBeyondTheEndOrOfAnotherRecordIsRefused) {
     Bytes bytes = BuildArchive(Stub(), {}, 0, "P");
     StoreLE32(&bytes[64], c.tag);
     Open(bytes);
-    ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
-    context_.trailer.archiveOffset = c.archiveOffset;
-    EXPECT_EQ(c.expected, ReadArchiveTag(context_)) << std::hex << c.tag << " at " << c.archiveOffset;
-    std::fclose(context_.archiveFile);
-    context_.archiveFile = nullptr;
+    ASSERT_EQ(kNoError, ReadSeaTrailer(reader_));
+    reader_.trailer.archiveOffset = c.archiveOffset;
+    EXPECT_EQ(c.expected, ReadArchiveTag(reader_))
+        << std::hex << c.tag << " at " << c.archiveOffset;
+    std::fclose(reader_.archiveFile);
+    reader_.archiveFile = nullptr;
   }
 }
 
@@ -106,13 +106,13 @@ TEST_F(Reading, DamagedHeadersAndNamesAreRefusedBeforeTheNameBufferIsTouched) {
     member.nameLengthOverride = c.dropNul ? 200 : c.nameLength;
     member.data = Bytes(300, 'd');
     Open(BuildArchive(Stub(), {member}, 0, "P"));
-    ASSERT_EQ(kNoError, ReadSeaTrailer(context_));
-    ASSERT_EQ(kNoError, ReadArchiveTag(context_));
-    std::memset(context_.memberName, '#', kMemberNameSize);
-    EXPECT_EQ(c.expected, ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
-    EXPECT_EQ('#', context_.memberName[0]);
-    std::fclose(context_.archiveFile);
-    context_.archiveFile = nullptr;
+    ASSERT_EQ(kNoError, ReadSeaTrailer(reader_));
+    ASSERT_EQ(kNoError, ReadArchiveTag(reader_));
+    std::memset(reader_.memberName, '#', kMemberNameSize);
+    EXPECT_EQ(c.expected, ReadFileHeader(reader_.header, reader_.memberName, reader_.archiveFile));
+    EXPECT_EQ('#', reader_.memberName[0]);
+    std::fclose(reader_.archiveFile);
+    reader_.archiveFile = nullptr;
   }
 }
 
@@ -122,19 +122,19 @@ TEST_F(Reading, AFileEndingInsideAHeaderOrANameIsAnIOError) {
   const Bytes whole = BuildArchive(Stub(), {member}, 0, "P");
   for (size_t keep : {size_t(64 + 4 + 10), size_t(64 + 4 + 32 + 3)}) {
     Open(Bytes(whole.begin(), whole.begin() + long(keep)));
-    ASSERT_EQ(0, std::fseek(context_.archiveFile, 68, SEEK_SET));
-    EXPECT_EQ(kIOError, ReadFileHeader(context_.header, context_.memberName, context_.archiveFile));
-    std::fclose(context_.archiveFile);
-    context_.archiveFile = nullptr;
+    ASSERT_EQ(0, std::fseek(reader_.archiveFile, 68, SEEK_SET));
+    EXPECT_EQ(kIOError, ReadFileHeader(reader_.header, reader_.memberName, reader_.archiveFile));
+    std::fclose(reader_.archiveFile);
+    reader_.archiveFile = nullptr;
   }
-  EXPECT_EQ(kBadParameter, ReadFileHeader(context_.header, context_.memberName, nullptr));
+  EXPECT_EQ(kBadParameter, ReadFileHeader(reader_.header, reader_.memberName, nullptr));
 }
 
 TEST(RunSteps, OpeningWithoutAPathOrAMissingFileFails) {
-  ArchiveContext context;
-  EXPECT_EQ(kBadParameter, OpenArchiveFile(context));
-  context.exePath = "/nonexistent/dir/setup.exe";
-  EXPECT_EQ(kCannotOpenFile, OpenArchiveFile(context));
+  ArchiveReader reader;
+  EXPECT_EQ(kBadParameter, OpenArchiveFile(reader));
+  reader.exePath = "/nonexistent/dir/setup.exe";
+  EXPECT_EQ(kCannotOpenFile, OpenArchiveFile(reader));
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ std::string NoClosingRecordMessage(FILE* file, uint64_t fileSize) {
 // Reads the closing record into context.trailer and finds where it stands: the one place that
 // knows where an archive's closing record lies in its file. It ends the file, or stands in
 // front of the certificate table of a signed installer (as ReadSeaTrailer finds it too).
-ResultCode LocateClosingRecord(ArchiveContext& context, uint64_t fileSize, ArchiveEnd* signature,
+ResultCode LocateClosingRecord(ArchiveReader& context, uint64_t fileSize, ArchiveEnd* signature,
                                uint64_t* trailerOffset) {
   *signature = LocateArchiveEndInFile(context.archiveFile);
   const uint64_t archiveEnd = IsSigned(*signature) ? SignedArchiveEnd(*signature) : fileSize;
@@ -81,7 +81,7 @@ ResultCode LocateClosingRecord(ArchiveContext& context, uint64_t fileSize, Archi
 }  // namespace
 
 bool EndsInClosingRecord(FILE* file) {
-  ArchiveContext probe;
+  ArchiveReader probe;
   probe.archiveFile = file;
   uint64_t fileSize = 0;
   uint64_t trailerOffset = 0;
@@ -90,7 +90,7 @@ bool EndsInClosingRecord(FILE* file) {
          LocateClosingRecord(probe, fileSize, &signature, &trailerOffset) == kNoError;
 }
 
-bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context,
+bool OpenArchive(const std::string& path, bool requireTotal, ArchiveReader& context,
                  ArchiveExtent* extent, Problem* failure) {
   context.exePath = path.c_str();
   context.archiveFile = std::fopen(path.c_str(), "rb");
@@ -103,8 +103,8 @@ bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& con
     *failure = Problem{path, "cannot read: not a regular file"};
     return false;
   }
-  const ResultCode code = LocateClosingRecord(context, extent->fileSize, &extent->signature,
-                                              &extent->trailerOffset);
+  const ResultCode code =
+      LocateClosingRecord(context, extent->fileSize, &extent->signature, &extent->trailerOffset);
   if (code == kBadSeaVersion) {
     *failure = ResultProblem(path, "closing record of another format version", code);
     return false;
@@ -120,7 +120,7 @@ bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& con
   return true;
 }
 
-bool EnterMembers(const std::string& path, ArchiveContext& context, Problem* failure) {
+bool EnterMembers(const std::string& path, ArchiveReader& context, Problem* failure) {
   const ResultCode code = ReadArchiveTag(context);
   if (code != kNoError) {
     *failure = ResultProblem(
@@ -131,16 +131,16 @@ bool EnterMembers(const std::string& path, ArchiveContext& context, Problem* fai
   return true;
 }
 
-bool AllocateWork(const std::string& path, ArchiveContext& context, Problem* failure) {
-  context.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
-  if (context.work == nullptr) {
+bool AllocateWork(const std::string& path, MemberTransfer& transfer, Problem* failure) {
+  transfer.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
+  if (transfer.work == nullptr) {
     *failure = ResultProblem(path, "cannot allocate the decoder's work block", kOutOfMemory);
     return false;
   }
   return true;
 }
 
-void CloseArchive(ArchiveContext& context) {
+void CloseArchive(ArchiveReader& context) {
   if (context.archiveFile != nullptr) std::fclose(context.archiveFile);
   context.archiveFile = nullptr;
 }

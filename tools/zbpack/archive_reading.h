@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "archive/archive_context.h"
 #include "archive/archive_end.h"
+#include "archive/archive_reader.h"
+#include "archive/member_transfer.h"
 #include "zbpack/problem.h"
 
 // Where the archive lies in its file, as OpenArchive found it.
@@ -23,7 +24,7 @@ struct ArchiveExtent {
 // archive before extracting). A file without a closing record is told apart from an installer
 // cut short (then the missing byte count is given). On failure returns false with *failure
 // set; the caller closes archiveFile in every case (CloseArchive).
-bool OpenArchive(const std::string& path, bool requireTotal, ArchiveContext& context,
+bool OpenArchive(const std::string& path, bool requireTotal, ArchiveReader& context,
                  ArchiveExtent* extent, Problem* failure);
 
 // Whether the open file ends in a closing record, that is whether it is an installer already.
@@ -31,13 +32,13 @@ bool EndsInClosingRecord(FILE* file);
 
 // Reads the archive tag; on failure returns false with *failure set. On success the stream
 // stands on member 1's header.
-bool EnterMembers(const std::string& path, ArchiveContext& context, Problem* failure);
+bool EnterMembers(const std::string& path, ArchiveReader& context, Problem* failure);
 
-// Allocates the decoder's work block into context.work (freed when the context ends); false
+// Allocates the decoder's work block into transfer.work (freed when the record ends); false
 // with *failure set when there is no memory for it.
-bool AllocateWork(const std::string& path, ArchiveContext& context, Problem* failure);
+bool AllocateWork(const std::string& path, MemberTransfer& transfer, Problem* failure);
 
-void CloseArchive(ArchiveContext& context);
+void CloseArchive(ArchiveReader& context);
 
 // "member 3 (a.txt)", or "member 3" while no name has been read. The name is taken up to its
 // NUL or the end of the buffer, whichever comes first, converted from codePage to UTF-8 and

@@ -41,8 +41,9 @@ std::string NameProblem(const std::string& label, const std::string& name, uint3
 
 // Extracts the member whose header stands at the stream's position. Returns the error line's
 // message, or an empty string.
-std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
-                       const HostFileId& archiveId, ExtractRun& run, const WorkObserver& observer) {
+std::string ExtractOne(ArchiveReader& context, MemberTransfer& transfer,
+                       const ExtractOptions& options, const HostFileId& archiveId, ExtractRun& run,
+                       const WorkObserver& observer) {
   const uint32_t index = context.currentIndex;
   ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
   const std::string label = MemberLabel(index, context.memberName, options.codePage);
@@ -73,18 +74,18 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
       }
     }
   }
-  context.outFile = CreateNewHostFile(target, options.force, archiveId, &reason);
-  if (context.outFile == nullptr) {
+  transfer.outFile = CreateNewHostFile(target, options.force, archiveId, &reason);
+  if (transfer.outFile == nullptr) {
     return label + ": cannot create " + Printable(target) + ": " + reason + " " +
            DescribeResult(kCannotCreateFile);
   }
   HostFileId made;
-  if (QueryStreamFileId(context.outFile, &made)) run.written.push_back(made);
-  code = TransferMember(context);
+  if (QueryStreamFileId(transfer.outFile, &made)) run.written.push_back(made);
+  code = TransferMember(context, transfer);
   // As the stub does, a failing member's file stays, closed and with its time set.
-  const bool timed = SetStreamLastWriteTime(context.outFile, context.header.lastWriteTime);
-  const bool closed = std::fclose(context.outFile) == 0;
-  context.outFile = nullptr;
+  const bool timed = SetStreamLastWriteTime(transfer.outFile, context.header.lastWriteTime);
+  const bool closed = std::fclose(transfer.outFile) == 0;
+  transfer.outFile = nullptr;
   if (code != kNoError) return label + ": cannot extract " + DescribeResult(code);
   if (!closed) return label + ": write error";
   if (!timed) return label + ": cannot set its time";
@@ -94,11 +95,11 @@ std::string ExtractOne(ArchiveContext& context, const ExtractOptions& options,
 
 // Opens the archive, identifies it (no member may be written onto it) and makes the folder.
 // False with *failure set.
-bool StartExtract(const std::string& path, const ExtractOptions& options, ArchiveContext& context,
-                  HostFileId* archiveId, Problem* failure) {
+bool StartExtract(const std::string& path, const ExtractOptions& options, ArchiveReader& context,
+                  MemberTransfer& transfer, HostFileId* archiveId, Problem* failure) {
   ArchiveExtent extent;
   if (!OpenArchive(path, true, context, &extent, failure) ||
-      !EnterMembers(path, context, failure) || !AllocateWork(path, context, failure)) {
+      !EnterMembers(path, context, failure) || !AllocateWork(path, transfer, failure)) {
     return false;
   }
   if (!QueryStreamFileId(context.archiveFile, archiveId)) {
@@ -117,10 +118,11 @@ bool StartExtract(const std::string& path, const ExtractOptions& options, Archiv
 
 std::optional<Problem> ExtractInstaller(const std::string& path, const ExtractOptions& options,
                                         const WorkObserver& observer) {
-  ArchiveContext context;
+  ArchiveReader context;
+  MemberTransfer transfer;
   HostFileId archiveId;
   Problem failure;
-  if (!StartExtract(path, options, context, &archiveId, &failure)) {
+  if (!StartExtract(path, options, context, transfer, &archiveId, &failure)) {
     CloseArchive(context);
     return failure;
   }
@@ -130,7 +132,7 @@ std::optional<Problem> ExtractInstaller(const std::string& path, const ExtractOp
   for (uint32_t index = 1; index <= context.trailer.fileCount; ++index) {
     context.currentIndex = index;
     context.memberName[0] = '\0';
-    const std::string message = ExtractOne(context, options, archiveId, run, observer);
+    const std::string message = ExtractOne(context, transfer, options, archiveId, run, observer);
     if (!message.empty()) {
       result = Problem{path, message};
       break;

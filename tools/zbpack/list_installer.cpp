@@ -8,7 +8,7 @@
 ListReport ListInstaller(const std::string& path, uint32_t codePage) {
   ListReport report;
   report.codePage = codePage;
-  ArchiveContext context;
+  ArchiveReader context;
   ArchiveExtent extent;
   Problem failure;
   if (!OpenArchive(path, false, context, &extent, &failure) ||

@@ -21,6 +21,7 @@ namespace {
 struct VerifyRun {
   VerifyReport& report;
   const WorkObserver& observer;
+  MemberTransfer& transfer;  // decodes each member to the null device
   bool keepMembers;
   // The names so far, as Windows sees them, in the installer's code page.
   MemberNameSet names;
@@ -124,7 +125,7 @@ bool CheckName(VerifyRun& state, uint32_t index, const std::string& label,
 
 // Decodes the member whose data stand at the stream's position, as the stub does; false
 // after failing it.
-bool CheckMemberData(ArchiveContext& context, VerifyRun& state, uint32_t index,
+bool CheckMemberData(ArchiveReader& context, VerifyRun& state, uint32_t index,
                      const std::string& label) {
   const FileHeader& header = context.header;
   if (header.compressed == kLzmaContinueMember && state.solidBroken) {
@@ -133,7 +134,7 @@ bool CheckMemberData(ArchiveContext& context, VerifyRun& state, uint32_t index,
     return false;
   }
   uint32_t written = 0;
-  const ResultCode code = TransferMember(context, &written);
+  const ResultCode code = TransferMember(context, state.transfer, &written);
   state.solidBroken = IsLzmaMember(header) && code != kNoError;
   if (code != kNoError) {
     Fail(state, index, label, TransferProblem(code, header));
@@ -150,7 +151,7 @@ bool CheckMemberData(ArchiveContext& context, VerifyRun& state, uint32_t index,
 
 // Checks the member whose header stands at the stream's position. False when the walk cannot
 // go on (the next header's place is unknown).
-bool VerifyMember(ArchiveContext& context, const ArchiveExtent& extent, VerifyRun& state,
+bool VerifyMember(ArchiveReader& context, const ArchiveExtent& extent, VerifyRun& state,
                   uint32_t index) {
   const uint32_t codePage = state.names.codePage;
   ResultCode code = ReadFileHeader(context.header, context.memberName, context.archiveFile);
@@ -171,7 +172,7 @@ bool VerifyMember(ArchiveContext& context, const ArchiveExtent& extent, VerifyRu
   if (dataEnd > extent.trailerOffset) {
     // The stub would take in the closing record as data; its result names the failure.
     uint32_t written = 0;
-    code = TransferMember(context, &written);
+    code = TransferMember(context, state.transfer, &written);
     Fail(state, index, label,
          WithCode(
              "its " + std::to_string(header.storedSize) + " data bytes run past the closing record",
@@ -192,7 +193,7 @@ bool VerifyMember(ArchiveContext& context, const ArchiveExtent& extent, VerifyRu
   return SeekStream(context.archiveFile, dataEnd);
 }
 
-void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyRun& state) {
+void VerifyMembers(ArchiveReader& context, const ArchiveExtent& extent, VerifyRun& state) {
   for (uint32_t index = 1; index <= context.trailer.fileCount; ++index) {
     context.currentIndex = index;
     context.memberName[0] = '\0';
@@ -202,7 +203,7 @@ void VerifyMembers(ArchiveContext& context, const ArchiveExtent& extent, VerifyR
 }
 
 // What holds for the archive as a whole once the walk has located every member.
-void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyRun& state) {
+void VerifyArchive(ArchiveReader& context, const ArchiveExtent& extent, VerifyRun& state) {
   const SeaTrailer& trailer = context.trailer;
   if (state.walkComplete) {
     uint64_t position = 0;
@@ -238,16 +239,16 @@ void VerifyArchive(ArchiveContext& context, const ArchiveExtent& extent, VerifyR
 
 // Opens the archive and the null device the members are decoded to. False with
 // report.unreadable set when either fails.
-bool OpenForVerify(const std::string& path, ArchiveContext& context, ArchiveExtent* extent,
-                   VerifyReport& report) {
+bool OpenForVerify(const std::string& path, ArchiveReader& context, MemberTransfer& transfer,
+                   ArchiveExtent* extent, VerifyReport& report) {
   Problem failure;
   if (!OpenArchive(path, true, context, extent, &failure) ||
-      !EnterMembers(path, context, &failure) || !AllocateWork(path, context, &failure)) {
+      !EnterMembers(path, context, &failure) || !AllocateWork(path, transfer, &failure)) {
     report.unreadable = failure;
     return false;
   }
-  context.outFile = std::fopen(NullDevicePath(), "wb");
-  if (context.outFile == nullptr) {
+  transfer.outFile = std::fopen(NullDevicePath(), "wb");
+  if (transfer.outFile == nullptr) {
     report.unreadable =
         Problem{NullDevicePath(), std::string("cannot open: ") + std::strerror(errno)};
     return false;
@@ -262,21 +263,22 @@ VerifyReport VerifyInstaller(const std::string& path, const VerifyOptions& optio
   VerifyReport report;
   report.path = path;
   report.codePage = options.codePage;
-  ArchiveContext context;
+  ArchiveReader context;
+  MemberTransfer transfer;
   ArchiveExtent extent;
-  if (!OpenForVerify(path, context, &extent, report)) {
+  if (!OpenForVerify(path, context, transfer, &extent, report)) {
     CloseArchive(context);
     return report;
   }
   report.trailer = context.trailer;
   report.signature = extent.signature;
-  VerifyRun state = {report, observer, options.keepMembers, {options.codePage, {}, {}}};
+  VerifyRun state = {report, observer, transfer, options.keepMembers, {options.codePage, {}, {}}};
   ObserveStart(observer, "verifying", context.trailer.fileCount, context.trailer.totalBytes);
   VerifyMembers(context, extent, state);
   ObserveFinish(observer);
   VerifyArchive(context, extent, state);
-  std::fclose(context.outFile);
-  context.outFile = nullptr;
+  std::fclose(transfer.outFile);
+  transfer.outFile = nullptr;
   CloseArchive(context);
   if (!options.keepMembers) report.members.clear();
   if (report.problems.empty()) {
