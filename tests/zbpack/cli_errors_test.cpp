@@ -7,7 +7,9 @@
 
 #include <dirent.h>
 
+#include <cctype>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -333,10 +335,10 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
   }
   EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
   EXPECT_EQ(RunZbpack(cases[2], scratch_).err,
-            "zbpack: pack: --script: no member is named 'nosuch.txt' (see zbpack --help)\n");
+            "zbpack: pack: --script: no member is named 'nosuch.txt' (see 'zbpack pack --help')\n");
   EXPECT_EQ(RunZbpack(PackArgs({"--codepage", "850", scratch_.Path("a.txt")}), scratch_).err,
             "zbpack: pack: --codepage 850 is an OEM (console) code page: the installer reads its "
-            "texts in the system's ANSI code page (874, 1250-1258) (see zbpack --help)\n");
+            "texts in the system's ANSI code page (874, 1250-1258) (see 'zbpack pack --help')\n");
 }
 
 TEST_F(ZbpackErrorsTest, HelpAndVersionPrintToStdout) {
@@ -358,6 +360,39 @@ TEST_F(ZbpackErrorsTest, HelpAndVersionPrintToStdout) {
     EXPECT_EQ(result.out.compare(0, c.starts.size(), c.starts), 0) << result.out;
     if (!c.absent.empty()) {
       EXPECT_EQ(result.out.find(c.absent), std::string::npos) << result.out;
+    }
+  }
+}
+
+// Each command's help names every option it takes and is the same through "zbpack help CMD".
+// Every option any help names is offered to every command: one a command takes (anything but
+// "unknown option") must appear in that command's own help.
+TEST_F(ZbpackErrorsTest, EveryOptionACommandTakesIsInItsHelp) {
+  const std::vector<std::string> commands = {"pack",    "list",    "verify",
+                                             "extract", "implode", "explode"};
+  std::vector<std::set<std::string>> named;  // per command, the options its help names
+  std::set<std::string> options;             // all of them
+  for (const std::string& command : commands) {
+    const std::string help = RunZbpack({command, "--help"}, scratch_).out;
+    EXPECT_EQ(RunZbpack({"help", command}, scratch_).out, help) << command;
+    named.emplace_back();
+    for (size_t at = help.find('-'); at != std::string::npos; at = help.find('-', at + 1)) {
+      if (at > 0 && help[at - 1] != ' ' && help[at - 1] != '[' && help[at - 1] != '|') continue;
+      size_t end = at + 1;
+      while (end < help.size() && (std::isalpha(help[end]) || help[end] == '-')) ++end;
+      if (end - at > 1) named.back().insert(help.substr(at, end - at));
+    }
+    options.insert(named.back().begin(), named.back().end());
+  }
+  ASSERT_TRUE(options.count("--codepage") && options.count("-q")) << options.size();
+  options.erase("--help");
+  options.erase("-h");
+  options.erase("--");
+  for (size_t i = 0; i < commands.size(); ++i) {
+    for (const std::string& option : options) {
+      const RunResult run = RunZbpack({commands[i], option}, scratch_);
+      if (run.err.find("unknown option '" + option + "'") != std::string::npos) continue;
+      EXPECT_EQ(named[i].count(option), 1u) << commands[i] << " takes " << option;
     }
   }
 }

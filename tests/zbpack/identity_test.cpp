@@ -130,17 +130,17 @@ TEST_F(IdentityTest, PackRefusesBadIconsAndTextsAndWritesNothing) {
        "zbpack: " + icon + ": picture 2: a picture of 300 x 32 pixels (1 to 256 on each side)\n", 1},
       {"level", {"--execution-level", "admin"}, good,
        "zbpack: pack: --execution-level must be asInvoker, highestAvailable or "
-       "requireAdministrator, not 'admin' (see zbpack --help)\n", 2},
+       "requireAdministrator, not 'admin' (see 'zbpack pack --help')\n", 2},
       {"version", {"--product-version", "1.2.3.4.5"}, good,
        "zbpack: pack: --product-version must be A[.B[.C[.D]]], numbers 0 to 65535, not "
-       "'1.2.3.4.5' (see zbpack --help)\n", 2},
+       "'1.2.3.4.5' (see 'zbpack pack --help')\n", 2},
       {"number", {"--product-version", "65536"}, good,
        "zbpack: pack: --product-version must be A[.B[.C[.D]]], numbers 0 to 65535, not "
-       "'65536' (see zbpack --help)\n", 2},
+       "'65536' (see 'zbpack pack --help')\n", 2},
       {"control", {"--company", "a\tb"}, good,
-       "zbpack: pack: --company: the text holds a control character (see zbpack --help)\n", 2},
+       "zbpack: pack: --company: the text holds a control character (see 'zbpack pack --help')\n", 2},
       {"long", {"--copyright", std::string(257, 'c')}, good,
-       "zbpack: pack: --copyright: the text is longer than 256 characters (see zbpack --help)\n", 2},
+       "zbpack: pack: --copyright: the text is longer than 256 characters (see 'zbpack pack --help')\n", 2},
   };
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.name);

@@ -86,7 +86,7 @@ TEST_F(ZbpackLayoutTest, SourceDateEpochClampsLaterTimesSoTouchingChangesNothing
   EXPECT_EQ(first, Expected(0, "a.txt", FileTime(1500000000, 0)));
   EXPECT_EQ(second, first);
   EXPECT_EQ(bad.exitCode, 2);
-  EXPECT_EQ(bad.err, "zbpack: pack: SOURCE_DATE_EPOCH must be Unix seconds, not '17e8' (see zbpack --help)\n");
+  EXPECT_EQ(bad.err, "zbpack: pack: SOURCE_DATE_EPOCH must be Unix seconds, not '17e8' (see 'zbpack pack --help')\n");
 }
 
 struct FieldCase {

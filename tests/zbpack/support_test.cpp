@@ -11,7 +11,7 @@
 #include "zbpack/cli_report.h"
 #include "zbpack/code_page.h"
 #include "zbpack/file_time.h"
-#include "zbpack/pack_options.h"
+#include "zbpack/pack_command.h"
 
 namespace {
 
@@ -126,8 +126,9 @@ TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {
                         "--as=sub\\x.txt", "/tmp/x=y.txt", "/tmp/setup.txt", "--script",
                         "setup.txt", "--level=3", "--threads", "64", "--as", "d", "/tmp/d",
                         "@l1", "--files-from=l2", "--", "--ascii", "-", "@x"};
-  PackOptions options;
-  ASSERT_EQ(ParsePackOptions(22, const_cast<char**>(argv), &options), "");
+  PackCommand command;
+  ASSERT_EQ(ParsePackCommand(22, const_cast<char**>(argv), &command), "");
+  const PackOptions& options = command.options;
   EXPECT_EQ(options.outputPath, "o.exe");
   EXPECT_EQ(options.productName, "A=B");
   EXPECT_EQ(options.implode.level, 3);

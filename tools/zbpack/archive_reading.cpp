@@ -6,11 +6,17 @@
 
 #include "archive/pe_image.h"
 #include "explode/explode.h"
-#include "zbpack/cli_report.h"
 #include "zbpack/code_page.h"
 #include "zbpack/host_files.h"
+#include "zbpack/printable_text.h"
+#include "zbpack/result_names.h"
 
 namespace {
+
+// The failure of a reading step of the stub's, with its result named.
+Problem ResultProblem(const std::string& path, const std::string& message, ResultCode code) {
+  return {path, message + " " + DescribeResult(code)};
+}
 
 bool ReadAt(FILE* file, uint64_t offset, void* bytes, size_t size) {
   return SeekStream(file, offset) && std::fread(bytes, size, 1, file) == 1;
@@ -85,51 +91,50 @@ bool EndsInClosingRecord(FILE* file) {
 }
 
 bool OpenArchive(const std::string& path, bool requireTotal, ArchiveReader& context,
-                 ArchiveExtent* extent) {
+                 ArchiveExtent* extent, Problem* failure) {
   context.exePath = path.c_str();
   context.archiveFile = std::fopen(path.c_str(), "rb");
   if (context.archiveFile == nullptr) {
-    ReportFailure(path, std::string("cannot open: ") + std::strerror(errno));
+    *failure = Problem{path, std::string("cannot open: ") + std::strerror(errno)};
     return false;
   }
   if (std::fseek(context.archiveFile, 0, SEEK_END) != 0 ||
       !TellStream(context.archiveFile, &extent->fileSize)) {
-    ReportFailure(path, "cannot read: not a regular file");
+    *failure = Problem{path, "cannot read: not a regular file"};
     return false;
   }
-  const ResultCode code = LocateClosingRecord(context, extent->fileSize, &extent->signature,
-                                              &extent->trailerOffset);
+  const ResultCode code =
+      LocateClosingRecord(context, extent->fileSize, &extent->signature, &extent->trailerOffset);
   if (code == kBadSeaVersion) {
-    ReportResultFailure(path, "closing record of another format version", code);
+    *failure = ResultProblem(path, "closing record of another format version", code);
     return false;
   }
   if (code != kNoError) {
-    ReportFailure(path, NoClosingRecordMessage(context.archiveFile, extent->fileSize));
+    *failure = Problem{path, NoClosingRecordMessage(context.archiveFile, extent->fileSize)};
     return false;
   }
   if (requireTotal && context.trailer.totalBytes == 0) {
-    ReportResultFailure(path, "the closing record's total byte count is 0", kEmptyArchive);
+    *failure = ResultProblem(path, "the closing record's total byte count is 0", kEmptyArchive);
     return false;
   }
   return true;
 }
 
-bool EnterMembers(const std::string& path, ArchiveReader& context) {
+bool EnterMembers(const std::string& path, ArchiveReader& context, Problem* failure) {
   const ResultCode code = ReadArchiveTag(context);
   if (code != kNoError) {
-    ReportResultFailure(path,
-                        "no archive tag at archiveOffset " +
-                            std::to_string(context.trailer.archiveOffset),
-                        code);
+    *failure = ResultProblem(
+        path, "no archive tag at archiveOffset " + std::to_string(context.trailer.archiveOffset),
+        code);
     return false;
   }
   return true;
 }
 
-bool AllocateWork(const std::string& path, MemberTransfer& transfer) {
+bool AllocateWork(const std::string& path, MemberTransfer& transfer, Problem* failure) {
   transfer.work = static_cast<uint8_t*>(std::malloc(kExplodeWorkSize));
   if (transfer.work == nullptr) {
-    ReportResultFailure(path, "cannot allocate the decoder's work block", kOutOfMemory);
+    *failure = ResultProblem(path, "cannot allocate the decoder's work block", kOutOfMemory);
     return false;
   }
   return true;

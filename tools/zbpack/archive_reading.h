@@ -9,6 +9,7 @@
 #include "archive/archive_end.h"
 #include "archive/archive_reader.h"
 #include "archive/member_transfer.h"
+#include "zbpack/problem.h"
 
 // Where the archive lies in its file, as OpenArchive found it.
 struct ArchiveExtent {
@@ -21,20 +22,21 @@ struct ArchiveExtent {
 // Opens path "rb" into context.archiveFile and reads the closing record, as the stub does
 // first. Also refuses a totalBytes of 0 when requireTotal is set (the stub refuses such an
 // archive before extracting). A file without a closing record is told apart from an installer
-// cut short (then the missing byte count is given). On failure prints the error line and
-// returns false; the caller closes archiveFile in every case (CloseArchive).
+// cut short (then the missing byte count is given). On failure returns false with *failure
+// set; the caller closes archiveFile in every case (CloseArchive).
 bool OpenArchive(const std::string& path, bool requireTotal, ArchiveReader& context,
-                 ArchiveExtent* extent);
+                 ArchiveExtent* extent, Problem* failure);
 
 // Whether the open file ends in a closing record, that is whether it is an installer already.
 bool EndsInClosingRecord(FILE* file);
 
-// Reads the archive tag; on failure prints the error line and returns false. On success the
-// stream stands on member 1's header.
-bool EnterMembers(const std::string& path, ArchiveReader& context);
+// Reads the archive tag; on failure returns false with *failure set. On success the stream
+// stands on member 1's header.
+bool EnterMembers(const std::string& path, ArchiveReader& context, Problem* failure);
 
-// Allocates the decoder's work block into transfer.work (freed when the record ends).
-bool AllocateWork(const std::string& path, MemberTransfer& transfer);
+// Allocates the decoder's work block into transfer.work (freed when the record ends); false
+// with *failure set when there is no memory for it.
+bool AllocateWork(const std::string& path, MemberTransfer& transfer, Problem* failure);
 
 void CloseArchive(ArchiveReader& context);
 

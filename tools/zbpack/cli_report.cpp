@@ -8,21 +8,16 @@
 
 namespace {
 
-std::string lastFailure;  // the last error line's text after "zbpack: "
-
 void PrintErrorLine(const std::string& what, const std::string& message) {
   // WHAT is a path or a name as given: a control character in it must not reach the terminal.
-  lastFailure = Printable(what) + ": " + message;
   // Whatever the command printed before the failure comes first, also when both streams go to
   // one pipe.
   std::fflush(stdout);
   ClearProgressLine();
-  std::fprintf(stderr, "zbpack: %s\n", lastFailure.c_str());
+  std::fprintf(stderr, "zbpack: %s: %s\n", Printable(what).c_str(), message.c_str());
 }
 
 }  // namespace
-
-const std::string& LastReportedFailure() { return lastFailure; }
 
 int ReportFailure(const std::string& what, const std::string& message) {
   PrintErrorLine(what, message);
@@ -34,28 +29,12 @@ int ReportUsage(const std::string& what, const std::string& message) {
   return kExitUsage;
 }
 
-int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code) {
-  return ReportFailure(what, message + " " + DescribeResult(code));
+int ReportCommandUsage(const std::string& command, const std::string& what,
+                       const std::string& message) {
+  PrintErrorLine(what, message + " (see 'zbpack " + command + " --help')");
+  return kExitUsage;
 }
 
-std::string Printable(const std::string& text) {
-  std::string shown;
-  size_t at = 0;
-  while (at < text.size()) {
-    const size_t start = at;
-    uint32_t codePoint = 0;
-    const bool decoded = DecodeUtf8(text, &at, &codePoint);
-    if (decoded && codePoint >= 0x20 && (codePoint < 0x7F || codePoint > 0x9F)) {
-      shown.append(text, start, at - start);
-      continue;
-    }
-    // A control character, or a byte that is not UTF-8: each byte escaped.
-    if (!decoded) at = start + 1;
-    for (size_t i = start; i < at; ++i) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[i]));
-      shown += escaped;
-    }
-  }
-  return shown;
+int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code) {
+  return ReportFailure(what, message + " " + DescribeResult(code));
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/result_codes.h"
+#include "zbpack/printable_text.h"
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
@@ -12,15 +13,9 @@ constexpr int kExitUsage = 2;
 
 int ReportFailure(const std::string& what, const std::string& message);  // returns kExitFailure
 int ReportUsage(const std::string& what, const std::string& message);    // returns kExitUsage
-
-// The last error line printed, without its "zbpack: ": for a document that must carry the
-// problem as well (verify --json). Empty before the first.
-const std::string& LastReportedFailure();
+// A usage error of one command, pointing at that command's help; returns kExitUsage.
+int ReportCommandUsage(const std::string& command, const std::string& what,
+                       const std::string& message);
 
 // "zbpack: WHAT: message (kArchiveCorrupted, 0x3000a)"; returns kExitFailure.
 int ReportResultFailure(const std::string& what, const std::string& message, ResultCode code);
-
-// UTF-8 text as a terminal may show it: control characters (C0, DEL, C1) and bytes that are
-// not UTF-8 escaped as \xNN, each byte. Names and texts pass through it before they are
-// printed.
-std::string Printable(const std::string& text);

@@ -25,11 +25,6 @@ bool ReadSmallFile(const std::string& path, size_t limit, std::vector<uint8_t>* 
 
 }  // namespace
 
-bool IsIdentityOption(const std::string& option) {
-  return option == "--execution-level" || option == "--icon" || option == "--product-version" ||
-         option == "--company" || option == "--description" || option == "--copyright";
-}
-
 std::string TakeIdentityOption(const std::string& option, const std::string& value,
                                IdentityOptions* options) {
   if (option == "--icon") {

@@ -19,8 +19,6 @@ struct IdentityOptions {
   std::string company, description, copyright;  // UTF-8; empty: left out
 };
 
-bool IsIdentityOption(const std::string& option);
-
 // Takes the value of an identity option into options; "" or the usage error.
 std::string TakeIdentityOption(const std::string& option, const std::string& value,
                                IdentityOptions* options);

@@ -8,7 +8,6 @@
 #include "explode/crc32.h"
 #include "zbpack/archive_writer.h"
 #include "zbpack/member_implode.h"
-#include "zbpack/progress.h"
 
 namespace {
 
@@ -17,6 +16,7 @@ namespace {
 struct SourceReader {
   FILE* file = nullptr;
   const std::string* memory = nullptr;
+  const WorkObserver* observer = nullptr;  // sees the bytes read so far
   std::vector<uint8_t> buffer = std::vector<uint8_t>(kPackChunkSize);
   ~SourceReader() {
     if (file != nullptr) std::fclose(file);
@@ -49,7 +49,7 @@ bool ReadSource(SourceReader& reader, const MemberSource& source, uint64_t expec
       total += got;
       if (total > expectedSize) break;
       if (!consume(reader.buffer.data(), got)) return false;
-      ShowMemberProgress(total);
+      ObserveProgress(*reader.observer, total);
     }
     if (got < reader.buffer.size()) break;
   }
@@ -70,117 +70,146 @@ bool ReadSource(SourceReader& reader, const MemberSource& source, uint64_t expec
 bool WriteLzmaData(FILE* output, SourceReader& reader, const MemberSource& source, uint64_t size,
                    PackLzma* lzma, FileHeader* header, PackFailure* failure) {
   if (!BeginLzmaMember(lzma, output, size, &header->compressed)) return false;
-  return ReadSource(reader, source, size, &header->crc, failure,
-                    [lzma](const uint8_t* data, size_t count) {
-                      return FeedLzma(lzma, data, count);
-                    }) &&
+  return ReadSource(
+             reader, source, size, &header->crc, failure,
+             [lzma](const uint8_t* data, size_t count) { return FeedLzma(lzma, data, count); }) &&
          EndLzmaMember(lzma);
+}
+
+// Where one member's records stand in the output while it is written.
+struct MemberPlace {
+  uint64_t headerStart = 0;  // file offsets
+  uint64_t dataStart = 0;
+  std::string nameBytes;  // with its NUL
+};
+
+// Writes a placeholder header and the name, in front of the data to come. The header's fields
+// known from the file are filled in.
+bool BeginMember(FILE* output, const MemberInput& member, FileHeader* header, MemberPlace* place) {
+  *header = {};
+  header->tag = kFileHeaderTag;
+  header->originalSize = static_cast<uint32_t>(member.info->size);
+  header->lastWriteTime = member.info->lastWriteTime;
+  place->nameBytes = member.source->storedName;
+  place->nameBytes.push_back('\0');
+  header->nameLength = static_cast<uint32_t>(place->nameBytes.size());
+  const FileHeader placeholder = {};
+  return TellStream(output, &place->headerStart) && WriteFileHeader(output, placeholder) &&
+         WriteBytes(output, place->nameBytes.data(), place->nameBytes.size()) &&
+         TellStream(output, &place->dataStart);
+}
+
+// The member's data through the run's LZMA encoder; header gets their size.
+bool WriteLzmaMember(const MemberWriting& writing, SourceReader& reader, const MemberInput& member,
+                     uint64_t dataStart, FileHeader* header, PackFailure* failure) {
+  uint64_t end = 0;
+  if (!WriteLzmaData(writing.output, reader, *member.source, member.info->size, writing.lzma,
+                     header, failure) ||
+      !TellStream(writing.output, &end)) {
+    if (failure->what.empty()) *failure = {writing.outputPath, "write error"};
+    return false;
+  }
+  if (end - dataStart > 0xFFFFFFFFu) {
+    *failure = {member.source->path, "LZMA data too large for an archive member (4 GiB and more)"};
+    return false;
+  }
+  header->storedSize = static_cast<uint32_t>(end - dataStart);
+  return true;
+}
+
+// Implodes the member's data. Auto caps the implode stream below the contents' size: once it
+// reaches that, storing wins and the encoder stops (*imploded stays false). Forced implode
+// caps it at what storedSize can hold. False with failure filled.
+bool ImplodeMember(const MemberWriting& writing, SourceReader& reader, const MemberInput& member,
+                   FileHeader* header, bool* imploded, PackFailure* failure) {
+  const uint64_t size = member.info->size;
+  const bool automatic = writing.method == PackMethod::kAuto;
+  std::string problem;
+  MemberImplode* encoder =
+      StartImplode(writing.implode, writing.output, automatic ? size - 1 : 0xFFFFFFFFu, &problem);
+  if (encoder == nullptr) {
+    *failure = {member.source->path, problem};
+    return false;
+  }
+  const bool read = ReadSource(
+      reader, *member.source, size, &header->crc, failure,
+      [encoder](const uint8_t* data, size_t count) { return FeedImplode(encoder, data, count); });
+  const bool finished = read && FinishImplode(encoder);
+  const bool capReached = ImplodeCapReached(encoder);
+  header->storedSize = static_cast<uint32_t>(ImplodedBytes(encoder));
+  FreeImplode(encoder);
+  if (!read && !failure->what.empty()) return false;
+  if (!finished && !capReached) {
+    *failure = {writing.outputPath, "write error"};
+    return false;
+  }
+  if (capReached && !automatic) {
+    *failure = {member.source->path,
+                "imploded data too large for an archive member (4 GiB and more)"};
+    return false;
+  }
+  *imploded = finished;
+  return true;
+}
+
+// Stores the member's data as they are, behind its name: whatever an encoder wrote there is
+// cut off first.
+bool StoreMember(const MemberWriting& writing, SourceReader& reader, const MemberInput& member,
+                 uint64_t dataStart, FileHeader* header, PackFailure* failure) {
+  FILE* output = writing.output;
+  const bool read = SeekStream(output, dataStart) && TruncateStream(output, dataStart) &&
+                    ReadSource(reader, *member.source, member.info->size, &header->crc, failure,
+                               [output](const uint8_t* data, size_t size) {
+                                 return WriteBytes(output, data, size);
+                               });
+  if (!read) {
+    if (failure->what.empty()) *failure = {writing.outputPath, "write error"};
+    return false;
+  }
+  header->storedSize = static_cast<uint32_t>(member.info->size);
+  return true;
 }
 
 }  // namespace
 
-bool WriteMemberFromFile(FILE* output, const MemberSource& source, const HostFileInfo& info,
-                         PackMethod method, const ImplodeChoice& implode, PackLzma* lzma,
-                         const std::string& outputPath,
+bool WriteMemberFromFile(const MemberWriting& writing, const MemberInput& member,
                          FileHeader* written, PackFailure* failure) {
-  const PackFailure writeError = {outputPath, "write error"};
-  FileHeader header = {};
-  header.tag = kFileHeaderTag;
-  header.originalSize = static_cast<uint32_t>(info.size);
-  header.lastWriteTime = info.lastWriteTime;
-  std::string nameBytes = source.storedName;
-  nameBytes.push_back('\0');
-  header.nameLength = static_cast<uint32_t>(nameBytes.size());
-
-  uint64_t headerStart = 0;
-  uint64_t dataStart = 0;
-  const FileHeader placeholder = {};
-  if (!TellStream(output, &headerStart) || !WriteFileHeader(output, placeholder) ||
-      !WriteBytes(output, nameBytes.data(), nameBytes.size()) || !TellStream(output, &dataStart)) {
+  const PackFailure writeError = {writing.outputPath, "write error"};
+  FileHeader header;
+  MemberPlace place;
+  if (!BeginMember(writing.output, member, &header, &place)) {
     *failure = writeError;
     return false;
   }
-
   SourceReader reader;
-  if (source.contents) {
-    reader.memory = &*source.contents;
+  reader.observer = &writing.observer;
+  if (member.source->contents) {
+    reader.memory = &*member.source->contents;
   } else {
-    reader.file = std::fopen(source.path.c_str(), "rb");
+    reader.file = std::fopen(member.source->path.c_str(), "rb");
   }
   if (reader.file == nullptr && reader.memory == nullptr) {
-    *failure = {source.path, std::string("cannot open: ") + std::strerror(errno)};
+    *failure = {member.source->path, std::string("cannot open: ") + std::strerror(errno)};
     return false;
   }
-
-  // Auto caps the implode stream below the contents' size: once it reaches that, storing wins
-  // and the encoder stops. Forced implode caps it at what storedSize can hold.
+  const PackMethod method = writing.method;
   bool imploded = false;
-  uint64_t storedSize = info.size;
-  const bool lzmaMember = method == PackMethod::kLzma;
-  if (lzmaMember) {
-    uint64_t end = 0;
-    if (!WriteLzmaData(output, reader, source, info.size, lzma, &header, failure) ||
-        !TellStream(output, &end)) {
-      if (failure->what.empty()) *failure = writeError;
+  if (method == PackMethod::kLzma) {
+    if (!WriteLzmaMember(writing, reader, member, place.dataStart, &header, failure)) return false;
+  } else {
+    const bool tryImplode =
+        method == PackMethod::kImplode || (method == PackMethod::kAuto && member.info->size > 0);
+    if (tryImplode && !ImplodeMember(writing, reader, member, &header, &imploded, failure)) {
       return false;
     }
-    storedSize = end - dataStart;
-    if (storedSize > 0xFFFFFFFFu) {
-      *failure = {source.path, "LZMA data too large for an archive member (4 GiB and more)"};
+    if (!imploded && !StoreMember(writing, reader, member, place.dataStart, &header, failure)) {
       return false;
     }
+    header.compressed = imploded ? 1 : 0;
   }
-  const bool tryImplode = method == PackMethod::kImplode ||
-                          (method == PackMethod::kAuto && info.size > 0);
-  if (tryImplode) {
-    const uint64_t cap = method == PackMethod::kAuto ? info.size - 1 : 0xFFFFFFFFu;
-    std::string problem;
-    MemberImplode* encoder = StartImplode(implode, output, cap, &problem);
-    if (encoder == nullptr) {
-      *failure = {source.path, problem};
-      return false;
-    }
-    const bool read = ReadSource(reader, source, info.size, &header.crc, failure,
-                                 [encoder](const uint8_t* data, size_t size) {
-                                   return FeedImplode(encoder, data, size);
-                                 });
-    const bool finished = read && FinishImplode(encoder);
-    const bool capReached = ImplodeCapReached(encoder);
-    storedSize = ImplodedBytes(encoder);
-    FreeImplode(encoder);
-    if (!read && !failure->what.empty()) return false;
-    if (!finished && !capReached) {
-      *failure = writeError;
-      return false;
-    }
-    if (capReached && method == PackMethod::kImplode) {
-      *failure = {source.path, "imploded data too large for an archive member (4 GiB and more)"};
-      return false;
-    }
-    imploded = finished;
-  }
-  if (!imploded && !lzmaMember) {
-    // Stored: whatever the encoder wrote is cut off first.
-    if (!SeekStream(output, dataStart) || !TruncateStream(output, dataStart)) {
-      *failure = writeError;
-      return false;
-    }
-    const bool read = ReadSource(reader, source, info.size, &header.crc, failure,
-                                 [output](const uint8_t* data, size_t size) {
-                                   return WriteBytes(output, data, size);
-                                 });
-    if (!read) {
-      if (failure->what.empty()) *failure = writeError;
-      return false;
-    }
-    storedSize = info.size;
-  }
-  if (!lzmaMember) header.compressed = imploded ? 1 : 0;
-  header.storedSize = static_cast<uint32_t>(storedSize);
-
   uint64_t end = 0;
-  if (!TellStream(output, &end) || !SeekStream(output, headerStart) ||
-      !WriteFileHeader(output, header) || !SeekStream(output, end)) {
+  if (!TellStream(writing.output, &end) || !SeekStream(writing.output, place.headerStart) ||
+      !WriteFileHeader(writing.output, header) || !SeekStream(writing.output, end)) {
     *failure = writeError;
     return false;
   }

@@ -1,4 +1,4 @@
-// The command line of `zbpack pack`, parsed into one record.
+// What `zbpack pack` is asked to build, as one record.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "implode/implode.h"
-#include "zbpack/cli_args.h"
 #include "zbpack/code_page.h"
 #include "zbpack/installer_identity.h"
 
@@ -44,16 +43,15 @@ struct MemberSource {
 
 struct PackOptions {
   std::string outputPath;
-  std::string stubPath;                 // empty: the stub beside zbpack (DefaultStubPath)
+  std::string stubPath;  // empty: the stub beside zbpack (DefaultStubPath)
   std::optional<std::string> productName;
   std::optional<std::string> scriptMember;  // member name of the install script
   PackMethod method = PackMethod::kAuto;
-  ImplodeChoice implode;                // also --level for kLzma
-  bool solid = false;                   // --solid (kLzma): one stream through all members
-  bool quiet = false;                   // --quiet: errors only
-  uint32_t codePage = kDefaultCodePage; // --codepage: the installer's texts are in it
+  ImplodeChoice implode;                   // also --level for kLzma
+  bool solid = false;                      // --solid (kLzma): one stream through all members
+  uint32_t codePage = kDefaultCodePage;    // --codepage: the installer's texts are in it
   std::optional<std::string> signCommand;  // run on the finished output, "%1" = its path
-  std::vector<MemberSource> members;    // in archive order
+  std::vector<MemberSource> members;       // in archive order
   // FILETIME that no member's time may exceed (SOURCE_DATE_EPOCH): later times become it.
   std::optional<uint64_t> latestTime;
 
@@ -63,29 +61,12 @@ struct PackOptions {
   std::string depfilePath;
 };
 
-// argv[0] is the subcommand. Returns an empty string, or the usage error. Checks the command
-// line only; the members as files are checked by CheckPackMembers, and whether their names
-// suit the installer by the pack command, both before anything is written.
-std::string ParsePackOptions(int argc, char** argv, PackOptions* options);
-
 // The usage checks that need the members as files (after ExpandMemberTree): names and paths
 // not empty, --script naming a member. Empty, or the usage error.
 std::string CheckPackMembers(const PackOptions& options);
 
 // The 1-based index of the first member named like --script; 0 without --script or a match.
 uint32_t ScriptIndexOf(const PackOptions& options);
-
-// Reads the value of --dict, --level or --threads (option) into choice, the same for pack and
-// implode; returns "" or the usage error.
-std::string ParseImplodeOption(const std::string& option, const std::string& value,
-                               ImplodeChoice* choice);
-
-// Reads --codepage's value into *codePage; returns "" or the usage error.
-std::string ParseCodePage(const std::string& value, uint32_t* codePage);
-
-// The value of the --codepage option that args has just read, parsed into codePage, for the
-// commands that read installers (list, verify, extract). Empty, or the usage error.
-std::string TakeCodePageOption(ArgReader& args, uint32_t* codePage);
 
 // The member name a path gets without --as: its part after the last '/' or '\'.
 std::string MemberNameOfPath(const std::string& path);

@@ -2,8 +2,8 @@
 
 #ifndef _WIN32
 #include <spawn.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <cerrno>
@@ -11,8 +11,8 @@
 #include <cstdlib>
 
 #include "archive/archive_end.h"
-#include "zbpack/cli_report.h"
-#include "zbpack/commands.h"
+#include "zbpack/printable_text.h"
+#include "zbpack/verify_installer.h"
 
 namespace {
 
@@ -52,14 +52,17 @@ int RunSigningCommand(const std::string& command, const std::string& path) {
 std::string DescribeStatus(int status) {
 #ifndef _WIN32
   if (status != -1 && WIFEXITED(status)) return "exit code " + std::to_string(WEXITSTATUS(status));
-  if (status != -1 && WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+  if (status != -1 && WIFSIGNALED(status))
+    return "killed by signal " + std::to_string(WTERMSIG(status));
 #endif
   return status == -1 ? "could not run" : "exit code " + std::to_string(status);
 }
 
-int FailAndRemove(const std::string& path, const std::string& message) {
+bool FailAndRemove(const std::string& path, const std::string& message,
+                   std::vector<Problem>* failures) {
   std::remove(path.c_str());
-  return ReportFailure(path, message + "; the installer was removed");
+  failures->push_back(Problem{path, message + "; the installer was removed"});
+  return false;
 }
 
 }  // namespace
@@ -95,27 +98,28 @@ std::string SigningCommandFor(const std::string& commandTemplate, const std::str
   return command;
 }
 
-int SignPackedInstaller(const std::string& commandTemplate, const std::string& path,
-                        uint32_t codePage, bool quiet) {
+bool SignPackedInstaller(const std::string& commandTemplate, const std::string& path,
+                         uint32_t codePage, const WorkObserver& observer,
+                         std::vector<Problem>* failures) {
   const std::string command = SigningCommandFor(commandTemplate, path);
-  if (!quiet) {
-    std::printf("signing: %s\n", Printable(command).c_str());
-    std::fflush(stdout);
-  }
+  ObserveLine(observer, "signing: " + Printable(command));
   const int status = RunSigningCommand(command, path);
   if (status != 0) {
-    return FailAndRemove(path, "the signing command failed (" + DescribeStatus(status) + ")");
+    return FailAndRemove(path, "the signing command failed (" + DescribeStatus(status) + ")",
+                         failures);
   }
   if (!EndsWithSignature(path)) {
-    return FailAndRemove(path,
-                         "the signing command left no certificate table at the end of the file");
+    return FailAndRemove(
+        path, "the signing command left no certificate table at the end of the file", failures);
   }
-  std::string verifyArgs[] = {"verify", "--codepage", std::to_string(codePage), quiet ? "-q" : "--",
-                              path};
-  char* argv[] = {&verifyArgs[0][0], &verifyArgs[1][0], &verifyArgs[2][0], &verifyArgs[3][0],
-                  &verifyArgs[4][0], nullptr};
-  if (RunVerifyCommand(5, argv) != kExitSuccess) {
-    return FailAndRemove(path, "the signed installer does not verify");
+  VerifyOptions options;
+  options.codePage = codePage;
+  const VerifyReport report = VerifyInstaller(path, options, observer);
+  const std::optional<Problem> failure = VerifyFailure(report);
+  if (failure) {
+    failures->push_back(*failure);
+    return FailAndRemove(path, "the signed installer does not verify", failures);
   }
-  return kExitSuccess;
+  for (const std::string& line : report.summary) ObserveLine(observer, line);
+  return true;
 }

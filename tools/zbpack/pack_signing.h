@@ -3,6 +3,10 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "zbpack/problem.h"
+#include "zbpack/work_observer.h"
 
 // The command with every "%1" replaced: on POSIX by "$1", which sh (run as
 // `sh -c COMMAND zbpack PATH`) expands to the path as one word (within the user's own quotes,
@@ -10,9 +14,10 @@
 std::string SigningCommandFor(const std::string& commandTemplate, const std::string& path);
 
 // Runs the signing command on the installer at path through the shell, then requires a
-// certificate table that ends the file and a `zbpack verify` of the result that passes (which
-// also checks that the archive lies wholly before the table), reading names in codePage. quiet
-// (pack's -q) prints errors only. On any failure the installer is removed and the failure
-// reported. Returns the exit code for pack.
-int SignPackedInstaller(const std::string& commandTemplate, const std::string& path,
-                        uint32_t codePage, bool quiet);
+// certificate table that ends the file and a verify of the result that passes (which also
+// checks that the archive lies wholly before the table), reading names in codePage. The
+// observer sees the command and the verify's lines. On any failure the installer is removed
+// and false returned, with the failures (the verify's, then signing's) appended.
+bool SignPackedInstaller(const std::string& commandTemplate, const std::string& path,
+                         uint32_t codePage, const WorkObserver& observer,
+                         std::vector<Problem>* failures);

@@ -96,3 +96,20 @@ void ClearProgressLine() {
   std::fflush(stderr);
   state.shownLength = 0;
 }
+
+WorkObserver TerminalObserver(const TerminalView* view) {
+  WorkObserver observer;
+  observer.context = const_cast<TerminalView*>(view);
+  observer.start = [](void* context, const char* verb, uint32_t members, uint64_t bytes) {
+    StartProgress(verb, members, bytes, static_cast<TerminalView*>(context)->quiet);
+  };
+  observer.progress = [](void*, uint64_t bytes) { ShowMemberProgress(bytes); };
+  observer.memberDone = [](void* context, uint64_t bytes, const std::string& line) {
+    FinishMember(bytes, static_cast<TerminalView*>(context)->lines ? line : "");
+  };
+  observer.line = [](void* context, const std::string& line) {
+    if (static_cast<TerminalView*>(context)->lines) PrintResultLine(line);
+  };
+  observer.finish = [](void*) { ClearProgressLine(); };
+  return observer;
+}

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "zbpack/work_observer.h"
+
 // Starts the display for a run over memberCount members of totalBytes bytes. verb heads the
 // live line ("packing").
 void StartProgress(const char* verb, uint32_t memberCount, uint64_t totalBytes, bool quiet);
@@ -24,3 +26,13 @@ void PrintResultLine(const std::string& line);
 // Removes the live line, so that what follows starts on a clean line. Called before every
 // error line, and at the end of a run.
 void ClearProgressLine();
+
+// How the command line shows an operation's work: quiet (errors only) shows nothing; without
+// lines the progress stays but no member or summary line is printed (a JSON document follows).
+struct TerminalView {
+  bool quiet = false;
+  bool lines = true;
+};
+
+// An observer that shows the work through the functions above. view must outlive its use.
+WorkObserver TerminalObserver(const TerminalView* view);

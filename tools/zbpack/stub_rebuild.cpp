@@ -101,6 +101,21 @@ std::string FindSections(const PeHeaders& headers, PeMemory& memory, uint32_t* r
   return "";
 }
 
+// The stub's resources, each with its data, from its resource section. "" or the fault.
+std::string ReadResources(const std::vector<uint8_t>& stub, const PeSection& rsrc,
+                          std::vector<ResourceEntry>* entries) {
+  const uint32_t treeSize =
+      rsrc.virtualSize != 0 && rsrc.virtualSize < rsrc.rawSize ? rsrc.virtualSize : rsrc.rawSize;
+  const std::string problem =
+      ReadResourceTree(stub.data() + rsrc.rawOffset, treeSize, rsrc.virtualAddress, entries);
+  if (!problem.empty()) return problem;
+  for (ResourceEntry& entry : *entries) {
+    const uint8_t* data = stub.data() + rsrc.rawOffset + entry.dataOffset;
+    entry.data.assign(data, data + entry.dataSize);
+  }
+  return "";
+}
+
 }  // namespace
 
 std::string RebuildStub(const IdentityResources& resources, std::vector<uint8_t>* stub) {
@@ -116,14 +131,8 @@ std::string RebuildStub(const IdentityResources& resources, std::vector<uint8_t>
   if (hasReloc) ReadPeSection(headers, relocIndex, ReadPeMemory, &memory, &reloc);
 
   std::vector<ResourceEntry> entries;
-  const uint32_t treeSize = rsrc.virtualSize != 0 && rsrc.virtualSize < rsrc.rawSize ? rsrc.virtualSize
-                                                                                  : rsrc.rawSize;
-  problem = ReadResourceTree(stub->data() + rsrc.rawOffset, treeSize, rsrc.virtualAddress, &entries);
+  problem = ReadResources(*stub, rsrc, &entries);
   if (!problem.empty()) return problem;
-  for (ResourceEntry& entry : entries) {
-    const uint8_t* data = stub->data() + rsrc.rawOffset + entry.dataOffset;
-    entry.data.assign(data, data + entry.dataSize);
-  }
   EditResources(resources, &entries);
   Bytes section = BuildResourceSection(entries, rsrc.virtualAddress);
 
