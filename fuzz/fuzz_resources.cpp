@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "zbpack/resource_tree.h"
+#include "zbpack/operations/resource_tree.h"
 
 namespace {
 

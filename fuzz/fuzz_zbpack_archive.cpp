@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "zbpack/commands.h"
+#include "zbpack/cli/commands.h"
 
 namespace {
 

@@ -6,12 +6,13 @@
 #include <tuple>
 #include <utility>
 
-#include "zbpack/archive_reading.h"
-#include "zbpack/cli_args.h"
-#include "zbpack/cli_report.h"
-#include "zbpack/code_page.h"
-#include "zbpack/file_time.h"
-#include "zbpack/pack_command.h"
+#include "zbpack/operations/archive_reading.h"
+#include "zbpack/cli/cli_args.h"
+#include "zbpack/host/number_text.h"
+#include "zbpack/cli/cli_report.h"
+#include "zbpack/host/code_page.h"
+#include "zbpack/host/file_time.h"
+#include "zbpack/cli/pack_command.h"
 
 namespace {
 
