@@ -113,7 +113,8 @@ CorpusFile RandomBytes(size_t size) {
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     z ^= z >> 31;
-    for (size_t k = 0; k < 8 && i + k < size; ++k) file.data[i + k] = static_cast<uint8_t>(z >> (8 * k));
+    for (size_t k = 0; k < 8 && i + k < size; ++k)
+      file.data[i + k] = static_cast<uint8_t>(z >> (8 * k));
   }
   return file;
 }

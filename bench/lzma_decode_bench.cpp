@@ -45,8 +45,9 @@ int main(int argc, char** argv) {
   std::fclose(file);
   if (bytes.size() < kSeaTrailerSize) return std::fprintf(stderr, "zblzmabench: no installer\n"), 1;
   SeaTrailer trailer;
-  DecodeSeaTrailer(*reinterpret_cast<const uint8_t(*)[kSeaTrailerSize]>(
-                       &bytes[bytes.size() - kSeaTrailerSize]), &trailer);
+  DecodeSeaTrailer(
+      *reinterpret_cast<const uint8_t(*)[kSeaTrailerSize]>(&bytes[bytes.size() - kSeaTrailerSize]),
+      &trailer);
   LzmaDecoder* decoder = NewLzmaDecoder(kLzmaDictLimit);
   size_t offset = size_t(trailer.archiveOffset) + 4;
   uint64_t decoded = 0;

@@ -165,9 +165,9 @@ const char* const kModeNames[2] = {"binary", "ascii"};
 double CpuSeconds(bool wholeProcess) {
 #ifdef _WIN32
   FILETIME created, exited, kernel, user;
-  const BOOL ok =
-      wholeProcess ? GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)
-                   : GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  const BOOL ok = wholeProcess
+                      ? GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)
+                      : GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
   if (!ok) return 0.0;
   const auto ticks = [](const FILETIME& t) {
     return static_cast<double>(uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime);
@@ -181,9 +181,9 @@ double CpuSeconds(bool wholeProcess) {
 }
 
 struct ThreadedRun {
-  double seconds;        // wall clock
-  double processCpu;     // CPU seconds of all threads
-  double streamCpu;      // CPU seconds of the calling thread: hand-off and writing, in order
+  double seconds;     // wall clock
+  double processCpu;  // CPU seconds of all threads
+  double streamCpu;   // CPU seconds of the calling thread: hand-off and writing, in order
 };
 
 ThreadedRun TimeThreaded(ImplodeEncoder& encoder, const std::vector<uint8_t>& input,
@@ -216,10 +216,13 @@ bool BenchThreads(const std::vector<uint8_t>& all, int runs) {
   const size_t step = kImplodeRegion - kImplodeWindow;
   const size_t regions =
       all.size() < kImplodeBufferSize ? 1 : 2 + (all.size() - kImplodeBufferSize) / step;
-  std::printf("\n## Level 9 in threads: the corpus as one stream (%zu bytes, %zu regions), "
-              "%d runs each\n\n", all.size(), regions, runs);
-  std::printf("| threads | MB/s median | MB/s best | CPU s median | stream thread CPU s |\n"
-              "|---:|---:|---:|---:|---:|\n");
+  std::printf(
+      "\n## Level 9 in threads: the corpus as one stream (%zu bytes, %zu regions), "
+      "%d runs each\n\n",
+      all.size(), regions, runs);
+  std::printf(
+      "| threads | MB/s median | MB/s best | CPU s median | stream thread CPU s |\n"
+      "|---:|---:|---:|---:|---:|\n");
   double median[2];
   double best[2];
   double cpu[2];
@@ -244,18 +247,18 @@ bool BenchThreads(const std::vector<uint8_t>& all, int runs) {
   // (hand-off and writing, measured at 2 threads) stays serial; regions cost about alike.
   const double serial = streamCpu[1];
   const double parallel = cpu[1] - serial;
-  std::printf("\nThe parse over more idle cores, estimated from the CPU times at 2 threads: the "
-              "stream thread's %.3f s stay serial, the workers' %.2f s divide into %zu regions, "
-              "so N cores take %.3f s + %.2f s x ceil(%zu/N)/%zu.\n\n| cores |",
-              serial, parallel, regions, serial, parallel, regions, regions);
+  std::printf(
+      "\nThe parse over more idle cores, estimated from the CPU times at 2 threads: the "
+      "stream thread's %.3f s stay serial, the workers' %.2f s divide into %zu regions, "
+      "so N cores take %.3f s + %.2f s x ceil(%zu/N)/%zu.\n\n| cores |",
+      serial, parallel, regions, serial, parallel, regions, regions);
   const unsigned kCores[] = {2, 4, 8, 16, 32};
   for (unsigned n : kCores) std::printf(" %u |", n);
   std::printf("\n|---|");
   for (size_t i = 0; i < sizeof kCores / sizeof kCores[0]; ++i) std::printf("---:|");
   std::printf("\n| speed-up over 1 thread (%.2f CPU s) |", cpu[0]);
   for (unsigned n : kCores) {
-    const double rounds =
-        static_cast<double>((regions + n - 1) / n) / static_cast<double>(regions);
+    const double rounds = static_cast<double>((regions + n - 1) / n) / static_cast<double>(regions);
     std::printf(" %.2fx |", cpu[0] / (serial + parallel * rounds));
   }
   std::printf("\n");
@@ -309,7 +312,8 @@ int main(int argc, char** argv) {
   std::vector<std::vector<uint8_t>> best[2];
   std::printf("\n## Encoder, dictionary 4096: output %% of input / MB/s\n\n");
   std::printf("| mode | file |");
-  for (uint32_t level = kImplodeMinLevel; level <= kImplodeMaxLevel; ++level) std::printf(" L%u |", level);
+  for (uint32_t level = kImplodeMinLevel; level <= kImplodeMaxLevel; ++level)
+    std::printf(" L%u |", level);
   std::printf("\n|---|---|");
   for (uint32_t level = kImplodeMinLevel; level <= kImplodeMaxLevel; ++level) std::printf("---:|");
   std::printf("\n");
@@ -325,7 +329,8 @@ int main(int argc, char** argv) {
         // Fast levels are timed three times (median): one run is too short to trust.
         std::vector<double> times;
         const int runs = level <= 4 ? 3 : 1;
-        for (int r = 0; r < runs; ++r) times.push_back(TimeEncode(*encoder, f.data, mode, level, stream));
+        for (int r = 0; r < runs; ++r)
+          times.push_back(TimeEncode(*encoder, f.data, mode, level, stream));
         std::printf(" %.2f%% / %.1f |", Percent(stream.size(), f.data.size()),
                     MBps(f.data.size(), Median(times)));
         std::fflush(stdout);
@@ -339,7 +344,8 @@ int main(int argc, char** argv) {
   std::vector<uint8_t> work(kExplodeWorkSize);
   std::unique_ptr<ExplodeReferenceState> referenceWork(new ExplodeReferenceState);
   std::printf("\n## Decoder, level-9 streams, dictionary 4096: MB/s of output\n\n");
-  std::printf("| mode | file | stream %% | Explode MB/s | reference MB/s |\n|---|---|---:|---:|---:|\n");
+  std::printf(
+      "| mode | file | stream %% | Explode MB/s | reference MB/s |\n|---|---|---:|---:|---:|\n");
   for (uint8_t mode = 0; mode <= 1; ++mode) {
     for (size_t k = 0; k < corpus.size(); ++k) {
       const CorpusFile& f = corpus[k];
@@ -348,7 +354,8 @@ int main(int argc, char** argv) {
       std::vector<uint8_t> output(f.data.size());
       const double fast = TimeDecode(Explode, work.data(), stream, f.data, output, 7);
       std::string referenceText;
-      const double slow = TimeDecode(ExplodeReference, referenceWork.get(), stream, f.data, output, 3);
+      const double slow =
+          TimeDecode(ExplodeReference, referenceWork.get(), stream, f.data, output, 3);
       char text[32];
       std::snprintf(text, sizeof text, "%.1f", MBps(f.data.size(), slow));
       referenceText = slow < 0 ? "MISMATCH" : text;
@@ -366,8 +373,9 @@ int main(int argc, char** argv) {
   // CRC-32 over the whole corpus.
   uint32_t fastCrc = 0;
   const double crcSeconds = TimeCrc(Crc32Update, all, 7, &fastCrc);
-  std::printf("\n## CRC-32 over the corpus (%zu bytes)\n\n| function | MB/s | value |\n|---|---:|---|\n",
-              all.size());
+  std::printf(
+      "\n## CRC-32 over the corpus (%zu bytes)\n\n| function | MB/s | value |\n|---|---:|---|\n",
+      all.size());
   std::printf("| Crc32Update | %.1f | %08lx |\n", MBps(all.size(), crcSeconds),
               static_cast<unsigned long>(fastCrc));
 #ifdef ZB_HAVE_BYTEWISE_CRC

@@ -39,11 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool ok = false;
   const std::vector<ResourceEntry> entries = ReadWithData(section, &ok);
   if (!ok) return 0;
-  const std::vector<ResourceEntry> again = ReadWithData(BuildResourceSection(entries, kSectionRva), &ok);
+  const std::vector<ResourceEntry> again =
+      ReadWithData(BuildResourceSection(entries, kSectionRva), &ok);
   // The builder sorts as the loader searches; the reader keeps tree order, which for a rebuilt
   // tree is that order. Compare against a rebuilt-and-read copy of the rebuilt tree instead
   // when the input was not sorted.
-  const std::vector<ResourceEntry> third = ReadWithData(BuildResourceSection(again, kSectionRva), &ok);
+  const std::vector<ResourceEntry> third =
+      ReadWithData(BuildResourceSection(again, kSectionRva), &ok);
   if (!ok || !SameEntries(again, third) || again.size() != entries.size()) std::abort();
   return 0;
 }

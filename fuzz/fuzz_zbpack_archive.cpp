@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char pattern[] = "/tmp/zbfuzz-XXXXXX";
   if (mkdtemp(pattern) == nullptr) std::abort();
   workDir = pattern;
-  WriteFile(workDir + "/canary", reinterpret_cast<const uint8_t*>(kCanaryText), sizeof kCanaryText - 1);
+  WriteFile(workDir + "/canary", reinterpret_cast<const uint8_t*>(kCanaryText),
+            sizeof kCanaryText - 1);
   const std::string out = workDir + "/out";
   if (mkdir(out.c_str(), 0777) != 0 || symlink("../canary", (out + "/a.txt").c_str()) != 0 ||
       mkfifo((out + "/b.txt").c_str(), 0666) != 0) {

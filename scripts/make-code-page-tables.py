@@ -76,8 +76,8 @@ def main():
     out += ["}  // namespace", "", "const CodePageByte* CodePageBytes(uint32_t codePage) {",
             "  switch (codePage) {"]
     for page in PAGES:
-        out.append(f"    case {page}: return kPage{page};")
-    out += ["    default: return nullptr;", "  }", "}", ""]
+        out += [f"    case {page}:", f"      return kPage{page};"]
+    out += ["    default:", "      return nullptr;", "  }", "}", ""]
     with open(os.path.join(root, "tools/zbpack/host/code_page_tables.cpp"), "w") as f:
         f.write("\n".join(out))
 

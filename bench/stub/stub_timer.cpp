@@ -34,13 +34,13 @@ int main(int argc, char** argv) {
 
   HWND question = robot::WaitWindow(stub.handle(), "#32770", ZB_APP_TITLE, kTimeoutMs);
   if (question == nullptr) return Fail("no question box");
-  if (robot::Press(question, IDYES) != robot::PressResult::kPressed) return Fail("cannot press Yes");
+  if (robot::Press(question, IDYES) != robot::PressResult::kPressed)
+    return Fail("cannot press Yes");
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
 
-  HWND status = robot::WaitWindow(stub.handle(), "#32770", ZB_STATUS_CAPTION,
-                                  kTimeoutMs);
+  HWND status = robot::WaitWindow(stub.handle(), "#32770", ZB_STATUS_CAPTION, kTimeoutMs);
   if (status == nullptr) {
     stub.Kill();
     return Fail("no status window (did the run fail?)");

@@ -2,12 +2,12 @@
 
 #include <initializer_list>
 
-#include "archive/archive_format.h"
 #include "archive/archive_file.h"
+#include "archive/archive_format.h"
 
 namespace {
 
-constexpr uint32_t kMaxPadding = 7;         // bytes; signers align the table to 8
+constexpr uint32_t kMaxPadding = 7;  // bytes; signers align the table to 8
 constexpr uint32_t kWindowSize = kSeaTrailerSize + kMaxPadding;
 
 // True when the kSeaTrailerSize bytes at record look like a closing record; strict also asks
@@ -15,7 +15,7 @@ constexpr uint32_t kWindowSize = kSeaTrailerSize + kMaxPadding;
 bool LooksLikeClosingRecord(const uint8_t* record, bool strict) {
   if (LoadLE32(record + 16) != kSeaTrailerTag) return false;  // seaTag
   if (!strict) return true;
-  return LoadLE32(record + 0) == kSeaTrailerTag &&  // recordTag
+  return LoadLE32(record + 0) == kSeaTrailerTag &&       // recordTag
          LoadLE32(record + 12) <= LoadLE32(record + 8);  // scriptIndex <= fileCount
 }
 

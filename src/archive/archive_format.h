@@ -66,8 +66,9 @@ void StoreLE32(uint8_t* bytes, uint32_t value);
 
 // Tag tests: 0 when the tag equals its expected value, else the code that its type (high 16
 // bits) calls for.
-ResultCode TestSeaTrailerTag(uint32_t tag);   // other version: kBadSeaVersion; else kArchiveCorrupted
-ResultCode TestArchiveTag(uint32_t tag);      // other version: kBadSeaVersion; else kArchiveCorrupted
-ResultCode TestFileHeaderTag(uint32_t tag);   // other version: kBadArchiveVersion;
-                                              // trailer type: kZbSeaBadArchiveCount;
-                                              // else kFileCorrupted
+ResultCode TestSeaTrailerTag(
+    uint32_t tag);                        // other version: kBadSeaVersion; else kArchiveCorrupted
+ResultCode TestArchiveTag(uint32_t tag);  // other version: kBadSeaVersion; else kArchiveCorrupted
+ResultCode TestFileHeaderTag(uint32_t tag);  // other version: kBadArchiveVersion;
+                                             // trailer type: kZbSeaBadArchiveCount;
+                                             // else kFileCorrupted

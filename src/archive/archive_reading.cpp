@@ -22,8 +22,7 @@ ResultCode ReadSeaTrailer(ArchiveReader& reader) {
   } else {
     const uint32_t archiveEnd = SignedArchiveEnd(end);
     const int64_t trailerAt = int64_t{archiveEnd} - int64_t(kSeaTrailerSize);
-    if (archiveEnd < kSeaTrailerSize ||
-        SeekArchive(reader.archiveFile, trailerAt, SEEK_SET) != 0) {
+    if (archiveEnd < kSeaTrailerSize || SeekArchive(reader.archiveFile, trailerAt, SEEK_SET) != 0) {
       return kIOError;
     }
   }

@@ -14,8 +14,7 @@ namespace {
 
 // Writes dir.path + memberName into path (kPathSize bytes) with the platform's separators.
 // False when the result would not fit.
-bool ComposeMemberPath(const WorkDirectory& dir, const char* memberName,
-                       char (&path)[kPathSize]) {
+bool ComposeMemberPath(const WorkDirectory& dir, const char* memberName, char (&path)[kPathSize]) {
   const size_t nameLength = std::strlen(memberName);
   if (size_t(dir.length) + nameLength >= kPathSize) return false;
   std::memcpy(path, dir.path, dir.length);
@@ -55,9 +54,8 @@ ResultCode TransferData(const FileHeader& header, MemberTransfer& transfer, Tran
   }
   if (transfer.lzma == nullptr) transfer.lzma = NewLzmaDecoder(kLzmaDictLimit);
   if (transfer.lzma == nullptr) return kOutOfMemory;
-  const uint32_t result =
-      DecodeLzmaMember(transfer.lzma, header.compressed == kLzmaStartMember, ReadMemberData,
-                       WriteMemberData, &state);
+  const uint32_t result = DecodeLzmaMember(transfer.lzma, header.compressed == kLzmaStartMember,
+                                           ReadMemberData, WriteMemberData, &state);
   if (result == kLzmaNoMemory) return kOutOfMemory;
   return result == kLzmaOk && state.bytesWritten == header.originalSize ? kNoError
                                                                         : kArchiveCorrupted;
@@ -87,8 +85,8 @@ ResultCode OpenMemberOutput(const ArchiveReader& reader, MemberTransfer& transfe
 
 ResultCode TransferMember(const ArchiveReader& reader, MemberTransfer& transfer,
                           uint32_t* bytesWritten) {
-  TransferState state = StartTransfer(reader.archiveFile, transfer.outFile,
-                                      reader.header.storedSize, transfer.pump);
+  TransferState state =
+      StartTransfer(reader.archiveFile, transfer.outFile, reader.header.storedSize, transfer.pump);
   const ResultCode result = TransferData(reader.header, transfer, state);
   if (bytesWritten != nullptr) *bytesWritten = state.bytesWritten;
   // Bytes that never reached the file fail the member as such, before the decoder's result or

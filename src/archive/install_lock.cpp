@@ -20,6 +20,7 @@ InstallLock TakeInstallLock(const char* workDir) {
   // The handle is kept until the process ends: that is what holds the lock.
   const HANDLE mutex = CreateMutexA(nullptr, TRUE, name);
   const DWORD error = GetLastError();
-  if (mutex == nullptr) return error == ERROR_ACCESS_DENIED ? InstallLock::kBusy : InstallLock::kFailed;
+  if (mutex == nullptr)
+    return error == ERROR_ACCESS_DENIED ? InstallLock::kBusy : InstallLock::kFailed;
   return error == ERROR_ALREADY_EXISTS ? InstallLock::kBusy : InstallLock::kHeld;
 }

@@ -14,8 +14,8 @@ bool Same(FileIdentity a, FileIdentity b) { return a.volume == b.volume && a.ind
 uint32_t Probe(const FileIdentity* slots, uint32_t capacity, FileIdentity id) {
   // 32-bit arithmetic: cheap in the 32-bit stub. File indexes of one volume mostly differ in
   // their low bits; the multiply spreads them over the table.
-  const uint32_t mixed = (uint32_t(id.index) ^ uint32_t(id.index >> 32) ^ uint32_t(id.volume)) *
-                         0x9E3779B1u;
+  const uint32_t mixed =
+      (uint32_t(id.index) ^ uint32_t(id.index >> 32) ^ uint32_t(id.volume)) * 0x9E3779B1u;
   uint32_t slot = (mixed ^ (mixed >> 15)) & (capacity - 1);
   while (!IsZero(slots[slot]) && !Same(slots[slot], id)) slot = (slot + 1) & (capacity - 1);
   return slot;

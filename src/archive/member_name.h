@@ -6,12 +6,12 @@
 enum class MemberNameFaultKind {
   kNone,
   kEmpty,
-  kEmptyPart,         // a leading, doubled or trailing separator (an absolute path, "dir\")
+  kEmptyPart,  // a leading, doubled or trailing separator (an absolute path, "dir\")
   kControlCharacter,
-  kColon,             // a drive ("c:x") or an alternate data stream ("a:s")
-  kWildcardOrQuote,   // one of * ? " < > |
-  kDotsAndBlanks,     // a part of dots and blanks only, such as ".."
-  kDeviceName,        // CON, PRN, AUX, NUL, COM1-9, LPT1-9, also with an extension
+  kColon,            // a drive ("c:x") or an alternate data stream ("a:s")
+  kWildcardOrQuote,  // one of * ? " < > |
+  kDotsAndBlanks,    // a part of dots and blanks only, such as ".."
+  kDeviceName,       // CON, PRN, AUX, NUL, COM1-9, LPT1-9, also with an extension
 };
 
 // kNone for a relative name whose components are all ordinary file names: not empty, no

@@ -17,10 +17,9 @@ namespace {
 
 // The identity of whatever stands at path, the entry itself when it is a link.
 bool IdentityAt(const char* path, FileIdentity* id) {
-  HANDLE entry = CreateFileA(path, FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                             nullptr);
+  HANDLE entry = CreateFileA(
+      path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (entry == INVALID_HANDLE_VALUE) return false;
   const bool known = IdentityOfHandle(entry, id);
   CloseHandle(entry);
@@ -32,8 +31,7 @@ bool IdentityAt(const char* path, FileIdentity* id) {
 bool MakeMemberFolder(const char* path, MadeEntries& made) {
   FileIdentity id;
   if (!CreateDirectoryA(path, nullptr)) {
-    return GetLastError() == ERROR_ALREADY_EXISTS && IdentityAt(path, &id) &&
-           WasMadeHere(made, id);
+    return GetLastError() == ERROR_ALREADY_EXISTS && IdentityAt(path, &id) && WasMadeHere(made, id);
   }
   return IdentityAt(path, &id) && RecordMadeEntry(made, id);
 }

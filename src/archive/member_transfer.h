@@ -32,19 +32,19 @@ struct MemberTransfer {
 // Shared by the callbacks while one member is transferred; the decoder passes it through as
 // its opaque user data and never reads it.
 struct TransferState {
-  FILE* input;           // the archive stream, standing on the member's data
-  FILE* output;          // the member's output file
-  uint32_t storedSize;   // data bytes of the member; ReadMemberData never delivers more
-  uint32_t bytesRead;    // data bytes delivered so far
-  uint32_t bytesWritten; // bytes written so far, complete writes or not
-  uint32_t crc;          // running CRC-32 register, seeded 0xFFFFFFFF
-  uint32_t chunkSize;    // bytes CopyStored asks for per read
-  uint32_t streamError;  // nonzero once a short read found its stream's error set, or once
-                         // a write failed
+  FILE* input;            // the archive stream, standing on the member's data
+  FILE* output;           // the member's output file
+  uint32_t storedSize;    // data bytes of the member; ReadMemberData never delivers more
+  uint32_t bytesRead;     // data bytes delivered so far
+  uint32_t bytesWritten;  // bytes written so far, complete writes or not
+  uint32_t crc;           // running CRC-32 register, seeded 0xFFFFFFFF
+  uint32_t chunkSize;     // bytes CopyStored asks for per read
+  uint32_t streamError;   // nonzero once a short read found its stream's error set, or once
+                          // a write failed
   void (*pump)();         // called after every read and write to keep the windows alive
-                         // (dispatching at most one message, paced); null without windows
-  ResultCode writeError; // 0, or why the first failed write failed (WriteFailureCode); no
-                         // byte is written after it
+                          // (dispatching at most one message, paced); null without windows
+  ResultCode writeError;  // 0, or why the first failed write failed (WriteFailureCode); no
+                          // byte is written after it
 };
 
 // What a failed write or close of a member's output means, from the errno it left: a full

@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr uint32_t kDosHeaderSize = 0x40;  // bytes; e_lfanew at 0x3C
-constexpr uint32_t kPeHeadSize = 4 + 20;   // "PE\0\0" and the file header, bytes
+constexpr uint32_t kDosHeaderSize = 0x40;   // bytes; e_lfanew at 0x3C
+constexpr uint32_t kPeHeadSize = 4 + 20;    // "PE\0\0" and the file header, bytes
 constexpr uint32_t kOptionalHeadSize = 72;  // through DllCharacteristics, the same in both
 
 uint16_t LoadLE16(const uint8_t* bytes) { return uint16_t(bytes[0] | bytes[1] << 8); }

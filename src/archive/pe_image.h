@@ -22,17 +22,17 @@ constexpr uint32_t kPeRelocationDirectory = 5;
 constexpr uint16_t kPeMachineI386 = 0x014C;
 constexpr uint16_t kPeMachineAmd64 = 0x8664;
 constexpr uint16_t kPeSubsystemWindowsGui = 2;
-constexpr uint16_t kPeNoSeh = 0x0400;                  // DllCharacteristics
-constexpr uint32_t kPeSectionWritable = 0x80000000u;   // section Characteristics
-constexpr uint32_t kPeSectionHeaderSize = 40;          // bytes
+constexpr uint16_t kPeNoSeh = 0x0400;                 // DllCharacteristics
+constexpr uint32_t kPeSectionWritable = 0x80000000u;  // section Characteristics
+constexpr uint32_t kPeSectionHeaderSize = 40;         // bytes
 
 struct PeHeaders {
-  uint32_t peOffset = 0;            // file offset of "PE\0\0"
+  uint32_t peOffset = 0;  // file offset of "PE\0\0"
   uint16_t machine = 0;
   uint16_t sectionCount = 0;
-  uint32_t optionalOffset = 0;      // file offset of the optional header
-  uint32_t optionalSize = 0;        // bytes, as the file header gives it
-  bool pe32Plus = false;            // PE32+ (x86-64) rather than PE32
+  uint32_t optionalOffset = 0;  // file offset of the optional header
+  uint32_t optionalSize = 0;    // bytes, as the file header gives it
+  bool pe32Plus = false;        // PE32+ (x86-64) rather than PE32
   uint16_t subsystem = 0;
   uint32_t directoryCount = 0;      // data directory entries present
   uint32_t sectionTableOffset = 0;  // file offset of the first section header

@@ -100,11 +100,11 @@ bool MakeNewWorkDir(const char* dir, MadeEntries& made) {
   const bool madeNew = CreateDirectoryA(dir, &attributes) != FALSE;
   LocalFree(attributes.lpSecurityDescriptor);
   // Opened as itself: what stands there now must be the folder just made.
-  HANDLE entry = madeNew ? CreateFileA(dir, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                       nullptr)
-                         : INVALID_HANDLE_VALUE;
+  HANDLE entry =
+      madeNew ? CreateFileA(dir, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
+              : INVALID_HANDLE_VALUE;
   if (entry == INVALID_HANDLE_VALUE) return false;
   FileIdentity id;
   const bool recorded = IdentityOfHandle(entry, &id) && RecordMadeEntry(made, id);
@@ -138,7 +138,8 @@ ResultCode CheckFreeSpace(const char* path, uint32_t neededBytes) {
   char root[4];
   FreeSpaceRoot(path, root);
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
+  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                         &totalClusters)) {
     return kSystemError;
   }
   return HasEnoughFreeSpace(freeClusters, sectorsPerCluster, bytesPerSector, neededBytes)
@@ -155,10 +156,9 @@ enum class Deletion { kDeleted, kNotOurs, kBusy };
 // target, and deleting it deletes the target; its identity is never one of ours, so it stays.
 // kBusy when the entry cannot be opened or deleted now: another program may still hold it.
 Deletion DeleteIfMade(const char* path, const MadeEntries& made) {
-  HANDLE entry = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                             nullptr);
+  HANDLE entry = CreateFileA(
+      path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (entry == INVALID_HANDLE_VALUE) return Deletion::kBusy;
   FileIdentity id;
   Deletion outcome = Deletion::kNotOurs;
@@ -187,8 +187,7 @@ void DeleteWithRetries(const char* path, const MadeEntries& made, const ArchiveE
 // Reparse points are never entered (this run made none). path is restored to length characters
 // before returning. Recursion depth is bounded by the 260-byte path: every level adds at least
 // two characters.
-void EmptyFolder(char* path, size_t length, const MadeEntries& made,
-                 const ArchiveEvents& events) {
+void EmptyFolder(char* path, size_t length, const MadeEntries& made, const ArchiveEvents& events) {
   if (length + kSearchPatternLength >= kPathSize) return;
   std::memcpy(path + length, "*.*", kSearchPatternLength + 1);
   WIN32_FIND_DATAA entry;

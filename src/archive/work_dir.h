@@ -22,9 +22,10 @@ ResultCode PrepareWorkArea(MemberTransfer& transfer, WorkDirectory& dir);
 // LocateWorkDir, then makes the directory new and records it in made. A directory that stands
 // at its name already (the leftovers of a run that failed or was answered No) is renamed aside
 // as a whole, to "ZubrexInstall.1", ".2" and so on, and named in the log: renaming touches
-// nothing inside. A file or a link in its place is left alone: kSystemError. A run with administrator rights makes
-// the directory accessible to the user, SYSTEM and Administrators only (the temporary directory
-// of services is writable by every user). kSystemError when it cannot be made.
+// nothing inside. A file or a link in its place is left alone: kSystemError. A run with
+// administrator rights makes the directory accessible to the user, SYSTEM and Administrators only
+// (the temporary directory of services is writable by every user). kSystemError when it cannot be
+// made.
 ResultCode MakeWorkDir(WorkDirectory& dir);
 
 // kNotEnoughDiskSpace when the drive of path has fewer than neededBytes free.

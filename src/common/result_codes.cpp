@@ -24,12 +24,19 @@ uint32_t ResultStringId(ResultCode code) {
 
 ResultCode MapExplodeResult(uint32_t result) {
   switch (result) {
-    case 0: return kNoError;
-    case 1: return kCMP_INVALID_DICTSIZE;
-    case 2: return kCMP_INVALID_MODE;
-    case 3: return kCMP_BAD_DATA;
-    case 4: return kCMP_ABORT;
-    case 5: return kCopyAborted;
-    default: return kUnknownCMP_Error;
+    case 0:
+      return kNoError;
+    case 1:
+      return kCMP_INVALID_DICTSIZE;
+    case 2:
+      return kCMP_INVALID_MODE;
+    case 3:
+      return kCMP_BAD_DATA;
+    case 4:
+      return kCMP_ABORT;
+    case 5:
+      return kCopyAborted;
+    default:
+      return kUnknownCMP_Error;
   }
 }

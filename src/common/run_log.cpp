@@ -17,8 +17,9 @@ constexpr int kStampLength = 20;  // "YYYY-MM-DD hh:mm:ss "
 bool OpenRunLog(const char* absolutePath) {
   // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end, even when another
   // run appends to the same log.
-  const HANDLE file = CreateFileA(absolutePath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file =
+      CreateFileA(absolutePath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   logFile = file;
   return true;

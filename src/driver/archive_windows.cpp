@@ -10,8 +10,7 @@
 namespace {
 
 // Opens the progress window into *context (an HWND) and configures it.
-void OpenProgress(void* context, const char* productName, uint32_t fileCount,
-                  uint32_t totalBytes) {
+void OpenProgress(void* context, const char* productName, uint32_t fileCount, uint32_t totalBytes) {
   HWND& progress = *static_cast<HWND*>(context);
   progress = CreateModelessDialog(IDD_PROGRESS, mainWindow, ProgressDialogProc);
   char format[kTextSize];

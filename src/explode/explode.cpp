@@ -206,9 +206,9 @@ ZB_HOT_INLINE uint32_t TakeRepetitionFast(uint64_t& bits, uint32_t& count, uint3
                                           uint8_t* window, uint32_t outPos) {
   bits >>= 1;
   const uint32_t e = decodeTables.length[static_cast<uint32_t>(bits) & 0xFF];
-  const uint32_t value = (e & kLengthValueMask) +
-                         (static_cast<uint32_t>(bits >> ((e >> kLengthCodeShift) & 0xF)) &
-                          (e >> kLengthExtraMaskShift));
+  const uint32_t value =
+      (e & kLengthValueMask) + (static_cast<uint32_t>(bits >> ((e >> kLengthCodeShift) & 0xF)) &
+                                (e >> kLengthExtraMaskShift));
   if (value == kEndLengthValue) return 0;
   const uint32_t lengthBits = (e >> kLengthTotalShift) & 0x1F;
   bits >>= lengthBits;

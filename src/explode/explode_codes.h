@@ -8,6 +8,8 @@
 
 namespace zb_explode_codes {
 
+// Rows of 16 entries (8 for kAsciiCodes), so that an entry's index can be read off its place.
+// clang-format off
 // Length codes 0 to 15: code length in bits, code, extra bits behind the code, and the length
 // value of the code with extra bits 0. A repetition copies length value + 2 bytes; length value
 // 517 (code 15, extra bits 255) is the end symbol.
@@ -91,5 +93,7 @@ inline constexpr uint16_t kAsciiCodes[256] = {
     0x0600, 0x1A00, 0x0E40, 0x0640, 0x0A40, 0x0A00, 0x1200, 0x0200,
     0x1C00, 0x0C00, 0x1400, 0x0400, 0x1800, 0x0800, 0x1000, 0x0000,
 };
+
+// clang-format on
 
 }  // namespace zb_explode_codes

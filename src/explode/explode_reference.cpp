@@ -9,7 +9,7 @@ namespace {
 
 using namespace zb_explode_codes;
 
-constexpr uint32_t kMaxCodeBits = 13;       // the longest code of the three
+constexpr uint32_t kMaxCodeBits = 13;      // the longest code of the three
 constexpr uint32_t kEndLengthValue = 517;  // the length value of the end symbol
 
 // A prefix code in the form a canonical decoder walks: how many codes there are of each

@@ -47,8 +47,8 @@ struct ExplodeReferenceState {
   // The last 8192 bytes of output, as two halves: the one being filled and the one before it,
   // which a distance of up to 4096 bytes may still reach.
   uint8_t window[2 * kExplodeWriteSize];
-  uint32_t outCount;    // bytes of output so far, modulo the window
-  uint64_t bitsRead;    // bits of the stream read, header excluded
+  uint32_t outCount;  // bytes of output so far, modulo the window
+  uint64_t bitsRead;  // bits of the stream read, header excluded
 };
 
 // One decoded symbol, as ExplodeReferenceWatched reports it to those who check an encoder's
@@ -62,8 +62,7 @@ struct ExplodeSymbol {
 using ExplodeSymbolFn = void (*)(const ExplodeSymbol& symbol, void* userData);
 
 // work: an ExplodeReferenceState; needs no initialisation. Results as Explode's.
-uint32_t ExplodeReference(ExplodeReadFn readFn, ExplodeWriteFn writeFn, void* work,
-                          void* userData);
+uint32_t ExplodeReference(ExplodeReadFn readFn, ExplodeWriteFn writeFn, void* work, void* userData);
 // The same, reporting each symbol decoded (the end symbol too) to symbolFn, with userData.
 uint32_t ExplodeReferenceWatched(ExplodeReadFn readFn, ExplodeWriteFn writeFn,
                                  ExplodeSymbolFn symbolFn, void* work, void* userData);

@@ -19,7 +19,8 @@
 // The first chunk of a stream must reset the dictionary, and an LZMA chunk must carry
 // properties after every dictionary reset. Each LZMA chunk starts its own range decoder
 // (five bytes, the first 0), must use exactly its packed bytes (normalised once more after the
-// last decision), leave the range decoder's code at 0 and produce exactly its unpacked bytes; a match may not run past the chunk's end.
+// last decision), leave the range decoder's code at 0 and produce exactly its unpacked bytes; a
+// match may not run past the chunk's end.
 //
 // LZMA: a range decoder over adaptive binary probabilities (11 bits, moved by 1/32 of the
 // distance to the bound). Each symbol is a literal (8 bits through a binary tree chosen by
@@ -38,7 +39,7 @@ namespace {
 constexpr uint32_t kTopValue = 1u << 24;  // the range decoder takes a byte below this range
 constexpr uint32_t kProbInit = 1024;      // 0.5 in 11 bits
 constexpr uint32_t kStates = 12;
-constexpr uint32_t kPosStates = 16;       // 1 << the largest pb
+constexpr uint32_t kPosStates = 16;          // 1 << the largest pb
 constexpr uint32_t kLiteralsAfterMatch = 7;  // states from here on follow a match or repeat
 
 // Offsets of the probability groups in the model. A length coder is: the two choices, a
@@ -78,15 +79,15 @@ struct LzmaDecoder {
   uint32_t full;          // bytes of history behind pos, at most window
   uint32_t range;
   uint32_t code;
-  uint32_t state;         // 0..11, the kinds of the last symbols
-  uint32_t rep[4];        // the last four distances, minus 1
-  uint32_t lc, lp, pb;    // literal context bits, literal and match position bits
-  uint32_t inPos;         // index of the next byte in in
-  uint32_t inCount;       // bytes in in
-  uint32_t consumed;      // bytes taken since the current chunk's range decoder started
-  bool inputEnded;        // readFn returned 0: never call it again for this member
-  bool inputShort;        // a byte was wanted after the end: the data are cut
-  bool live;              // a stream is open for continuing members
+  uint32_t state;       // 0..11, the kinds of the last symbols
+  uint32_t rep[4];      // the last four distances, minus 1
+  uint32_t lc, lp, pb;  // literal context bits, literal and match position bits
+  uint32_t inPos;       // index of the next byte in in
+  uint32_t inCount;     // bytes in in
+  uint32_t consumed;    // bytes taken since the current chunk's range decoder started
+  bool inputEnded;      // readFn returned 0: never call it again for this member
+  bool inputShort;      // a byte was wanted after the end: the data are cut
+  bool live;            // a stream is open for continuing members
   bool needDictReset;
   bool needProps;
   uint16_t probs[kProbCount];

@@ -29,9 +29,10 @@ HANDLE CreateWithWindows(const ProgramLaunch& launch) {
 // Windows always maps from the system directory, so no planted copy can stand in for it.
 BOOL ShellExecuteWithWindows(SHELLEXECUTEINFOA* info) {
   HMODULE shell = LoadLibraryA("shell32.dll");
-  const auto execute = shell == nullptr ? nullptr
-                                        : reinterpret_cast<ShellExecuteExFn>(reinterpret_cast<void*>(
-                                              GetProcAddress(shell, "ShellExecuteExA")));
+  const auto execute = shell == nullptr
+                           ? nullptr
+                           : reinterpret_cast<ShellExecuteExFn>(
+                                 reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExA")));
   if (execute == nullptr) return FALSE;
   return execute(info);
 }
@@ -55,8 +56,8 @@ size_t ProgramPartLength(const char* command, const ProgramLaunch& launch) {
     const size_t dirLength = std::strlen(launch.workDir);
     const char* file = std::strrchr(name, '\\');
     name = std::strncmp(name, launch.workDir, dirLength) == 0 ? name + dirLength
-           : file != nullptr                                 ? file + 1
-                                                             : name;
+           : file != nullptr                                  ? file + 1
+                                                              : name;
     for (; *name != '\0'; ++name) blanks += IsBlank(*name) ? 1 : 0;
   }
   size_t end = start;
@@ -70,8 +71,8 @@ size_t ProgramPartLength(const char* command, const ProgramLaunch& launch) {
 
 const ProgramStarter kWindowsStarter = {CreateWithWindows, ShellExecuteWithWindows};
 
-ResultCode StartProgram(const ProgramLaunch& launch, const ProgramStarter& starter,
-                        HANDLE* process, DWORD* error) {
+ResultCode StartProgram(const ProgramLaunch& launch, const ProgramStarter& starter, HANDLE* process,
+                        DWORD* error) {
   *process = starter.createProcess(launch);
   *error = *process == nullptr ? GetLastError() : 0;
   if (*process != nullptr) return kNoError;

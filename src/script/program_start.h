@@ -28,8 +28,8 @@ struct ProgramLaunch {
   const char* application;  // the resolved program, or null: the command names it by a path
   char* command;            // the whole command line, program first
   const char* workDir;
-  DWORD creationFlags;      // for CreateProcessA
-  bool silent;              // no prompt may appear
+  DWORD creationFlags;  // for CreateProcessA
+  bool silent;          // no prompt may appear
 };
 
 // The seam: the two ways a process is started, as Windows does it by default.
@@ -43,6 +43,5 @@ extern const ProgramStarter kWindowsStarter;
 
 // Starts the program; on kNoError *process is the handle to wait for and close. On failure the
 // Windows error is in *error (0 when none applies).
-ResultCode StartProgram(const ProgramLaunch& launch, const ProgramStarter& starter,
-                        HANDLE* process, DWORD* error);
-
+ResultCode StartProgram(const ProgramLaunch& launch, const ProgramStarter& starter, HANDLE* process,
+                        DWORD* error);

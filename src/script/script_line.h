@@ -11,9 +11,9 @@
 #pragma once
 #include <cstddef>
 
-constexpr size_t kScriptLineSize = 256;  // bytes of a line buffer, NUL included
-constexpr size_t kScriptTextSize = 256;  // bytes of a status text or command, NUL included
-constexpr size_t kWindowClassSize = 256; // bytes of a window class name, NUL included
+constexpr size_t kScriptLineSize = 256;   // bytes of a line buffer, NUL included
+constexpr size_t kScriptTextSize = 256;   // bytes of a status text or command, NUL included
+constexpr size_t kWindowClassSize = 256;  // bytes of a window class name, NUL included
 
 enum ScriptLineKind : int {
   kLineStatus = 1,

@@ -124,8 +124,8 @@ bool ResolveProgram(const char* workDir, const char* command, char (&programPath
 
 // Starts command (workDir current; program_start.h, elevated when it must be) and waits until it
 // has ended; then, when windowClass is not null, until no window of that class is left. A
-// program gets a new console of its own, or none at all in a silent run. The thread runs at idle priority while it waits. CreateProcessA may
-// write into command, hence not const.
+// program gets a new console of its own, or none at all in a silent run. The thread runs at idle
+// priority while it waits. CreateProcessA may write into command, hence not const.
 ResultCode RunCommand(const char* workDir, char (&command)[kScriptTextSize],
                       const char* windowClass) {
   char programPath[kPathSize];
@@ -147,8 +147,7 @@ ResultCode RunCommand(const char* workDir, char (&command)[kScriptTextSize],
 
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
   DWORD exitCode = 0;  // logged; a program's own code is no failure of the installation
-  const bool ended =
-      WaitForProcessPumping(process) && GetExitCodeProcess(process, &exitCode);
+  const bool ended = WaitForProcessPumping(process) && GetExitCodeProcess(process, &exitCode);
   CloseHandle(process);
   if (ended) LogLine("Program ended with exit code %lu", exitCode);
   if (ended && windowClass != nullptr) WaitForWindowClassPumping(windowClass);

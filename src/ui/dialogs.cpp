@@ -7,17 +7,13 @@ HWND CreateModelessDialog(int templateId, HWND owner, DLGPROC proc) {
   return CreateDialogParamA(appInstance, MAKEINTRESOURCEA(templateId), owner, proc, 0);
 }
 
-void SendClose(HWND window) {
-  SendMessageA(window, kMsgClose, 0, 0);
-}
+void SendClose(HWND window) { SendMessageA(window, kMsgClose, 0, 0); }
 
 void SendSetStatus(HWND window, const char* text) {
   SendMessageA(window, kMsgSetStatus, 0, reinterpret_cast<LPARAM>(text));
 }
 
-void SendEnableOk(HWND window) {
-  SendMessageA(window, kMsgEnableOk, 0, 0);
-}
+void SendEnableOk(HWND window) { SendMessageA(window, kMsgEnableOk, 0, 0); }
 
 void CenterOnDesktop(HWND window, int dx, int dy) {
   RECT own;

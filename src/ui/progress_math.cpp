@@ -42,8 +42,8 @@ bool TakeStep(ProgressMeter& meter) {
     return false;
   }
   const int64_t sum = int64_t{meter.stepsTaken} + meter.step;
-  meter.stepsTaken = sum < INT32_MAX ? (sum > INT32_MIN ? static_cast<int32_t>(sum) : INT32_MIN)
-                                     : INT32_MAX;
+  meter.stepsTaken =
+      sum < INT32_MAX ? (sum > INT32_MIN ? static_cast<int32_t>(sum) : INT32_MIN) : INT32_MAX;
   return true;
 }
 
@@ -52,9 +52,7 @@ void SetMeterRange(ProgressMeter& meter, ProgressRange range) {
   meter.span = int32_t{range.upper} - int32_t{range.lower};
 }
 
-void SetMeterStep(ProgressMeter& meter, int32_t step) {
-  meter.step = step;
-}
+void SetMeterStep(ProgressMeter& meter, int32_t step) { meter.step = step; }
 
 void SetMeterTotal(ProgressMeter& meter, uint32_t total) {
   if (meter.span <= 0 || meter.step <= 0 || total < static_cast<uint32_t>(meter.span)) {

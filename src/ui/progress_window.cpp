@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include "common/extracted_bytes.h"
+#include "common/messages.h"
 #include "resource.h"
 #include "ui/common_controls.h"
 #include "ui/dialogs.h"
-#include "common/messages.h"
 #include "ui/pump.h"
 
 // Zero-initialised, so that the program carries no initialised data section for it: the

@@ -1,8 +1,8 @@
 #include "ui/status_window.h"
 
 #include "common/app_globals.h"
-#include "resource.h"
 #include "common/messages.h"
+#include "resource.h"
 
 namespace {
 

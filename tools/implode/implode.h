@@ -25,8 +25,8 @@
 #include "implode/implode_match_finder.h"
 
 struct ImplodeSettings {
-  uint8_t mode = 0;       // 0 binary literals, 1 ASCII literals
-  uint8_t dictBits = 6;   // 4, 5 or 6: dictionary of 1024, 2048 or 4096 bytes
+  uint8_t mode = 0;                   // 0 binary literals, 1 ASCII literals
+  uint8_t dictBits = 6;               // 4, 5 or 6: dictionary of 1024, 2048 or 4096 bytes
   uint8_t level = kImplodeBestLevel;  // 1..9, see implode_levels.h
   // Threads that parse regions at the levels that parse each region alone (8 and 9): 1 parses
   // in the caller's thread and starts none, 0 means one per core; at most kImplodeMaxThreads.
@@ -41,14 +41,14 @@ uint8_t ImplodeDictBits(uint64_t dictionaryBytes);
 
 struct ImplodeStats {
   uint64_t inputBytes = 0;
-  uint64_t outputBytes = 0;   // stream bytes produced, header and padding included
-  uint64_t symbolBits = 0;    // bits of all symbols and the end symbol as the parsers priced them
+  uint64_t outputBytes = 0;  // stream bytes produced, header and padding included
+  uint64_t symbolBits = 0;   // bits of all symbols and the end symbol as the parsers priced them
   uint64_t literals = 0;
   uint64_t repetitions = 0;
 };
 
-constexpr uint32_t kImplodeWindow = 4096;     // history kept: the largest dictionary
-constexpr uint32_t kImplodeRegion = 65536;    // buffer bytes up to which one step parses
+constexpr uint32_t kImplodeWindow = 4096;   // history kept: the largest dictionary
+constexpr uint32_t kImplodeRegion = 65536;  // buffer bytes up to which one step parses
 // Bytes held beyond a region: its last positions hash real bytes, and the best levels'
 // trees compare the full 518 bytes there, which keeps them exact across regions.
 constexpr uint32_t kImplodeLookahead = 518 + 8;
@@ -70,18 +70,18 @@ struct ImplodeEncoder {
   ImplodeBitWriter writer;
   ImplodeMatchFinder finder;
   ImplodeStats stats;
-  uint32_t parseStart = 0;   // buffer index of the first byte not yet coded
-  uint32_t fill = 0;         // bytes held in buffer
-  uint32_t bufferPos = 0;    // stream offset (mod 2^32) of buffer[0]
-  bool started = false;      // ImplodeInit succeeded
-  bool finished = false;     // ImplodeFinish ran
+  uint32_t parseStart = 0;                 // buffer index of the first byte not yet coded
+  uint32_t fill = 0;                       // bytes held in buffer
+  uint32_t bufferPos = 0;                  // stream offset (mod 2^32) of buffer[0]
+  bool started = false;                    // ImplodeInit succeeded
+  bool finished = false;                   // ImplodeFinish ran
   uint8_t buffer[kImplodeBufferSize + 8];  // 8 zero bytes behind for word-wise comparison
   // Scratch of the optimal parse, indexed by offset from the region's start. The last region
   // of a stream may take the whole buffer, lookahead included.
   // node: the cheapest parse reaching this offset, its bits << 32 | its last symbol (length
   // << 16 | distance), so that one unsigned minimum keeps the cheaper arrival.
   uint64_t node[kImplodeBufferSize + 1];
-  uint32_t path[kImplodeBufferSize];         // the chosen symbols, last one first
+  uint32_t path[kImplodeBufferSize];  // the chosen symbols, last one first
   ImplodeMatch matches[kImplodeMaxMatches];
 };
 

@@ -11,13 +11,13 @@ using ImplodeWriteFn = bool (*)(const uint8_t* data, uint32_t size, void* userDa
 constexpr uint32_t kImplodeOutBlock = 4096;  // bytes handed to the write callback per full call
 
 struct ImplodeBitWriter {
-  uint64_t pending = 0;       // bits not yet stored in out, next one in bit 0
-  uint32_t pendingCount = 0;  // valid bits in pending; below 32 between calls
-  uint32_t outLength = 0;     // bytes of out filled
-  uint64_t bytesDelivered = 0;// bytes accepted by the write callback
+  uint64_t pending = 0;         // bits not yet stored in out, next one in bit 0
+  uint32_t pendingCount = 0;    // valid bits in pending; below 32 between calls
+  uint32_t outLength = 0;       // bytes of out filled
+  uint64_t bytesDelivered = 0;  // bytes accepted by the write callback
   ImplodeWriteFn writeFn = nullptr;
   void* userData = nullptr;
-  bool failed = false;        // the write callback refused bytes
+  bool failed = false;  // the write callback refused bytes
   uint8_t out[kImplodeOutBlock + 8] = {};
 };
 

@@ -36,6 +36,6 @@ inline constexpr uint8_t kModeAscii = 1;
 inline constexpr uint32_t kMinRepetition = 2;
 inline constexpr uint32_t kMaxRepetition = 518;  // length value 516; 517 is the end symbol
 inline constexpr uint32_t kEndLengthValue = 517;
-inline constexpr uint32_t kMaxDistance2 = 256;   // 2-byte repetitions always carry 2 low bits
+inline constexpr uint32_t kMaxDistance2 = 256;  // 2-byte repetitions always carry 2 low bits
 
 }  // namespace implode

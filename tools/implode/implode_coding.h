@@ -6,13 +6,13 @@
 #include <cstdint>
 
 struct ImplodeCoding {
-  uint8_t dictBits = 6;            // low distance bits of repetitions longer than 2 bytes
-  uint32_t maxDistance = 4096;     // 64 << dictBits: farthest distance of such repetitions
-  uint32_t literalCode[256] = {};  // flag bit 0 followed by the literal's code, LSB first
-  uint8_t literalBits[256] = {};   // bits of literalCode: 9 (binary) or 1 + ASCII code bits
-  uint8_t lengthBits[519] = {};    // flag + length code + extra bits, by repetition bytes 2..518
-  uint8_t distance2Bits[257] = {}; // distance code + 2 low bits, by distance 1..256 (2 bytes)
-  uint8_t distanceBits[4097] = {}; // distance code + dictBits low bits, by distance 1..maxDistance
+  uint8_t dictBits = 6;             // low distance bits of repetitions longer than 2 bytes
+  uint32_t maxDistance = 4096;      // 64 << dictBits: farthest distance of such repetitions
+  uint32_t literalCode[256] = {};   // flag bit 0 followed by the literal's code, LSB first
+  uint8_t literalBits[256] = {};    // bits of literalCode: 9 (binary) or 1 + ASCII code bits
+  uint8_t lengthBits[519] = {};     // flag + length code + extra bits, by repetition bytes 2..518
+  uint8_t distance2Bits[257] = {};  // distance code + 2 low bits, by distance 1..256 (2 bytes)
+  uint8_t distanceBits[4097] = {};  // distance code + dictBits low bits, by distance 1..maxDistance
   // The same fields as they go into the stream, LSB first: flag 1, length code, extra bits
   // (16 bits at most); distance code, low bits (14 bits at most). A repetition is one put of
   // lengthCode | distanceCode << lengthBits. Length 1 and distance 0 code as nothing (0 bits),

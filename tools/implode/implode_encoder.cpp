@@ -54,8 +54,12 @@ bool ImplodeInit(ImplodeEncoder& e, const ImplodeSettings& settings, ImplodeWrit
 // worker: a stream of one region starts none.
 static void CodeRegion(ImplodeEncoder& e, uint32_t end, bool last) {
   switch (e.level.parser) {
-    case ImplodeParser::kGreedy: ParseGreedy(e, e.parseStart, end); break;
-    case ImplodeParser::kFast: ParseFast(e, e.parseStart, end); break;
+    case ImplodeParser::kGreedy:
+      ParseGreedy(e, e.parseStart, end);
+      break;
+    case ImplodeParser::kFast:
+      ParseFast(e, e.parseStart, end);
+      break;
     case ImplodeParser::kOptimal:
       if (e.level.regionsAlone) {
         if (e.threads > 1 && (e.workers || !last) && HandOffRegion(e, e.parseStart, end)) break;

@@ -50,11 +50,11 @@ struct ImplodeMatchFinder {
 
 // What one search may do.
 struct ImplodeSearchLimits {
-  uint32_t maxLength;    // longest length to report (2..518), bounded by the bytes available
-  uint32_t maxDistance;  // farthest distance for 3 bytes or more, bounded by the history held
-  uint32_t maxDistance2; // farthest distance for 2 bytes, bounded by the history held
-  uint32_t maxChain;     // candidates of the 3-byte chain to examine
-  uint32_t niceLength;   // stop searching once a match this long is found
+  uint32_t maxLength;     // longest length to report (2..518), bounded by the bytes available
+  uint32_t maxDistance;   // farthest distance for 3 bytes or more, bounded by the history held
+  uint32_t maxDistance2;  // farthest distance for 2 bytes, bounded by the history held
+  uint32_t maxChain;      // candidates of the 3-byte chain to examine
+  uint32_t niceLength;    // stop searching once a match this long is found
   // FindMatchesInTree only: bytes that may be compared to keep the tree in order (maxLength
   // up to 518 and the bytes held); matches are still reported up to maxLength only.
   uint32_t scanLength;
@@ -107,8 +107,7 @@ inline uint32_t CommonLength(const uint8_t* a, const uint8_t* b, uint32_t maxLen
 // has the nearest, hence cheapest, distance for L. Returns their count (at most 516).
 // *distance2 receives the nearest distance of a 2-byte match, or 0 when there is none.
 uint32_t FindMatches(ImplodeMatchFinder& f, const uint8_t* p, uint32_t pos,
-                     const ImplodeSearchLimits& limits, ImplodeMatch* matches,
-                     uint32_t* distance2);
+                     const ImplodeSearchLimits& limits, ImplodeMatch* matches, uint32_t* distance2);
 
 // FindMatches over the binary trees: the same answer with the full chain, and maxChain
 // bounds the nodes visited. Positions searched this way must all be searched this way (the

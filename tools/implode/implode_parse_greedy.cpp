@@ -7,9 +7,9 @@
 namespace {
 
 struct Choice {
-  uint32_t length;    // 0: code a literal
+  uint32_t length;  // 0: code a literal
   uint32_t distance;
-  int32_t saving;     // bits saved against coding the same bytes as literals
+  int32_t saving;  // bits saved against coding the same bytes as literals
 };
 
 uint32_t Min(uint32_t a, uint32_t b) { return a < b ? a : b; }
@@ -42,8 +42,8 @@ Choice Evaluate(ImplodeEncoder& e, uint32_t i, uint32_t end) {
   }
   for (uint32_t k = 0; k < count; ++k) {
     const ImplodeMatch m = e.matches[k];
-    const int32_t saving =
-        literalsUpTo(m.length) - static_cast<int32_t>(RepetitionBits(e.coding, m.length, m.distance));
+    const int32_t saving = literalsUpTo(m.length) -
+                           static_cast<int32_t>(RepetitionBits(e.coding, m.length, m.distance));
     if (saving > best.saving) best = {m.length, m.distance, saving};
   }
   return best;

@@ -85,9 +85,9 @@ void FindOptimalPath(ImplodeEncoder& e, uint32_t begin, uint32_t end) {
     limits.maxDistance2 = Min(implode::kMaxDistance2, i);
     uint32_t distance2 = 0;
     limits.scanLength = Min(implode::kMaxRepetition, e.fill - i);
-    const uint32_t count =
-        e.level.tree ? FindMatchesInTree(e.finder, p, pos, limits, e.matches, &distance2)
-                     : FindMatches(e.finder, p, pos, limits, e.matches, &distance2);
+    const uint32_t count = e.level.tree
+                               ? FindMatchesInTree(e.finder, p, pos, limits, e.matches, &distance2)
+                               : FindMatches(e.finder, p, pos, limits, e.matches, &distance2);
     if (distance2 != 0) {
       Relax(e, j + 2, base + RepetitionBits(e.coding, 2, distance2), 2u << 16 | distance2);
     }

@@ -18,13 +18,13 @@ namespace {
 constexpr uint32_t kJobsPerWorker = 2;
 
 struct RegionJob {
-  uint32_t begin = 0;      // the region: bytes [begin, end)
+  uint32_t begin = 0;  // the region: bytes [begin, end)
   uint32_t end = 0;
   uint32_t fill = 0;       // bytes held
   uint32_t bufferPos = 0;  // stream offset (mod 2^32) of bytes[0]
   uint32_t steps = 0;      // the parse: path[0, steps), last step first, priced at bits
   uint64_t bits = 0;
-  bool parsed = false;     // guarded by the workers' mutex
+  bool parsed = false;  // guarded by the workers' mutex
   uint8_t bytes[kImplodeBufferSize];
   uint32_t path[kImplodeBufferSize];
 };

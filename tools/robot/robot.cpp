@@ -189,11 +189,16 @@ int ProgressPosition(HWND dialog, int id) {
 
 const char* PressResultName(PressResult result) {
   switch (result) {
-    case PressResult::kPressed: return "pressed";
-    case PressResult::kNoSuchControl: return "no such control";
-    case PressResult::kDisabled: return "disabled";
-    case PressResult::kHidden: return "hidden";
-    case PressResult::kNoAnswer: return "no answer";
+    case PressResult::kPressed:
+      return "pressed";
+    case PressResult::kNoSuchControl:
+      return "no such control";
+    case PressResult::kDisabled:
+      return "disabled";
+    case PressResult::kHidden:
+      return "hidden";
+    case PressResult::kNoAnswer:
+      return "no answer";
   }
   return "?";
 }
@@ -270,8 +275,8 @@ std::string QuoteArgument(const std::string& argument) {
   return quoted;
 }
 
-Process Start(const std::string& program, const std::string& arguments,
-              const StartOptions& options, DWORD* error) {
+Process Start(const std::string& program, const std::string& arguments, const StartOptions& options,
+              DWORD* error) {
   if (error != nullptr) *error = 0;
   std::string commandLine = QuoteArgument(program);
   if (!arguments.empty()) commandLine += " " + arguments;
@@ -301,11 +306,11 @@ Process Start(const std::string& program, const std::string& arguments,
 
   PROCESS_INFORMATION info = {};
   DWORD flags = options.newConsole ? CREATE_NEW_CONSOLE : 0;
-  BOOL started = CreateProcessA(
-      program.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr ? TRUE : FALSE,
-      flags, &environment[0],
-      options.currentDirectory.empty() ? nullptr : options.currentDirectory.c_str(), &startup,
-      &info);
+  BOOL started =
+      CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr,
+                     output != nullptr ? TRUE : FALSE, flags, &environment[0],
+                     options.currentDirectory.empty() ? nullptr : options.currentDirectory.c_str(),
+                     &startup, &info);
   DWORD startError = started ? 0 : GetLastError();
   if (output != nullptr) CloseHandle(output);
   if (!started) {

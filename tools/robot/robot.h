@@ -118,8 +118,8 @@ struct StartOptions {
 
 // Starts program with the given command line (the program's own quoted path is put in front).
 // On failure the result is not started() and error holds the Win32 error code.
-Process Start(const std::string& program, const std::string& arguments,
-              const StartOptions& options, DWORD* error = nullptr);
+Process Start(const std::string& program, const std::string& arguments, const StartOptions& options,
+              DWORD* error = nullptr);
 
 // Quotes one command-line argument for the Microsoft C runtime's parser.
 std::string QuoteArgument(const std::string& argument);

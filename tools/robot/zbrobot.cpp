@@ -73,8 +73,8 @@ int PrintExit(const robot::Process& process, DWORD timeoutMs) {
 }
 
 // Starts the program; prints its PID and leaves it running, or waits and prints its exit code.
-int StartAndReport(const char* program, const std::string& arguments,
-                   robot::StartOptions options, bool wait, DWORD waitMs) {
+int StartAndReport(const char* program, const std::string& arguments, robot::StartOptions options,
+                   bool wait, DWORD waitMs) {
   options.noStdHandles = !wait;
   DWORD error = 0;
   robot::Process process = robot::Start(program, arguments, options, &error);
@@ -165,10 +165,14 @@ int Answer(int argc, char** argv) {
   unsigned long ms = 0;
   unsigned long id = 0;
   if (argc != 3 || !ParseNumber(argv[2], &ms)) return Usage();
-  if (std::strcmp(argv[1], "yes") == 0) id = IDYES;
-  else if (std::strcmp(argv[1], "no") == 0) id = IDNO;
-  else if (std::strcmp(argv[1], "ok") == 0) id = IDOK;
-  else if (!ParseNumber(argv[1], &id)) return Usage();
+  if (std::strcmp(argv[1], "yes") == 0)
+    id = IDYES;
+  else if (std::strcmp(argv[1], "no") == 0)
+    id = IDNO;
+  else if (std::strcmp(argv[1], "ok") == 0)
+    id = IDOK;
+  else if (!ParseNumber(argv[1], &id))
+    return Usage();
   HWND box = robot::WaitWindow(nullptr, robot::kDialogClass, argv[0], ms);
   if (box == nullptr) return Fail("no such message box appeared in time");
   std::printf("%s\n", robot::MessageBoxText(box).c_str());

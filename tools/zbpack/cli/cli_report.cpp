@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "zbpack/host/code_page.h"
 #include "zbpack/cli/progress.h"
+#include "zbpack/host/code_page.h"
 #include "zbpack/operations/result_names.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include "zbpack/cli/cli_options.h"
 #include "zbpack/cli/cli_report.h"
-#include "zbpack/operations/codec_files.h"
 #include "zbpack/cli/commands.h"
 #include "zbpack/cli/option_values.h"
+#include "zbpack/operations/codec_files.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "zbpack/cli/cli_options.h"
 #include "zbpack/cli/cli_report.h"
 #include "zbpack/cli/commands.h"
-#include "zbpack/operations/extract_installer.h"
 #include "zbpack/cli/option_values.h"
 #include "zbpack/cli/progress.h"
+#include "zbpack/operations/extract_installer.h"
 
 namespace {
 

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "zbpack/operations/archive_reading.h"
 #include "zbpack/cli/cli_options.h"
 #include "zbpack/cli/cli_report.h"
-#include "zbpack/host/code_page.h"
 #include "zbpack/cli/commands.h"
-#include "zbpack/host/file_time.h"
 #include "zbpack/cli/json_listing.h"
-#include "zbpack/operations/list_installer.h"
 #include "zbpack/cli/option_values.h"
+#include "zbpack/host/code_page.h"
+#include "zbpack/host/file_time.h"
+#include "zbpack/operations/archive_reading.h"
+#include "zbpack/operations/list_installer.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "zbpack/cli/cli_report.h"
 #include "zbpack/cli/commands.h"
-#include "zbpack/host/file_time.h"
 #include "zbpack/cli/pack_command.h"
-#include "zbpack/operations/pack_installer.h"
 #include "zbpack/cli/progress.h"
+#include "zbpack/host/file_time.h"
+#include "zbpack/operations/pack_installer.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "zbpack/operations/archive_reading.h"
 #include "zbpack/cli/cli_options.h"
 #include "zbpack/cli/cli_report.h"
 #include "zbpack/cli/commands.h"
 #include "zbpack/cli/json_listing.h"
 #include "zbpack/cli/option_values.h"
 #include "zbpack/cli/progress.h"
+#include "zbpack/operations/archive_reading.h"
 #include "zbpack/operations/verify_installer.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "zbpack/operations/archive_reading.h"
 #include "zbpack/host/code_page.h"
 #include "zbpack/host/file_time.h"
+#include "zbpack/operations/archive_reading.h"
 
 nlohmann::json MemberJson(uint32_t index, const FileHeader& header, const std::string& name) {
   char crc[16];

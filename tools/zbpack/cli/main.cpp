@@ -34,12 +34,9 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"pack", RunPackCommand, PackHelp},
-    {"list", RunListCommand, ListHelp},
-    {"verify", RunVerifyCommand, VerifyHelp},
-    {"extract", RunExtractCommand, ExtractHelp},
-    {"implode", RunImplodeCommand, ImplodeHelp},
-    {"explode", RunExplodeCommand, ExplodeHelp},
+    {"pack", RunPackCommand, PackHelp},          {"list", RunListCommand, ListHelp},
+    {"verify", RunVerifyCommand, VerifyHelp},    {"extract", RunExtractCommand, ExtractHelp},
+    {"implode", RunImplodeCommand, ImplodeHelp}, {"explode", RunExplodeCommand, ExplodeHelp},
 };
 
 const Subcommand* FindSubcommand(const char* name) {

@@ -2,8 +2,8 @@
 
 #include "implode/implode.h"
 #include "zbpack/cli/cli_args.h"
-#include "zbpack/host/number_text.h"
 #include "zbpack/host/code_page.h"
+#include "zbpack/host/number_text.h"
 
 std::string ParseImplodeOption(const std::string& option, const std::string& value,
                                ImplodeChoice* choice) {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "zbpack/cli/cli_options.h"
+#include "zbpack/cli/option_values.h"
 #include "zbpack/operations/installer_identity.h"
 #include "zbpack/operations/member_lzma.h"
-#include "zbpack/cli/option_values.h"
 
 namespace {
 

@@ -18,11 +18,11 @@ struct ProgressState {
   uint32_t memberCount = 0;
   uint32_t membersDone = 0;
   uint64_t totalBytes = 0;
-  uint64_t bytesBefore = 0;   // bytes of the members done
-  uint64_t memberBytes = 0;   // bytes of the current member done
+  uint64_t bytesBefore = 0;  // bytes of the members done
+  uint64_t memberBytes = 0;  // bytes of the current member done
   Clock::time_point start;
   Clock::time_point lastDraw;
-  size_t shownLength = 0;     // characters of the live line on screen; 0 when none
+  size_t shownLength = 0;  // characters of the live line on screen; 0 when none
 };
 
 ProgressState state;
@@ -37,15 +37,16 @@ void Draw(bool force) {
   const double rate = seconds > 0.2 ? static_cast<double>(done) / seconds : 0.0;  // bytes/s
   char left[32] = "";
   if (rate > 0 && done <= state.totalBytes) {
-    const auto remaining = static_cast<unsigned long>(static_cast<double>(state.totalBytes - done) / rate);
+    const auto remaining =
+        static_cast<unsigned long>(static_cast<double>(state.totalBytes - done) / rate);
     std::snprintf(left, sizeof left, "  %lu:%02lu left", remaining / 60, remaining % 60);
   }
   char line[160];
-  const int length = std::snprintf(
-      line, sizeof line, "%s %lu/%lu members  %.1f/%.1f MB  %.1f MB/s%s", state.verb,
-      static_cast<unsigned long>(state.membersDone), static_cast<unsigned long>(state.memberCount),
-      static_cast<double>(done) / 1e6, static_cast<double>(state.totalBytes) / 1e6, rate / 1e6,
-      left);
+  const int length =
+      std::snprintf(line, sizeof line, "%s %lu/%lu members  %.1f/%.1f MB  %.1f MB/s%s", state.verb,
+                    static_cast<unsigned long>(state.membersDone),
+                    static_cast<unsigned long>(state.memberCount), static_cast<double>(done) / 1e6,
+                    static_cast<double>(state.totalBytes) / 1e6, rate / 1e6, left);
   const size_t shown = length > 0 ? static_cast<size_t>(length) : 0;
   // Blanks cover what a longer previous line left.
   std::fprintf(stderr, "\r%s%*s", line,

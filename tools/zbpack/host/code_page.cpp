@@ -9,8 +9,8 @@ namespace {
 
 constexpr uint32_t kAnsiCodePages[] = {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
 // The OEM (console) code pages: a system's ANSI code page is never one of them.
-constexpr uint32_t kOemCodePages[] = {437, 737, 775, 850, 852, 855, 857, 858, 860, 861,
-                                      862, 863, 864, 865, 866, 869};
+constexpr uint32_t kOemCodePages[] = {437, 737, 775, 850, 852, 855, 857, 858,
+                                      860, 861, 862, 863, 864, 865, 866, 869};
 
 // One code page from Unicode: the inverse of the generated table, so that only characters that
 // convert back to themselves are written (no best-fit look-alikes).

@@ -559,16 +559,27 @@ constexpr CodePageByte kPage1258[256] = {
 
 const CodePageByte* CodePageBytes(uint32_t codePage) {
   switch (codePage) {
-    case 874: return kPage874;
-    case 1250: return kPage1250;
-    case 1251: return kPage1251;
-    case 1252: return kPage1252;
-    case 1253: return kPage1253;
-    case 1254: return kPage1254;
-    case 1255: return kPage1255;
-    case 1256: return kPage1256;
-    case 1257: return kPage1257;
-    case 1258: return kPage1258;
-    default: return nullptr;
+    case 874:
+      return kPage874;
+    case 1250:
+      return kPage1250;
+    case 1251:
+      return kPage1251;
+    case 1252:
+      return kPage1252;
+    case 1253:
+      return kPage1253;
+    case 1254:
+      return kPage1254;
+    case 1255:
+      return kPage1255;
+    case 1256:
+      return kPage1256;
+    case 1257:
+      return kPage1257;
+    case 1258:
+      return kPage1258;
+    default:
+      return nullptr;
   }
 }

@@ -6,8 +6,8 @@
 
 // One byte of a code page.
 struct CodePageByte {
-  uint16_t unit;     // the UTF-16 unit MultiByteToWideChar gives for the byte alone
-  uint16_t upper;    // its Unicode simple uppercase: how Windows compares file names
+  uint16_t unit;   // the UTF-16 unit MultiByteToWideChar gives for the byte alone
+  uint16_t upper;  // its Unicode simple uppercase: how Windows compares file names
 };
 
 // The 256 bytes of codePage, or nullptr when it is not one of the pages above.

@@ -35,7 +35,8 @@ CivilDate CivilFromDays(int64_t days) {
 }  // namespace
 
 uint64_t FileTimeFromUnix(int64_t seconds, uint32_t nanoseconds) {
-  constexpr int64_t kEpochSeconds = static_cast<int64_t>(kUnixEpochAsFileTime / kFileTimeTicksPerSecond);
+  constexpr int64_t kEpochSeconds =
+      static_cast<int64_t>(kUnixEpochAsFileTime / kFileTimeTicksPerSecond);
   if (seconds < -kEpochSeconds) return 0;
   const uint64_t secondsSince1601 = static_cast<uint64_t>(seconds + kEpochSeconds);
   return secondsSince1601 * kFileTimeTicksPerSecond + nanoseconds / 100;

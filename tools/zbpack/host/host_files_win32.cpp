@@ -61,7 +61,8 @@ bool QueryHostFile(const char* path, HostFileInfo* info, std::string* error) {
     return false;
   }
   info->size = Join64(data.nFileSizeHigh, data.nFileSizeLow);
-  info->lastWriteTime = Join64(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+  info->lastWriteTime =
+      Join64(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
   info->isRegularFile =
       (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
   info->isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -94,7 +95,8 @@ bool MakeHostDirectories(const std::string& path, std::string* error) {
       !MakeHostDirectories(path.substr(0, slash), error)) {
     return false;
   }
-  if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
+  if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+    return true;
   *error = SystemMessage(GetLastError());
   return false;
 }
@@ -154,8 +156,8 @@ bool MakeMemberFolders(const std::string& root, const std::string& name, std::st
 
 FILE* CreateTempBeside(const std::string& target, std::string* tempPath, std::string* error) {
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    *tempPath = target + ".zbpack-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(attempt);
+    *tempPath =
+        target + ".zbpack-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
     HANDLE handle = CreateFileA(tempPath->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

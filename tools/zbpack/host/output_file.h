@@ -8,8 +8,8 @@
 
 struct OutputFile {
   std::string target;
-  std::string tempPath;   // the file being written
-  FILE* file = nullptr;   // open "wb+" on tempPath between Begin and Finish/Abandon
+  std::string tempPath;  // the file being written
+  FILE* file = nullptr;  // open "wb+" on tempPath between Begin and Finish/Abandon
 };
 
 // Whether target names the same file as one of inputs (links and other spellings included).

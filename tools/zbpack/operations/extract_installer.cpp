@@ -6,10 +6,10 @@
 
 #include "archive/extract_member.h"
 #include "archive/file_time.h"
-#include "zbpack/operations/archive_reading.h"
 #include "zbpack/host/host_files.h"
-#include "zbpack/operations/member_rules.h"
 #include "zbpack/host/printable_text.h"
+#include "zbpack/operations/archive_reading.h"
+#include "zbpack/operations/member_rules.h"
 #include "zbpack/operations/result_names.h"
 
 namespace {

@@ -31,7 +31,8 @@ std::string CheckPicture(const uint8_t* data, uint32_t size, uint32_t* width, ui
     *width = LoadLE32(data + 4);
     *height = h > 0 && h % 2 == 0 ? uint32_t(h / 2) : 0;
     const uint16_t bits = LoadLE16(data + 14);
-    if (LoadLE16(data + 12) != 1 || (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)) {
+    if (LoadLE16(data + 12) != 1 ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)) {
       return "a bitmap picture of an unknown format";
     }
   } else {

@@ -32,7 +32,8 @@ std::string TakeIdentityOption(const std::string& option, const std::string& val
   } else if (option == "--execution-level") {
     if (value != "asInvoker" && value != "highestAvailable" && value != "requireAdministrator") {
       return "--execution-level must be asInvoker, highestAvailable or requireAdministrator, "
-             "not '" + value + "'";
+             "not '" +
+             value + "'";
     }
     options->executionLevel = value;
   } else if (option == "--product-version") {
@@ -55,19 +56,16 @@ std::string PrepareIdentity(const IdentityOptions& options, const std::string& p
                             const std::string& outputName, IdentityResources* resources,
                             std::string* what) {
   resources->manifest = ZB_MANIFEST_BEFORE_LEVEL;
-  resources->manifest += options.executionLevel.empty() ? ZB_DEFAULT_EXECUTION_LEVEL
-                                                        : options.executionLevel;
+  resources->manifest +=
+      options.executionLevel.empty() ? ZB_DEFAULT_EXECUTION_LEVEL : options.executionLevel;
   resources->manifest += ZB_MANIFEST_AFTER_LEVEL;
 
   VersionInfo info;
   if (options.productVersion) ParseProductVersion(*options.productVersion, info.version);
   const std::string version = VersionText(info.version);
-  info.strings = {{"CompanyName", options.company},
-                  {"FileDescription", options.description},
-                  {"FileVersion", version},
-                  {"LegalCopyright", options.copyright},
-                  {"OriginalFilename", outputName},
-                  {"ProductName", productName},
+  info.strings = {{"CompanyName", options.company}, {"FileDescription", options.description},
+                  {"FileVersion", version},         {"LegalCopyright", options.copyright},
+                  {"OriginalFilename", outputName}, {"ProductName", productName},
                   {"ProductVersion", version}};
   for (const char* field : {"--product", "-o"}) {
     const std::string& text = field[1] == 'o' ? outputName : productName;

@@ -13,9 +13,9 @@
 
 // The options of pack that set it, as given.
 struct IdentityOptions {
-  std::string executionLevel;               // empty: requireAdministrator
-  std::optional<std::string> iconPath;      // --icon
-  std::optional<std::string> productVersion;  // --product-version, checked when parsed
+  std::string executionLevel;                   // empty: requireAdministrator
+  std::optional<std::string> iconPath;          // --icon
+  std::optional<std::string> productVersion;    // --product-version, checked when parsed
   std::string company, description, copyright;  // UTF-8; empty: left out
 };
 

@@ -1,8 +1,8 @@
 #include "zbpack/operations/list_installer.h"
 
-#include "zbpack/operations/archive_reading.h"
 #include "zbpack/host/code_page.h"
 #include "zbpack/host/host_files.h"
+#include "zbpack/operations/archive_reading.h"
 #include "zbpack/operations/result_names.h"
 
 ListReport ListInstaller(const std::string& path, uint32_t codePage) {

@@ -11,8 +11,8 @@ struct PackLzma {
   lzma_stream stream = LZMA_STREAM_INIT;
   lzma_options_lzma options = {};
   bool solid = false;
-  bool open = false;             // a stream is running (solid: from the first member on)
-  uint64_t streamBytes = 0;      // bytes a solid stream holds at most
+  bool open = false;         // a stream is running (solid: from the first member on)
+  uint64_t streamBytes = 0;  // bytes a solid stream holds at most
   FILE* output = nullptr;
   std::vector<uint8_t> buffer = std::vector<uint8_t>(1 << 16);
 };

@@ -10,15 +10,22 @@ namespace {
 
 const char* FaultText(MemberNameFaultKind fault) {
   switch (fault) {
-    case MemberNameFaultKind::kNone: return "";
-    case MemberNameFaultKind::kEmpty: return "is empty";
+    case MemberNameFaultKind::kNone:
+      return "";
+    case MemberNameFaultKind::kEmpty:
+      return "is empty";
     case MemberNameFaultKind::kEmptyPart:
       return "has an empty part (an absolute path, or a doubled or trailing separator)";
-    case MemberNameFaultKind::kControlCharacter: return "contains a control character";
-    case MemberNameFaultKind::kColon: return "contains ':' (a drive or a data stream)";
-    case MemberNameFaultKind::kWildcardOrQuote: return "contains one of * ? \" < > |";
-    case MemberNameFaultKind::kDotsAndBlanks: return "has a part of dots and blanks only (such as ..)";
-    case MemberNameFaultKind::kDeviceName: return "names a device (CON, NUL, COM1, ...)";
+    case MemberNameFaultKind::kControlCharacter:
+      return "contains a control character";
+    case MemberNameFaultKind::kColon:
+      return "contains ':' (a drive or a data stream)";
+    case MemberNameFaultKind::kWildcardOrQuote:
+      return "contains one of * ? \" < > |";
+    case MemberNameFaultKind::kDotsAndBlanks:
+      return "has a part of dots and blanks only (such as ..)";
+    case MemberNameFaultKind::kDeviceName:
+      return "names a device (CON, NUL, COM1, ...)";
   }
   return "is refused";
 }

@@ -33,13 +33,15 @@ bool Fail(const Walk& walk, const std::string& what, const std::string& problem)
 bool WalkFolder(const Walk& walk, const std::string& path, const std::string& prefix) {
   // Names this long are refused anyway; stopping here also bounds the depth of the walk.
   if (prefix.size() > kMaxMemberNameLength) {
-    return Fail(walk, path, "member names below it are longer than " +
-                                std::to_string(kMaxMemberNameLength) + " bytes");
+    return Fail(
+        walk, path,
+        "member names below it are longer than " + std::to_string(kMaxMemberNameLength) + " bytes");
   }
   walk.containers->push_back(path);
   std::vector<HostDirEntry> entries;
   std::string reason;
-  if (!ListHostDirectory(path, &entries, &reason)) return Fail(walk, path, "cannot read folder: " + reason);
+  if (!ListHostDirectory(path, &entries, &reason))
+    return Fail(walk, path, "cannot read folder: " + reason);
   if (entries.empty() && !prefix.empty()) {
     std::fflush(stdout);
     std::fprintf(stderr, "zbpack: %s: warning: empty folder, not stored (members are files)\n",
@@ -56,7 +58,8 @@ bool WalkFolder(const Walk& walk, const std::string& path, const std::string& pr
         if (!WalkFolder(walk, entryPath, prefix + entry.name + "\\")) return false;
         break;
       case HostEntryKind::kLinkToDirectory:
-        return Fail(walk, entryPath, "is a link to a folder (not followed; name its target to pack it)");
+        return Fail(walk, entryPath,
+                    "is a link to a folder (not followed; name its target to pack it)");
       case HostEntryKind::kOther:
         return Fail(walk, entryPath, "neither a file nor a folder (or a broken link)");
     }

@@ -8,17 +8,17 @@
 #include <utility>
 #include <vector>
 
-#include "zbpack/operations/archive_reading.h"
-#include "zbpack/operations/archive_writer.h"
 #include "zbpack/host/code_page.h"
 #include "zbpack/host/host_files.h"
+#include "zbpack/host/output_file.h"
+#include "zbpack/host/printable_text.h"
+#include "zbpack/operations/archive_reading.h"
+#include "zbpack/operations/archive_writer.h"
 #include "zbpack/operations/member_builder.h"
 #include "zbpack/operations/member_rules.h"
 #include "zbpack/operations/member_tree.h"
-#include "zbpack/host/output_file.h"
 #include "zbpack/operations/pack_depfile.h"
 #include "zbpack/operations/pack_signing.h"
-#include "zbpack/host/printable_text.h"
 #include "zbpack/operations/stub_check.h"
 #include "zbpack/operations/stub_rebuild.h"
 

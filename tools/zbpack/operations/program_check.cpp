@@ -30,7 +30,8 @@ std::string SectionProblem(const PeHeaders& headers, FILE* file, uint32_t archiv
                                  uint64_t(section.rawOffset) + section.rawSize > archiveOffset)) {
       return which + "lies outside the program";
     }
-    nextRva = AlignUp(uint64_t(section.virtualAddress) + section.virtualSize, headers.sectionAlignment);
+    nextRva =
+        AlignUp(uint64_t(section.virtualAddress) + section.virtualSize, headers.sectionAlignment);
     if (rsrcRva != 0 && section.virtualAddress == rsrcRva) *resourceSection = i;
   }
   uint32_t imageSize = 0;
@@ -65,7 +66,8 @@ std::string ProgramProblem(FILE* file, uint64_t fileSize, uint32_t archiveOffset
   PeSection section;
   ReadPeSection(headers, resourceSection, ReadPeFile, file, &section);
   const uint32_t size = section.virtualSize != 0 && section.virtualSize < section.rawSize
-                            ? section.virtualSize : section.rawSize;
+                            ? section.virtualSize
+                            : section.rawSize;
   if (size > kMaxResourceSection) return "resources: a section larger than 64 MiB";
   std::vector<uint8_t> bytes(size);
   std::vector<ResourceEntry> entries;

@@ -7,11 +7,11 @@
 
 namespace {
 
-constexpr uint32_t kDirectorySize = 16;   // bytes, before its entries
-constexpr uint32_t kEntrySize = 8;        // bytes of a directory entry
-constexpr uint32_t kDataEntrySize = 16;   // bytes
+constexpr uint32_t kDirectorySize = 16;  // bytes, before its entries
+constexpr uint32_t kEntrySize = 8;       // bytes of a directory entry
+constexpr uint32_t kDataEntrySize = 16;  // bytes
 constexpr uint32_t kHighBit = 0x80000000u;
-constexpr int kLevels = 3;                // type, name, language
+constexpr int kLevels = 3;  // type, name, language
 
 uint16_t LoadLE16(const uint8_t* bytes) { return uint16_t(bytes[0] | bytes[1] << 8); }
 
@@ -84,8 +84,9 @@ std::string ReadDirectory(TreeReader& reader, uint32_t offset, int depth, Resour
     const uint32_t target = LoadLE32(item + 4);
     const bool isDirectory = (target & kHighBit) != 0;
     if (isDirectory != (depth + 1 < kLevels)) {
-      return isDirectory ? "resource directories nested deeper than 3" : "resource data above "
-                                                                           "the language level";
+      return isDirectory ? "resource directories nested deeper than 3"
+                         : "resource data above "
+                           "the language level";
     }
     ResourceKey key;
     std::string problem = ReadKey(reader, LoadLE32(item), &key);
@@ -108,9 +109,8 @@ char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : 
 bool KeyLess(const ResourceKey& a, const ResourceKey& b) {
   if (a.named != b.named) return a.named;
   if (!a.named) return a.id < b.id;
-  return std::lexicographical_compare(
-      a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-      [](char16_t x, char16_t y) { return Upper(x) < Upper(y); });
+  return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+                                      [](char16_t x, char16_t y) { return Upper(x) < Upper(y); });
 }
 
 // The section being written: the entries in the loader's order, split into runs of one type
@@ -121,11 +121,11 @@ struct Layout {
   std::vector<size_t> typeStarts;  // positions in order where a type begins
   std::vector<size_t> nameStarts;  // positions in order where a name begins
   std::vector<uint8_t> bytes;
-  uint32_t nextType = 0;           // where the next type's directory goes
-  uint32_t nextName = 0;           // where the next name's directory goes
+  uint32_t nextType = 0;  // where the next type's directory goes
+  uint32_t nextName = 0;  // where the next name's directory goes
   uint32_t dataEntriesAt = 0;
-  uint32_t stringsAt = 0;          // where the next name string goes
-  uint32_t dataAt = 0;             // where the next data block goes
+  uint32_t stringsAt = 0;  // where the next name string goes
+  uint32_t dataAt = 0;     // where the next data block goes
   uint32_t sectionRva = 0;
 
   const ResourceEntry& At(size_t position) const { return (*entries)[order[position]]; }
@@ -138,7 +138,8 @@ uint32_t KeyField(const ResourceKey& key, Layout& layout) {
   if (!key.named) return key.id;
   const uint32_t at = layout.stringsAt;
   StoreLE16(uint16_t(key.name.size()), &layout.bytes[at]);
-  for (size_t i = 0; i < key.name.size(); ++i) StoreLE16(key.name[i], &layout.bytes[at + 2 + 2 * i]);
+  for (size_t i = 0; i < key.name.size(); ++i)
+    StoreLE16(key.name[i], &layout.bytes[at + 2 + 2 * i]);
   layout.stringsAt += uint32_t(2 + 2 * key.name.size());
   return at | kHighBit;
 }

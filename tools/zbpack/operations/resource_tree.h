@@ -21,8 +21,8 @@ struct ResourceEntry {
   ResourceKey name;
   uint32_t language = 0;
   uint32_t codePage = 0;
-  uint32_t dataOffset = 0;  // in the section bytes the tree was read from
-  uint32_t dataSize = 0;    // bytes
+  uint32_t dataOffset = 0;    // in the section bytes the tree was read from
+  uint32_t dataSize = 0;      // bytes
   std::vector<uint8_t> data;  // for entries to be written, their bytes
 };
 

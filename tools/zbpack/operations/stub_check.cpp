@@ -9,8 +9,8 @@
 #include "archive/archive_format.h"
 #include "archive/pe_image.h"
 #include "archive/stub_mark.h"
-#include "zbpack/operations/archive_reading.h"
 #include "zbpack/host/host_files.h"
+#include "zbpack/operations/archive_reading.h"
 
 namespace {
 
@@ -64,7 +64,8 @@ std::string StubProblem(const std::string& path) {
   FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return std::string("cannot open: ") + std::strerror(errno);
   std::string problem = StubHeaderProblem(file, info.size);
-  if (problem.empty() && !ContainsStubMark(file)) problem = "a Windows program, but not a Zubrex stub";
+  if (problem.empty() && !ContainsStubMark(file))
+    problem = "a Windows program, but not a Zubrex stub";
   if (problem.empty() && EndsInClosingRecord(file)) {
     problem = "already an installer (an archive follows the stub)";
   }

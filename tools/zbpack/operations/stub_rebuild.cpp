@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "archive/archive_format.h"
 #include "archive/archive_end.h"
+#include "archive/archive_format.h"
 #include "archive/pe_image.h"
 #include "zbpack/operations/resource_tree.h"
 
@@ -43,22 +43,23 @@ void EditResources(const IdentityResources& resources, std::vector<ResourceEntry
   std::vector<uint16_t> oldImages;
   for (const ResourceEntry& entry : *entries) {
     if (!resources.icon || !Is(entry, kResourceGroupIcon, kIconGroup)) continue;
-    for (size_t at = kGroupHeadSize; at + kGroupEntrySize <= entry.data.size(); at += kGroupEntrySize) {
+    for (size_t at = kGroupHeadSize; at + kGroupEntrySize <= entry.data.size();
+         at += kGroupEntrySize) {
       oldImages.push_back(uint16_t(entry.data[at + 12] | entry.data[at + 13] << 8));
     }
   }
-  entries->erase(std::remove_if(entries->begin(), entries->end(),
-                                [&](const ResourceEntry& e) {
-                                  const bool oldImage =
-                                      !e.type.named && e.type.id == kResourceIcon && !e.name.named &&
-                                      std::count(oldImages.begin(), oldImages.end(), e.name.id) != 0;
-                                  return Is(e, kResourceManifest, 1) || Is(e, kResourceVersion, 1) ||
-                                         (resources.icon && Is(e, kResourceGroupIcon, kIconGroup)) ||
-                                         oldImage;
-                                }),
-                 entries->end());
-  entries->push_back(NewEntry(kResourceManifest, 1, Bytes(resources.manifest.begin(),
-                                                          resources.manifest.end())));
+  entries->erase(
+      std::remove_if(entries->begin(), entries->end(),
+                     [&](const ResourceEntry& e) {
+                       const bool oldImage =
+                           !e.type.named && e.type.id == kResourceIcon && !e.name.named &&
+                           std::count(oldImages.begin(), oldImages.end(), e.name.id) != 0;
+                       return Is(e, kResourceManifest, 1) || Is(e, kResourceVersion, 1) ||
+                              (resources.icon && Is(e, kResourceGroupIcon, kIconGroup)) || oldImage;
+                     }),
+      entries->end());
+  entries->push_back(
+      NewEntry(kResourceManifest, 1, Bytes(resources.manifest.begin(), resources.manifest.end())));
   entries->push_back(NewEntry(kResourceVersion, 1, resources.versionInfo));
   if (!resources.icon) return;
   uint16_t firstId = 1;  // above every image left
@@ -70,7 +71,8 @@ void EditResources(const IdentityResources& resources, std::vector<ResourceEntry
   for (size_t i = 0; i < resources.icon->images.size(); ++i) {
     entries->push_back(NewEntry(kResourceIcon, uint16_t(firstId + i), resources.icon->images[i]));
   }
-  entries->push_back(NewEntry(kResourceGroupIcon, kIconGroup, IconGroupData(*resources.icon, firstId)));
+  entries->push_back(
+      NewEntry(kResourceGroupIcon, kIconGroup, IconGroupData(*resources.icon, firstId)));
 }
 
 // Finds the resource section (the one the resource directory starts) and checks that only the
@@ -83,7 +85,8 @@ std::string FindSections(const PeHeaders& headers, PeMemory& memory, uint32_t* r
   *rsrc = *reloc = headers.sectionCount;
   for (uint32_t i = 0; i < headers.sectionCount; ++i) {
     PeSection section;
-    if (!ReadPeSection(headers, i, ReadPeMemory, &memory, &section)) return "a section header cut short";
+    if (!ReadPeSection(headers, i, ReadPeMemory, &memory, &section))
+      return "a section header cut short";
     if (rsrcRva != 0 && section.virtualAddress == rsrcRva) *rsrc = i;
     if (relocRva != 0 && section.virtualAddress == relocRva) *reloc = i;
   }
@@ -94,7 +97,8 @@ std::string FindSections(const PeHeaders& headers, PeMemory& memory, uint32_t* r
   }
   uint64_t imageEnd = PeImageEnd(headers, ReadPeMemory, &memory);
   uint32_t certificate = 0, certificateSize = 0;
-  ReadPeDirectory(headers, kPeSecurityDirectory, ReadPeMemory, &memory, &certificate, &certificateSize);
+  ReadPeDirectory(headers, kPeSecurityDirectory, ReadPeMemory, &memory, &certificate,
+                  &certificateSize);
   if (certificateSize != 0 || imageEnd != memory.size) {
     return "bytes follow its sections (a signed stub? sign the finished installer instead)";
   }
@@ -144,8 +148,10 @@ std::string RebuildStub(const IdentityResources& resources, std::vector<uint8_t>
   section.resize(rsrc.rawSize, 0);
   Bytes relocBytes;
   if (hasReloc) {
-    relocBytes.assign(stub->begin() + reloc.rawOffset, stub->begin() + reloc.rawOffset + reloc.rawSize);
-    reloc.virtualAddress = AlignUp(rsrc.virtualAddress + rsrc.virtualSize, headers.sectionAlignment);
+    relocBytes.assign(stub->begin() + reloc.rawOffset,
+                      stub->begin() + reloc.rawOffset + reloc.rawSize);
+    reloc.virtualAddress =
+        AlignUp(rsrc.virtualAddress + rsrc.virtualSize, headers.sectionAlignment);
     reloc.rawOffset = rsrc.rawOffset + rsrc.rawSize;
   }
   const PeSection& last = hasReloc ? reloc : rsrc;
@@ -184,7 +190,8 @@ bool StampPeChecksum(FILE* file) {
     return false;
   }
   const uint32_t sum = FinishPeChecksum(checksum);
-  const uint8_t bytes[4] = {uint8_t(sum), uint8_t(sum >> 8), uint8_t(sum >> 16), uint8_t(sum >> 24)};
+  const uint8_t bytes[4] = {uint8_t(sum), uint8_t(sum >> 8), uint8_t(sum >> 16),
+                            uint8_t(sum >> 24)};
   return std::fseek(file, long(PeChecksumOffset(headers)), SEEK_SET) == 0 &&
          std::fwrite(bytes, 4, 1, file) == 1 && std::fseek(file, 0, SEEK_END) == 0;
 }

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "archive/extract_member.h"
-#include "zbpack/operations/archive_reading.h"
 #include "zbpack/host/host_files.h"
-#include "zbpack/operations/member_rules.h"
 #include "zbpack/host/printable_text.h"
+#include "zbpack/operations/archive_reading.h"
+#include "zbpack/operations/member_rules.h"
 #include "zbpack/operations/program_check.h"
 #include "zbpack/operations/result_names.h"
 

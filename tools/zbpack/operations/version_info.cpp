@@ -1,13 +1,13 @@
 #include "zbpack/operations/version_info.h"
 
-#include "zbpack/host/number_text.h"
 #include "zbpack/host/code_page.h"
+#include "zbpack/host/number_text.h"
 
 namespace {
 
-constexpr size_t kMaxTextLength = 256;        // characters of one string
+constexpr size_t kMaxTextLength = 256;  // characters of one string
 constexpr uint32_t kFixedSignature = 0xFEEF04BD;
-constexpr uint32_t kFixedSize = 52;           // bytes of VS_FIXEDFILEINFO
+constexpr uint32_t kFixedSize = 52;  // bytes of VS_FIXEDFILEINFO
 constexpr uint32_t kOsNtWindows32 = 0x00040004;
 constexpr uint32_t kFileTypeApplication = 1;
 constexpr uint32_t kTranslation = 0x04B00409;  // language 0x0409, code page 1200 (UTF-16)
@@ -69,7 +69,7 @@ Bytes Block(const std::string& key, const Bytes& value, uint32_t valueUnits, boo
 Bytes FixedInfo(const uint16_t (&v)[4]) {
   Bytes out;
   Put32(out, kFixedSignature);
-  Put32(out, 0x00010000);  // structure version 1.0
+  Put32(out, 0x00010000);        // structure version 1.0
   for (int i = 0; i < 2; ++i) {  // file version, then product version
     Put32(out, uint32_t(v[0]) << 16 | v[1]);
     Put32(out, uint32_t(v[2]) << 16 | v[3]);
@@ -90,7 +90,8 @@ bool ParseProductVersion(const std::string& text, uint16_t (&version)[4]) {
     const size_t dot = text.find('.', start);
     const std::string piece = text.substr(start, dot == std::string::npos ? dot : dot - start);
     uint64_t number = 0;
-    if (!ParseNumber(piece, 0xFFFF, &number) || piece.find_first_not_of("0123456789") != std::string::npos) {
+    if (!ParseNumber(piece, 0xFFFF, &number) ||
+        piece.find_first_not_of("0123456789") != std::string::npos) {
       return false;
     }
     version[part] = uint16_t(number);
