@@ -22,7 +22,7 @@ class ZbpackErrorsTest : public ::testing::Test {
   void SetUp() override {
     WriteFileBytes(scratch_.Path("stub.exe"), FakeStubBytes());
     WriteFileText(scratch_.Path("a.txt"), "alpha");
-    WriteFileBytes(scratch_.Path("b.bin"), CompressibleBytes(5000));
+    WriteFileBytes(scratch_.Path("b.bin"), TextLike(5000, 1));
   }
 
   std::vector<std::string> PackArgs(const std::vector<std::string>& extra,

@@ -26,10 +26,10 @@ class ZbpackRoundTripTest : public ::testing::Test {
   void SetUp() override {
     WriteFileBytes(scratch_.Path("stub.exe"), FakeStubBytes());
     files_ = {
-        {"readme.txt", CompressibleBytes(20000), 1700000000, 123456700},
-        {"random.bin", IncompressibleBytes(3000), 1234567890, 0},
+        {"readme.txt", TextLike(20000, 1), 1700000000, 123456700},
+        {"random.bin", RandomBytes(3000, 1), 1234567890, 0},
         {"empty.dat", Bytes(), 1000000000, 999999900},
-        {"setup.txt", CompressibleBytes(300), 1600000000, 100},
+        {"setup.txt", TextLike(300, 1), 1600000000, 100},
     };
     for (const SourceFile& file : files_) {
       WriteFileBytes(scratch_.Path(file.name), file.contents);
