@@ -42,8 +42,9 @@ class Extraction : public testing::Test {
   void TearDown() override {
     if (reader_.archiveFile != nullptr) std::fclose(reader_.archiveFile);
   }
-  // Opens the archive and stands on member 1.
+  // Closes the archive opened before, opens this one and stands on member 1.
   void Open(const std::vector<TestMember>& members, uint32_t scriptIndex = 0) {
+    if (reader_.archiveFile != nullptr) std::fclose(reader_.archiveFile);
     path_ = archives_.Write("setup.exe", BuildArchive(Bytes(16, 0x90), members, scriptIndex, "P"));
     reader_.exePath = path_.c_str();
     ASSERT_EQ(kNoError, OpenArchiveFile(reader_));
@@ -135,8 +136,6 @@ TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
     Open({Stored(name, {'e'})});
     EXPECT_EQ(kCannotCreateFile, Next());
     EXPECT_EQ(work_.Path(""), dir_.path);
-    std::fclose(reader_.archiveFile);
-    reader_.archiveFile = nullptr;
   }
   EXPECT_TRUE(ReadFileBytes(archives_.Path("escaped.txt")).empty());
   Open({Stored("made\\deep/er\\f.txt", {'f'}), Stored("made\\deep\\g.txt", {'g'})});
@@ -183,8 +182,6 @@ TEST_F(Extraction, FailedWritesFailTheMemberAsAFullDiskOrAnAbortedCopy) {
       ASSERT_NE(nullptr, transfer_.outFile);
       EXPECT_EQ(diskFull ? kNotEnoughDiskSpace : kCopyAborted, TransferMember(reader_, transfer_));
       std::fclose(transfer_.outFile);
-      std::fclose(reader_.archiveFile);
-      reader_.archiveFile = nullptr;
     }
   }
 }
