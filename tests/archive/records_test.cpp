@@ -62,12 +62,11 @@ TEST(Records, PeChecksumFoldsCarriesAndAddsTheLength) {
   const std::tuple<std::vector<uint8_t>, size_t, uint32_t> cases[] = {
       {{0x01, 0x00}, 0, 3}, {{0xFF, 0xFF, 0x02, 0x00}, 2, 6}, {{0xFF, 0xFF, 0x01}, 0, 4},
       {{0x34, 0x12, 0x01}, 1, 0x1238}};
-  for (const auto& c : cases) {
-    const std::vector<uint8_t>& bytes = std::get<0>(c);
+  for (const auto& [bytes, split, sum] : cases) {
     PeChecksum checksum;
-    AddPeChecksumBytes(&checksum, bytes.data(), std::get<1>(c));
-    AddPeChecksumBytes(&checksum, bytes.data() + std::get<1>(c), bytes.size() - std::get<1>(c));
-    EXPECT_EQ(FinishPeChecksum(checksum), std::get<2>(c));
+    AddPeChecksumBytes(&checksum, bytes.data(), split);
+    AddPeChecksumBytes(&checksum, bytes.data() + split, bytes.size() - split);
+    EXPECT_EQ(FinishPeChecksum(checksum), sum);
   }
 }
 

@@ -56,7 +56,6 @@ TEST(ReadScriptLine, LineEndsLastLinesAndLengths) {
       {"CR LF", "; Zubrex\r\n>Installing\r\n\r\nsetup.exe /q\r\n#Cls run.exe\r\n>Done\r\n",
        typical, kScriptEnd},
       {"last line without LF", ">First\nsetup.exe /q", {">First", "setup.exe /q"}, kScriptEnd},
-      {"last line without CR LF", ">First\r\n>Last", {">First", ">Last"}, kScriptEnd},
       {"empty file", "", {}, kScriptEnd},
       {"empty lines", "\n\r\n\n", {"", "", ""}, kScriptEnd},
       // A CR is content except right before the LF, and only one CR belongs to the line end.

