@@ -14,6 +14,7 @@
 #include "archive/extract_member.h"
 #include "explode/explode.h"
 #include "test_archive.h"
+#include "test_inputs.h"
 
 namespace {
 
@@ -64,7 +65,11 @@ class LzmaMembers : public testing::TestWithParam<DamageCase> {};
 
 TEST_P(LzmaMembers, ExtractWithTheResultOfEachMember) {
   const DamageCase& c = GetParam();
-  const std::vector<Bytes> parts = {Text(70000, 0), Text(3000, 1)};
+  // Member 2's random bytes go as uncompressed chunks, and its text then as a chunk that
+  // resets the state without new properties (control byte 0xA0).
+  Bytes random = RandomBytes(70000, 5);
+  random.insert(random.end(), 3000, 'x');
+  const std::vector<Bytes> parts = {Text(70000, 0), random};
   std::vector<Bytes> data = EncodeSolid(parts);
   if (c.methods[0] == kStoredMember) data[0] = parts[0];
   if (c.offset < 0) {
@@ -116,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"whole solid stream", {2, 3}, 0, 1 << 30, 0, {kOk, kOk}},
         // Member data: dictionary byte, control, 2 bytes unpacked, 2 bytes packed, properties.
         DamageCase{"bad properties byte", {2, 2}, 0, 6, 225, {kBad, kBad}},
+        DamageCase{"dictionary at the limit (64 MiB)", {2, 3}, 0, 0, 28, {kOk, kOk}},
         DamageCase{"dictionary over the limit (96 MiB)", {2, 3}, 0, 0, 29, {kBad, kBad}},
         DamageCase{"cut stream", {2, 3}, 1, -2, 0, {kOk, kBad}},
         DamageCase{"flipped byte, its successor unchecked", {2, 3}, 0, 20, 0x5A, {kBad, kBad}},

@@ -10,8 +10,10 @@ namespace {
 
 class Reading : public testing::Test {
  protected:
-  // Opens bytes as the archive of reader, the way the stub opens its own file.
+  // Opens bytes as the archive of reader, the way the stub opens its own file, after closing
+  // the one opened before.
   void Open(const Bytes& bytes) {
+    if (reader_.archiveFile != nullptr) std::fclose(reader_.archiveFile);
     path_ = dir_.Write("archive.exe", bytes);
     reader_.exePath = path_.c_str();
     ASSERT_EQ(kNoError, OpenArchiveFile(reader_));
@@ -76,8 +78,6 @@ TEST_F(Reading, ArchiveTagAtOrBeyondTheEndOrOfAnotherRecordIsRefused) {
     reader_.trailer.archiveOffset = c.archiveOffset;
     EXPECT_EQ(c.expected, ReadArchiveTag(reader_))
         << std::hex << c.tag << " at " << c.archiveOffset;
-    std::fclose(reader_.archiveFile);
-    reader_.archiveFile = nullptr;
   }
 }
 
@@ -111,8 +111,6 @@ TEST_F(Reading, DamagedHeadersAndNamesAreRefusedBeforeTheNameBufferIsTouched) {
     std::memset(reader_.memberName, '#', kMemberNameSize);
     EXPECT_EQ(c.expected, ReadFileHeader(reader_.header, reader_.memberName, reader_.archiveFile));
     EXPECT_EQ('#', reader_.memberName[0]);
-    std::fclose(reader_.archiveFile);
-    reader_.archiveFile = nullptr;
   }
 }
 
@@ -124,8 +122,6 @@ TEST_F(Reading, AFileEndingInsideAHeaderOrANameIsAnIOError) {
     Open(Bytes(whole.begin(), whole.begin() + long(keep)));
     ASSERT_EQ(0, std::fseek(reader_.archiveFile, 68, SEEK_SET));
     EXPECT_EQ(kIOError, ReadFileHeader(reader_.header, reader_.memberName, reader_.archiveFile));
-    std::fclose(reader_.archiveFile);
-    reader_.archiveFile = nullptr;
   }
   EXPECT_EQ(kBadParameter, ReadFileHeader(reader_.header, reader_.memberName, nullptr));
 }

@@ -1,10 +1,13 @@
 // The file header's byte layout (the closing record's fields are pinned by zbpack's layout
-// test) and the classification of the records' tags.
+// test), the classification of the records' tags, and the PE checksum that signs them off.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
+#include <vector>
 
 #include "archive/archive_format.h"
+#include "archive/pe_image.h"
 
 namespace {
 
@@ -50,6 +53,20 @@ TEST(Records, TagClassificationOfAllThreeRecords) {
     EXPECT_EQ(c.trailer, TestSeaTrailerTag(c.tag));
     EXPECT_EQ(c.archive, TestArchiveTag(c.tag));
     EXPECT_EQ(c.header, TestFileHeaderTag(c.tag));
+  }
+}
+
+// 16-bit words added with their carries folded back, an odd last byte as a word of its own,
+// then the length in bytes; the bytes fed in two pieces split at `split`.
+TEST(Records, PeChecksumFoldsCarriesAndAddsTheLength) {
+  const std::tuple<std::vector<uint8_t>, size_t, uint32_t> cases[] = {
+      {{0x01, 0x00}, 0, 3}, {{0xFF, 0xFF, 0x02, 0x00}, 2, 6}, {{0xFF, 0xFF, 0x01}, 0, 4},
+      {{0x34, 0x12, 0x01}, 1, 0x1238}};
+  for (const auto& [bytes, split, sum] : cases) {
+    PeChecksum checksum;
+    AddPeChecksumBytes(&checksum, bytes.data(), split);
+    AddPeChecksumBytes(&checksum, bytes.data() + split, bytes.size() - split);
+    EXPECT_EQ(FinishPeChecksum(checksum), sum);
   }
 }
 

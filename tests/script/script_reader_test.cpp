@@ -56,8 +56,6 @@ TEST(ReadScriptLine, LineEndsLastLinesAndLengths) {
       {"CR LF", "; Zubrex\r\n>Installing\r\n\r\nsetup.exe /q\r\n#Cls run.exe\r\n>Done\r\n",
        typical, kScriptEnd},
       {"last line without LF", ">First\nsetup.exe /q", {">First", "setup.exe /q"}, kScriptEnd},
-      {"last line without CR LF", ">First\r\n>Last", {">First", ">Last"}, kScriptEnd},
-      {"one character", "x", {"x"}, kScriptEnd},
       {"empty file", "", {}, kScriptEnd},
       {"empty lines", "\n\r\n\n", {"", "", ""}, kScriptEnd},
       // A CR is content except right before the LF, and only one CR belongs to the line end.
@@ -73,7 +71,6 @@ TEST(ReadScriptLine, LineEndsLastLinesAndLengths) {
       {"256, LF", ">before\n" + tooLong + "\n>after\n", {">before"}, kScriptLineTooLong},
       {"256, CR LF", ">before\n" + tooLong + "\r\n>after\r\n", {">before"}, kScriptLineTooLong},
       {"256, last", ">before\n" + tooLong, {">before"}, kScriptLineTooLong},
-      {"300", ">before\n" + std::string(300, 'd') + "\n", {">before"}, kScriptLineTooLong},
       {"255 and a lone CR", ">before\n" + longest + "\rX\n", {">before"}, kScriptLineTooLong},
       // A NUL ends the line's text, but does not hide that a line is too long.
       {"NUL", std::string("ab\0cd\nnext\n", 11), {"ab", "next"}, kScriptEnd},

@@ -8,7 +8,7 @@
 #include "archive/archive_format.h"
 #include "archive/pe_image.h"
 #include "scratch_dir.h"
-#include "zbpack/host/number_text.h"
+#include "zbpack/host/number_text.h"  // the damage words take zbpack's numbers
 
 namespace {
 

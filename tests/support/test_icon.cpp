@@ -2,11 +2,9 @@
 
 #include <string>
 
-#include "explode/crc32.h"
+#include "test_archive.h"  // Crc32Of
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 void Le(Bytes& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
@@ -21,9 +19,7 @@ void Chunk(Bytes& png, const char* type, const Bytes& data) {
   Bytes typed(type, type + 4);
   typed.insert(typed.end(), data.begin(), data.end());
   png.insert(png.end(), typed.begin(), typed.end());
-  const uint32_t size = uint32_t(typed.size());
-  const uint32_t seed = 0xFFFFFFFFu;
-  Be32(png, Crc32Update(typed.data(), &size, &seed) ^ 0xFFFFFFFFu);
+  Be32(png, Crc32Of(typed));
 }
 
 Bytes Png(uint32_t side) {

@@ -24,7 +24,7 @@ class ZbpackErrorsTest : public ::testing::Test {
   void SetUp() override {
     WriteFileBytes(scratch_.Path("stub.exe"), FakeStubBytes());
     WriteFileText(scratch_.Path("a.txt"), "alpha");
-    WriteFileBytes(scratch_.Path("b.bin"), CompressibleBytes(5000));
+    WriteFileBytes(scratch_.Path("b.bin"), TextLike(5000, 1));
   }
 
   std::vector<std::string> PackArgs(const std::vector<std::string>& extra,
@@ -89,8 +89,6 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
       {{"--set", "trailer.scriptIndex=3"}, 0, "scriptIndex 3 names no member (there are 2)"},
       {{"--set", "trailer.scriptIndex=3", "--set", "trailer.totalBytes=5004"}, 0,
        "2 problems, the first: totalBytes says 5004, but the members' sizes add up to 5005"},
-      {{"--set", "trailer.totalBytes=5004"}, 0,
-       "totalBytes says 5004, but the members' sizes add up to 5005"},
       {{"--set", "member.2.originalSize=4999", "--set", "trailer.totalBytes=5004"}, 0,
        "member 2 (b.bin): decodes to 5000 bytes, but originalSize says 4999"},
       {{"--set", "trailer.totalBytes=0"}, 0,
@@ -175,7 +173,6 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
       {{"--as", "\x1b[2J", a}, a, "member name '\\x1b[2J' contains a control character"},
       {{"--as", name161, a}, a, "member name '" + name161 + "' is longer than 160 bytes (too long below a typical temporary folder)"},
       {{a, "--as", "A.TXT.", b}, b, "member name 'A.TXT.' names the same file on Windows as member 1 'a.txt' (from " + a + ")"},
-      {{"--as", "\u00ff", a, "--as", "\u0178", b}, b, "member name '\u0178' names the same file on Windows as member 1 '\u00ff' (from " + a + ")"},
       {{"@"}, "@", "cannot open: No such file or directory"},
       {{"--stub", a, a}, a, "not usable as --stub: not a Windows program"},
       {{"--stub", scratch_.Path("console.exe"), a}, scratch_.Path("console.exe"),
@@ -188,7 +185,6 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
       {{tree}, tree + "/up", "is a link to a folder (not followed; name its target to pack it)"},
       {{"--files-from=" + scratch_.Path("list")}, tree + "/up",
        "is a link to a folder (not followed; name its target to pack it)"},
-      {{"--as", "empty", scratch_.Path("missing")}, scratch_.Path("missing"), "cannot open: No such file or directory"},
       {{a, huge}, huge, "too large for an archive member (4 GiB and more)"},
   };
   for (const PackRefusal& c : cases) {

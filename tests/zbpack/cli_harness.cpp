@@ -138,23 +138,3 @@ Bytes FakeStubBytes() {
   put(0x608, 0x3010, 2);
   return bytes;
 }
-
-Bytes CompressibleBytes(size_t size) {
-  static const char kLine[] = "The quick brown fox jumps over the lazy dog. 0123456789\r\n";
-  Bytes bytes(size);
-  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(kLine[i % (sizeof kLine - 1)]);
-  return bytes;
-}
-
-Bytes IncompressibleBytes(size_t size) {
-  // xorshift32: no repetition the encoder can use within 4 KiB windows.
-  Bytes bytes(size);
-  uint32_t state = 0x9E3779B9;
-  for (size_t i = 0; i < size; ++i) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    bytes[i] = static_cast<uint8_t>(state >> 24);
-  }
-  return bytes;
-}

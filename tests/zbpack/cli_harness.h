@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "scratch_dir.h"
+#include "test_inputs.h"  // members: TextLike shrinks, RandomBytes does not
 
 struct RunResult {
   int exitCode;        // the process's exit status; -1 if it did not exit normally
@@ -33,6 +34,3 @@ uint32_t Le32At(const Bytes& bytes, size_t offset);
 // holds the stub mark, followed by its resources (one RCDATA) and its relocations.
 Bytes FakeStubBytes();
 
-// Bytes that the implode encoder shrinks well, and bytes it cannot shrink, both deterministic.
-Bytes CompressibleBytes(size_t size);
-Bytes IncompressibleBytes(size_t size);

