@@ -7,8 +7,8 @@
 #include <fstream>
 #include <functional>
 
-#include "archive/archive_reader.h"
 #include "archive/archive_end.h"
+#include "archive/archive_reader.h"
 #include "test_archive.h"
 
 namespace {
@@ -70,7 +70,7 @@ struct EndCase {
   uint32_t padding;
   std::function<void(Bytes&, const ImageLayout&)> damage;
   int found;  // the padding found; -1 unsigned. Unless it is the padding built, the record is
-             // read where none stands: kArchiveCorrupted (kIOError for a file under 280 bytes)
+              // read where none stands: kArchiveCorrupted (kIOError for a file under 280 bytes)
 };
 
 void SetEntry(Bytes& image, size_t entryAt, uint32_t offset, uint32_t size) {
@@ -86,34 +86,42 @@ TEST(ArchiveEnd, SignedAndUnsignedImagesEndWhereTheirArchiveEnds) {
     cases.push_back({"padding", 0x10B, padding, none, int(padding)});
   }
   const uint32_t kTag = kSeaTrailerTag;
-  cases.insert(cases.end(), {
-      {"PE32+", 0x20B, 3, none, 3},
-      {"padding not zeros", 0x10B, 3, [](auto& b, auto& l) { b[l.archiveEnd + 1] = 0xEE; }, 0},
-      {"totalBytes reads as a tag one word on", 0x10B, 4,
-       [=](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 260], kTag); }, 4},
-      {"both tags one word on, scriptIndex above fileCount there", 0x10B, 4,
-       [=](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 276], kTag); StoreLE32(&b[l.archiveEnd - 260], kTag); }, 4},
-      {"recordTag damaged: seaTag decides", 0x10B, 2,
-       [](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 280], 0); }, 2},
-      {"table past the end", 0x10B, 0,
-       [](auto& b, auto& l) { SetEntry(b, l.entryAt, uint32_t(b.size() - 8), 0xFFFFFFF0u); }, -1},
-      {"table not ending the file", 0x10B, 0, [](auto& b, auto&) { b.push_back(0xAB); }, -1},
-      {"table over the headers", 0x10B, 0,
-       [](auto& b, auto& l) { SetEntry(b, l.entryAt, 0, uint32_t(b.size())); }, -1},
-      {"empty table", 0x10B, 0,
-       [](auto& b, auto& l) { SetEntry(b, l.entryAt, uint32_t(b.size()), 0); }, -1},
-      {"unknown optional magic", 0x10B, 0, [](auto& b, auto&) { b[kOptionalAt] = 0x07; }, -1},
-      {"four data directories", 0x10B, 0, [](auto& b, auto&) { b[kOptionalAt + 92] = 4; }, -1},
-      {"optional header ending with the entry", 0x20B, 0, [](auto& b, auto&) { b[kPeAt + 20] = 152; },
-       0},
-      {"optional header short of the entry", 0x20B, 0, [](auto& b, auto&) { b[kPeAt + 20] = 151; },
-       -1},
-      {"e_lfanew past the end", 0x10B, 0,
-       [](auto& b, auto&) { StoreLE32(&b[0x3C], 0xFFFFFFF0u); }, -1},
-      {"no PE signature", 0x10B, 0, [](auto& b, auto&) { b[kPeAt + 1] = 'X'; }, -1},
-      {"no MZ", 0x10B, 0, [](auto& b, auto&) { b[0] = 'Z'; }, -1},
-      {"cut inside the PE header", 0x10B, 0, [](auto& b, auto&) { b.resize(kOptionalAt + 1); }, -1},
-  });
+  cases.insert(
+      cases.end(),
+      {
+          {"PE32+", 0x20B, 3, none, 3},
+          {"padding not zeros", 0x10B, 3, [](auto& b, auto& l) { b[l.archiveEnd + 1] = 0xEE; }, 0},
+          {"totalBytes reads as a tag one word on", 0x10B, 4,
+           [=](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 260], kTag); }, 4},
+          {"both tags one word on, scriptIndex above fileCount there", 0x10B, 4,
+           [=](auto& b, auto& l) {
+             StoreLE32(&b[l.archiveEnd - 276], kTag);
+             StoreLE32(&b[l.archiveEnd - 260], kTag);
+           },
+           4},
+          {"recordTag damaged: seaTag decides", 0x10B, 2,
+           [](auto& b, auto& l) { StoreLE32(&b[l.archiveEnd - 280], 0); }, 2},
+          {"table past the end", 0x10B, 0,
+           [](auto& b, auto& l) { SetEntry(b, l.entryAt, uint32_t(b.size() - 8), 0xFFFFFFF0u); },
+           -1},
+          {"table not ending the file", 0x10B, 0, [](auto& b, auto&) { b.push_back(0xAB); }, -1},
+          {"table over the headers", 0x10B, 0,
+           [](auto& b, auto& l) { SetEntry(b, l.entryAt, 0, uint32_t(b.size())); }, -1},
+          {"empty table", 0x10B, 0,
+           [](auto& b, auto& l) { SetEntry(b, l.entryAt, uint32_t(b.size()), 0); }, -1},
+          {"unknown optional magic", 0x10B, 0, [](auto& b, auto&) { b[kOptionalAt] = 0x07; }, -1},
+          {"four data directories", 0x10B, 0, [](auto& b, auto&) { b[kOptionalAt + 92] = 4; }, -1},
+          {"optional header ending with the entry", 0x20B, 0,
+           [](auto& b, auto&) { b[kPeAt + 20] = 152; }, 0},
+          {"optional header short of the entry", 0x20B, 0,
+           [](auto& b, auto&) { b[kPeAt + 20] = 151; }, -1},
+          {"e_lfanew past the end", 0x10B, 0,
+           [](auto& b, auto&) { StoreLE32(&b[0x3C], 0xFFFFFFF0u); }, -1},
+          {"no PE signature", 0x10B, 0, [](auto& b, auto&) { b[kPeAt + 1] = 'X'; }, -1},
+          {"no MZ", 0x10B, 0, [](auto& b, auto&) { b[0] = 'Z'; }, -1},
+          {"cut inside the PE header", 0x10B, 0, [](auto& b, auto&) { b.resize(kOptionalAt + 1); },
+           -1},
+      });
 
   ScratchDir dir;
   for (const EndCase& c : cases) {

@@ -123,15 +123,15 @@ TEST_F(Extraction, UnsafeOrUnplaceableNamesAreRefusedBeforeAnythingIsWritten) {
   // Folders are made one component at a time; one that this run did not make stops the
   // member, and so does a file name that exists already, even as a link.
   std::fclose(std::fopen(Out("plain").c_str(), "wb"));
-  std::vector<std::string> names = {"..\\escaped.txt", "../escaped.txt", "C:\\escaped.txt",
-                                    "NUL",             "a.txt:stream",   "plain\\file.txt",
-                                    "new\\..\\x",       "plain"};
+  std::vector<std::string> names = {
+      "..\\escaped.txt", "../escaped.txt",  "C:\\escaped.txt", "NUL",
+      "a.txt:stream",    "plain\\file.txt", "new\\..\\x",      "plain"};
 #ifndef _WIN32
   ASSERT_EQ(0, mkdir(Out("premade").c_str(), 0777));
   ASSERT_EQ(0, symlink(archives_.Path("escaped.txt").c_str(), Out("dangling.txt").c_str()));
   ASSERT_EQ(0, symlink(archives_.root().c_str(), Out("link").c_str()));
-  names.insert(names.end(), {"premade\\escaped.txt", "dangling.txt", "link\\escaped.txt",
-                             "link/escaped.txt"});
+  names.insert(names.end(),
+               {"premade\\escaped.txt", "dangling.txt", "link\\escaped.txt", "link/escaped.txt"});
 #endif
   for (const std::string& name : names) {
     SCOPED_TRACE(name);

@@ -87,7 +87,8 @@ TEST_P(LzmaMembers, ExtractWithTheResultOfEachMember) {
   }
   ScratchDir scratch;
   ScratchDir work;
-  const std::string path = scratch.Write("setup.exe", BuildArchive(Bytes(16, 0x90), members, 0, "P"));
+  const std::string path =
+      scratch.Write("setup.exe", BuildArchive(Bytes(16, 0x90), members, 0, "P"));
   ArchiveReader reader;
   MemberTransfer transfer;
   WorkDirectory dir;

@@ -12,14 +12,14 @@
 namespace {
 
 TEST(Records, FileHeaderFieldsStandAtTheirOffsetsWithTheTimeLowHalfFirst) {
-  const FileHeader header = {kFileHeaderTag, 18, 0x01020304, 1, 0x0A0B0C0D, 0xCAFEBABE,
-                             0x01D2C3B4A5968778ull};
+  const FileHeader header = {kFileHeaderTag, 18,         0x01020304,           1,
+                             0x0A0B0C0D,     0xCAFEBABE, 0x01D2C3B4A5968778ull};
   uint8_t bytes[kFileHeaderSize];
   EncodeFileHeader(header, bytes);
-  const uint8_t expected[kFileHeaderSize] = {
-      0x04, 0x00, 0x0A, 0x00, 18,   0,    0,    0,    0x04, 0x03, 0x02,
-      0x01, 1,    0,    0,    0,    0x0D, 0x0C, 0x0B, 0x0A, 0xBE, 0xBA,
-      0xFE, 0xCA, 0x78, 0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0x01};
+  const uint8_t expected[kFileHeaderSize] = {0x04, 0x00, 0x0A, 0x00, 18,   0,    0,    0,
+                                             0x04, 0x03, 0x02, 0x01, 1,    0,    0,    0,
+                                             0x0D, 0x0C, 0x0B, 0x0A, 0xBE, 0xBA, 0xFE, 0xCA,
+                                             0x78, 0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0x01};
   EXPECT_EQ(0, std::memcmp(bytes, expected, kFileHeaderSize));
   FileHeader decoded;
   DecodeFileHeader(bytes, &decoded);
@@ -60,7 +60,9 @@ TEST(Records, TagClassificationOfAllThreeRecords) {
 // then the length in bytes; the bytes fed in two pieces split at `split`.
 TEST(Records, PeChecksumFoldsCarriesAndAddsTheLength) {
   const std::tuple<std::vector<uint8_t>, size_t, uint32_t> cases[] = {
-      {{0x01, 0x00}, 0, 3}, {{0xFF, 0xFF, 0x02, 0x00}, 2, 6}, {{0xFF, 0xFF, 0x01}, 0, 4},
+      {{0x01, 0x00}, 0, 3},
+      {{0xFF, 0xFF, 0x02, 0x00}, 2, 6},
+      {{0xFF, 0xFF, 0x01}, 0, 4},
       {{0x34, 0x12, 0x01}, 1, 0x1238}};
   for (const auto& [bytes, split, sum] : cases) {
     PeChecksum checksum;

@@ -10,7 +10,8 @@ namespace {
 
 // The table itself is the source of ids and names; what can go wrong is the fallback.
 TEST(ResultCodes, CodesWithoutAMessageAndUnknownCodesFallBack) {
-  for (ResultCode code : {kCopyAborted, kEmptyArchive, ResultCode{0x00030010}, ResultCode{0xFFFFFFFF}}) {
+  for (ResultCode code :
+       {kCopyAborted, kEmptyArchive, ResultCode{0x00030010}, ResultCode{0xFFFFFFFF}}) {
     EXPECT_EQ(kUnknownErrorStringId, ResultStringId(code)) << std::hex << code;
   }
   EXPECT_EQ(10023u, ResultStringId(kArchiveCorrupted));
@@ -19,9 +20,10 @@ TEST(ResultCodes, CodesWithoutAMessageAndUnknownCodesFallBack) {
 }
 
 TEST(ResultCodes, DecoderResultsMapWithFiveApartFromTheUnknownRest) {
-  const uint32_t codes[] = {kNoError, kCMP_INVALID_DICTSIZE, kCMP_INVALID_MODE, kCMP_BAD_DATA,
-                            kCMP_ABORT, 0x00030016u, 0x00030015u};
-  for (uint32_t result = 0; result < 7; ++result) EXPECT_EQ(codes[result], MapExplodeResult(result));
+  const uint32_t codes[] = {kNoError,   kCMP_INVALID_DICTSIZE, kCMP_INVALID_MODE, kCMP_BAD_DATA,
+                            kCMP_ABORT, 0x00030016u,           0x00030015u};
+  for (uint32_t result = 0; result < 7; ++result)
+    EXPECT_EQ(codes[result], MapExplodeResult(result));
   EXPECT_EQ(0x00030015u, MapExplodeResult(0xFFFFFFFFu));
 }
 
@@ -30,8 +32,8 @@ TEST(TextFormat, InsertsTheTextAtTheFirstPercentS) {
   FormatWithText(out, sizeof out,
                  "This application will install %s on your system.\nDo you wish to continue?",
                  "Zubrex Demo");
-  EXPECT_STREQ("This application will install Zubrex Demo on your system.\nDo you wish to continue?",
-               out);
+  EXPECT_STREQ(
+      "This application will install Zubrex Demo on your system.\nDo you wish to continue?", out);
   FormatWithText(out, sizeof out, "100%% of %s, %s", "a");
   EXPECT_STREQ("100% of a, %s", out);
 }

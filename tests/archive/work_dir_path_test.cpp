@@ -44,8 +44,11 @@ TEST(WorkDirPath, ATemporaryPathThatCouldNotBeReadIsASystemError) {
 
 TEST(WorkDirPath, FreeSpaceIsAskedOfTheDriveRootOrOfTheCurrentDrive) {
   const std::pair<const char*, const char*> cases[] = {
-      {"C:\\Users\\me\\Temp\\ZubrexInstall\\", "C:\\"}, {"t:\\ZubrexInstall\\", "t:\\"},
-      {"\\\\server\\share\\ZubrexInstall\\", "\\"}, {"1:\\x", "\\"}, {"", "\\"}};
+      {"C:\\Users\\me\\Temp\\ZubrexInstall\\", "C:\\"},
+      {"t:\\ZubrexInstall\\", "t:\\"},
+      {"\\\\server\\share\\ZubrexInstall\\", "\\"},
+      {"1:\\x", "\\"},
+      {"", "\\"}};
   for (const auto& c : cases) {
     char root[4];
     FreeSpaceRoot(c.first, root);
@@ -61,7 +64,7 @@ TEST(WorkDirPath, FreeSpaceIsExactForEveryFactor) {
   const Case cases[] = {
       {1000, 8, 512, 4096000, true},  // exactly the bytes needed
       {1000, 8, 512, 4096001, false},
-      {0x100000, 8, 512, 0xFFFFFFFFu, true},  // 2^32 free bytes: 0 in 32 bits
+      {0x100000, 8, 512, 0xFFFFFFFFu, true},   // 2^32 free bytes: 0 in 32 bits
       {0x80000000u, 0x80000000u, 4, 1, true},  // 2^64 free bytes: 0 in 64 bits
       {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, true},
       {0, 8, 512, 1, false},
@@ -69,8 +72,10 @@ TEST(WorkDirPath, FreeSpaceIsExactForEveryFactor) {
       {5, 8, 0, 1, false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.enough, HasEnoughFreeSpace(c.clusters, c.sectorsPerCluster, c.bytesPerSector, c.needed))
-        << c.clusters << " x " << c.sectorsPerCluster << " x " << c.bytesPerSector << " for " << c.needed;
+    EXPECT_EQ(c.enough,
+              HasEnoughFreeSpace(c.clusters, c.sectorsPerCluster, c.bytesPerSector, c.needed))
+        << c.clusters << " x " << c.sectorsPerCluster << " x " << c.bytesPerSector << " for "
+        << c.needed;
   }
 }
 

@@ -27,10 +27,11 @@ DWORD WatchSilentRun(const robot::Process& stub, const std::string& toolLog = ""
 std::string LogPath(const std::string& dir) { return dir + "\\setup.log"; }
 
 TEST_F(DeployTest, SilentRunShowsNothingInstallsAndEndsWithZero) {
-  const Files files = {{"install.txt", WriteInput("install.txt",
-                                                  CrLfScript({">Installing", "#ZbE2EHold setup.exe held"}))},
-                       {"setup.exe", WriteInput("setup.exe", ReadFileBytes(ScriptToolPath()))},
-                       {"data.bin", WriteInput("data.bin", MixedText(300000, 5), SampleFileTime(1))}};
+  const Files files = {
+      {"install.txt",
+       WriteInput("install.txt", CrLfScript({">Installing", "#ZbE2EHold setup.exe held"}))},
+      {"setup.exe", WriteInput("setup.exe", ReadFileBytes(ScriptToolPath()))},
+      {"data.bin", WriteInput("data.bin", MixedText(300000, 5), SampleFileTime(1))}};
   ASSERT_TRUE(Pack("Silent Product", {"--script", "install.txt"},
                    {files[0].second, files[1].second, files[2].second}));
   HeldWindow hold("ZbE2EHold");

@@ -32,8 +32,8 @@ class NativeComctl32First {
                           KEY_SET_VALUE, nullptr, &overrides, nullptr) == ERROR_SUCCESS;
     if (ok_) {
       static const char kOrder[] = "native,builtin";
-      ok_ = RegSetValueExA(overrides, "comctl32", 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(kOrder), sizeof kOrder) == ERROR_SUCCESS;
+      ok_ = RegSetValueExA(overrides, "comctl32", 0, REG_SZ, reinterpret_cast<const BYTE*>(kOrder),
+                           sizeof kOrder) == ERROR_SUCCESS;
       RegCloseKey(overrides);
     }
   }

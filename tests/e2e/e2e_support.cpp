@@ -16,7 +16,9 @@ const char kFinalText[] = "Files extracted and run successfully!  Press OK to ex
 
 namespace {
 
-std::string AsText(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string AsText(const std::vector<uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
 
 constexpr DWORD kPollMs = 5;
 constexpr DWORD kPackerMs = 60000;
@@ -62,8 +64,7 @@ POINT CentreOf(HWND window) {
 }  // namespace
 
 std::string QuestionFor(const std::string& product) {
-  return "This application will install " + product +
-         " on your system.\nDo you wish to continue?";
+  return "This application will install " + product + " on your system.\nDo you wish to continue?";
 }
 
 std::string ReadFileBytes(const std::string& path, bool* ok) {
@@ -222,8 +223,8 @@ std::string Session::WriteInput(const std::string& name, const std::string& cont
 
 DWORD Session::RunPacker(const std::vector<std::string>& args, std::string* output) {
   std::string commandLine;
-  for (const std::string& a : args) commandLine += (commandLine.empty() ? "" : " ") +
-                                                   robot::QuoteArgument(a);
+  for (const std::string& a : args)
+    commandLine += (commandLine.empty() ? "" : " ") + robot::QuoteArgument(a);
   robot::StartOptions start;
   start.outputFile = dir_ + "\\zbpack.log";
   DWORD error = 0, code = ~0u;
@@ -241,8 +242,8 @@ DWORD Session::RunPacker(const std::vector<std::string>& args, std::string* outp
 
 bool Session::Pack(const std::string& product, const std::vector<std::string>& options,
                    const std::vector<std::string>& files) {
-  std::vector<std::string> args = {"pack", "-o", InstallerPath(), "--stub",
-                                   BinPath("zubrex-stub.exe"), "--product", product};
+  std::vector<std::string> args = {
+      "pack", "-o", InstallerPath(), "--stub", BinPath("zubrex-stub.exe"), "--product", product};
   args.insert(args.end(), options.begin(), options.end());
   ArchiveDamage damage;
   const std::string problem = SplitDamageOptions(&args, &damage);
@@ -268,8 +269,8 @@ std::string Session::ExpectPackerReads(uint32_t failCode) {
     const DWORD code = RunPacker(args, &output);
     EXPECT_EQ(code, failCode == 0 ? 0u : 1u) << output;
     if (failCode != 0) {
-      EXPECT_NE(output.find(codeText), std::string::npos) << "does not name " << codeText
-                                                          << ":\n" << output;
+      EXPECT_NE(output.find(codeText), std::string::npos) << "does not name " << codeText << ":\n"
+                                                          << output;
     }
   }
   EXPECT_EQ(Entries(parent), std::vector<std::string>{"out"}) << "extract wrote beside its folder";
@@ -326,8 +327,8 @@ void Session::ExpectBox(HWND box, const char* caption, const std::string& text,
   bool read = false;
   EXPECT_EQ(robot::MessageBoxText(box, &read), text);
   EXPECT_TRUE(read) << "the box's text control did not answer";
-  for (const auto& [id, name] : {std::pair{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"},
-                                  {IDNO, "No"}}) {
+  for (const auto& [id, name] :
+       {std::pair{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"}, {IDNO, "No"}}) {
     const bool wanted = std::find(buttons.begin(), buttons.end(), id) != buttons.end();
     const bool shown = robot::ControlVisible(box, id) && robot::ControlEnabled(box, id);
     EXPECT_EQ(shown, wanted) << "button " << name << " of \"" << caption << "\"";
@@ -473,7 +474,8 @@ void Session::ExpectEnd(HWND answered, DWORD exitCode) {
 void Session::DismissError(HWND error) {
   const std::string text = robot::MessageBoxText(error);
   const size_t open = text.rfind('(');
-  const DWORD code = open == std::string::npos ? 0 : std::strtoul(text.c_str() + open + 1, nullptr, 16);
+  const DWORD code =
+      open == std::string::npos ? 0 : std::strtoul(text.c_str() + open + 1, nullptr, 16);
   if (Press(error, IDOK)) ExpectEnd(error, code);
 }
 

@@ -5,8 +5,8 @@
 // printed) when it fails. Every wait is bounded; a stub still running at the end is killed.
 //
 // Scripts start zbscripttool (packed as setup.exe): each run appends a line to
-// zbscripttool.log in the scratch directory (ToolLogPath). A script line "#CLASS command" makes the stub
-// wait, once the command has ended, while a top-level window of CLASS exists: HeldWindow makes
+// zbscripttool.log in the scratch directory (ToolLogPath). A script line "#CLASS command" makes the
+// stub wait, once the command has ended, while a top-level window of CLASS exists: HeldWindow makes
 // one in the test process, so the test decides when the run goes on.
 #pragma once
 

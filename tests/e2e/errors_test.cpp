@@ -50,8 +50,8 @@ TEST_P(ErrorTest, ShowsTheErrorAndLeavesOnlyWhatCameBeforeIt) {
   for (std::string& option : options) {
     if (option == kHalfOfFirstMember) {
       recordReadable = false;
-      option = std::to_string(ReadFileBytes(BinPath("zubrex-stub.exe")).size() + 4 + 32 + 9 +
-                              8192 / 2);
+      option =
+          std::to_string(ReadFileBytes(BinPath("zubrex-stub.exe")).size() + 4 + 32 + 9 + 8192 / 2);
     }
   }
   if (c.inputs.empty()) {
@@ -85,6 +85,7 @@ TEST_P(ErrorTest, ShowsTheErrorAndLeavesOnlyWhatCameBeforeIt) {
 const std::pair<std::string, std::string> kReadme = {"readme.txt", "Read me.\r\n"};
 const std::pair<std::string, std::string> kGood = {"good.txt", WordsText(9000, 31)};
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Runs, ErrorTest,
     ::testing::Values(
@@ -163,6 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "Error: The selected archive is not currently supported. (30004)\n", true, false,
                   {kScript, "setup.exe"}, {}, {"before", "edge"}, -1}),
     CaseName());
+// clang-format on
 
 }  // namespace
 }  // namespace e2e

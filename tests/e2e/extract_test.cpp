@@ -21,7 +21,8 @@ class ExtractTest : public Session, public ::testing::WithParamInterface<Extract
   // Inputs of every kind of content; the script holds the run once its program has run.
   Files FlatInputs() {
     const std::vector<std::pair<std::string, std::string>> contents = {
-        {"install.txt", CrLfScript({"; a comment", "#ZbE2EHold setup.exe held priority ZubrexSea"})},
+        {"install.txt",
+         CrLfScript({"; a comment", "#ZbE2EHold setup.exe held priority ZubrexSea"})},
         {"readme.txt", WordsText(40000, 7)},
         {"noise.bin", RandomText(3000, 11)},
         {"big.dat", MixedText(5 * 1024 * 1024 + 123, 5)},
@@ -49,15 +50,16 @@ class ExtractTest : public Session, public ::testing::WithParamInterface<Extract
       EXPECT_TRUE(CreateDirectoryA((tree + folder).c_str(), nullptr)) << tree << folder;
     }
     Files files = {
-        {"install.txt", WriteInput("tree\\install.txt",
-                                   CrLfScript({"#ZbE2EHold tools\\setup.exe held priority ZubrexSea"}),
-                                   SampleFileTime(40))},
-        {"tools\\setup.exe", WriteInput("tree\\tools\\setup.exe", ReadFileBytes(ScriptToolPath()),
-                                        SampleFileTime(41))},
+        {"install.txt",
+         WriteInput("tree\\install.txt",
+                    CrLfScript({"#ZbE2EHold tools\\setup.exe held priority ZubrexSea"}),
+                    SampleFileTime(40))},
+        {"tools\\setup.exe",
+         WriteInput("tree\\tools\\setup.exe", ReadFileBytes(ScriptToolPath()), SampleFileTime(41))},
     };
     for (int i = 0; i < 240; ++i) {
-      const std::string name = "docs" + std::to_string(i % 4) + "\\part" +
-                               std::to_string(i % 3) + "\\file" + std::to_string(i) + ".txt";
+      const std::string name = "docs" + std::to_string(i % 4) + "\\part" + std::to_string(i % 3) +
+                               "\\file" + std::to_string(i) + ".txt";
       files.push_back({name, WriteInput("tree\\" + name, WordsText(50 + 97 * i, 40 + i),
                                         SampleFileTime(42 + i))});
     }
@@ -105,7 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Random bytes and the empty file stored, the rest imploded with coded literals.
         ExtractCase{"StoredAndAsciiImploded", {"--method", "auto", "--ascii"}, false},
         ExtractCase{"BinaryImplodedSmallestDictionary",
-                    {"--method", "implode", "--binary", "--dict", "1024"}, false},
+                    {"--method", "implode", "--binary", "--dict", "1024"},
+                    false},
         ExtractCase{"FolderTree", {}, true}),
     CaseName());
 

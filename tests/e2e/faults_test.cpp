@@ -15,8 +15,8 @@ using FaultTest = Session;
 uint64_t CpuTime100ns(HANDLE process) {
   FILETIME created, exited, kernel, user;
   if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-  return ((uint64_t{kernel.dwHighDateTime} + user.dwHighDateTime) << 32) +
-         kernel.dwLowDateTime + user.dwLowDateTime;
+  return ((uint64_t{kernel.dwHighDateTime} + user.dwHighDateTime) << 32) + kernel.dwLowDateTime +
+         user.dwLowDateTime;
 }
 
 // A total of 0x80000000 bytes is negative as a signed 32-bit number; the bar must still move
@@ -39,8 +39,10 @@ TEST_F(FaultTest, TotalOf2GiBReachesOkInSecondsAndOkWaitsWithoutSpinning) {
   const uint64_t cpuBefore = CpuTime100ns(Stub().handle());
   Sleep(3000);
   const uint64_t cpuAtOk = CpuTime100ns(Stub().handle()) - cpuBefore;
-  std::printf("figure: 32 MiB under a 2 GiB total, launch to OK %lu ms; CPU at OK over 3 s "
-              "%.3f s\n", static_cast<unsigned long>(toOk), double(cpuAtOk) / 1e7);
+  std::printf(
+      "figure: 32 MiB under a 2 GiB total, launch to OK %lu ms; CPU at OK over 3 s "
+      "%.3f s\n",
+      static_cast<unsigned long>(toOk), double(cpuAtOk) / 1e7);
   // The run itself takes about 3.5 s (the splash's 2 s, the bar's last 1 s); one message per
   // byte took over 30 s.
   EXPECT_LT(toOk, 20000u);
@@ -76,8 +78,8 @@ TEST_F(FaultTest, WorkDirectoryLinkedToAnotherFolderLeavesThatFolderAlone) {
   const std::string elsewhere = Dir() + "\\elsewhere";
   ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
   WriteInput("..\\elsewhere\\precious.doc", "precious");
-  if (!RunHostUntil(Dir(), "Z:\\bin\\ln", "-s ../elsewhere tmp/ZubrexInstall",
-                    "tmp\\ZubrexInstall", true)) {
+  if (!RunHostUntil(Dir(), "Z:\\bin\\ln", "-s ../elsewhere tmp/ZubrexInstall", "tmp\\ZubrexInstall",
+                    true)) {
     GTEST_SKIP() << "no host ln to make a symbolic link with (not under Wine?)";
   }
   ASSERT_TRUE(Pack("Linked Product", {}, {WriteInput("readme.txt", "Read me.\r\n")}));
@@ -88,8 +90,7 @@ TEST_F(FaultTest, WorkDirectoryLinkedToAnotherFolderLeavesThatFolderAlone) {
   EXPECT_EQ(Entries(elsewhere), std::vector<std::string>{"precious.doc"});
   EXPECT_EQ(ReadFileBytes(elsewhere + "\\precious.doc"), "precious");
   // The scratch directory's removal cannot remove the link either.
-  EXPECT_TRUE(RunHostUntil(Dir(), "Z:\\bin\\rm", "tmp/ZubrexInstall", "tmp\\ZubrexInstall",
-                           false));
+  EXPECT_TRUE(RunHostUntil(Dir(), "Z:\\bin\\rm", "tmp/ZubrexInstall", "tmp\\ZubrexInstall", false));
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ std::wstring VersionString(const std::vector<uint8_t>& info, const wchar_t* name
 
 // The colour of the icon's centre pixel when Windows draws it at side pixels.
 COLORREF IconCentre(HMODULE module, int side) {
-  HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(112), IMAGE_ICON, side, side, 0));
+  HICON icon =
+      static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(112), IMAGE_ICON, side, side, 0));
   if (icon == nullptr) return CLR_INVALID;
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
@@ -53,8 +54,7 @@ COLORREF IconCentre(HMODULE module, int side) {
 TEST_P(IdentityTest, WindowsReadsWhatPackWrote) {
   const IdentityCase& c = GetParam();
   const std::vector<uint8_t> icon = TestIconFile();
-  const std::string iconPath =
-      WriteInput("test.ico", std::string(icon.begin(), icon.end()));
+  const std::string iconPath = WriteInput("test.ico", std::string(icon.begin(), icon.end()));
   std::vector<std::string> options;
   for (const std::string& o : c.options) options.push_back(o == "ICON" ? iconPath : o);
   ASSERT_TRUE(Pack("Zürich Product", options, {WriteInput("a.txt", "a")}));
@@ -106,12 +106,15 @@ TEST_P(IdentityTest, WindowsReadsWhatPackWrote) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, IdentityTest,
-    ::testing::Values(
-        IdentityCase{"defaults", {}, "requireAdministrator", "0.0.0.0", L"", false},
-        IdentityCase{"all",
-                     {"--icon", "ICON", "--execution-level", "asInvoker", "--product-version",
-                      "3.1", "--company", "Gr\xC3\xBC\xC3\x9F Co \xE2\x82\xAC"},
-                     "asInvoker", "3.1.0.0", L"Gr\u00fc\u00df Co \u20ac", true}),
+    ::testing::Values(IdentityCase{"defaults", {}, "requireAdministrator", "0.0.0.0", L"", false},
+                      IdentityCase{
+                          "all",
+                          {"--icon", "ICON", "--execution-level", "asInvoker", "--product-version",
+                           "3.1", "--company", "Gr\xC3\xBC\xC3\x9F Co \xE2\x82\xAC"},
+                          "asInvoker",
+                          "3.1.0.0",
+                          L"Gr\u00fc\u00df Co \u20ac",
+                          true}),
     CaseName());
 
 }  // namespace

@@ -19,7 +19,8 @@ TEST_P(LzmaRunTest, EveryMemberArrivesWithItsTimeAndTheRunEndsWithOk) {
   ASSERT_TRUE(CopyFileA(installer.c_str(), InstallerPath().c_str(), FALSE))
       << installer << ": error " << GetLastError();
   Files files;
-  for (const std::string& name : Entries(fixture + "in")) files.push_back({name, fixture + "in\\" + name});
+  for (const std::string& name : Entries(fixture + "in"))
+    files.push_back({name, fixture + "in\\" + name});
   ASSERT_EQ(files.size(), 12u);
 
   HeldWindow hold("ZbE2ELzma");

@@ -30,11 +30,11 @@ TEST_F(ScriptTest, ExitCodesAndWindowClassWaits) {
   const std::string linger = "\"" + ScriptToolPath() + "\" linger spawn ZbE2ELinger 3000";
   HeldWindow holdA("ZbE2EHoldA");
   HeldWindow holdB("ZbE2EHoldB");
-  HWND status = RunScript(CrLfScript({
-      ">Exit codes", "setup.exe active exit 259", "setup.exe three exit 3",
-      "#ZbE2EHoldA setup.exe held", "#ZbE2ENoSuchClass setup.exe noclass",
-      "setup.exe afternoclass", ">Lingering window", "#ZbE2ELinger " + linger,
-      "setup.exe afterlinger", "#ZbE2EHoldB setup.exe end"}));
+  HWND status =
+      RunScript(CrLfScript({">Exit codes", "setup.exe active exit 259", "setup.exe three exit 3",
+                            "#ZbE2EHoldA setup.exe held", "#ZbE2ENoSuchClass setup.exe noclass",
+                            "setup.exe afternoclass", ">Lingering window", "#ZbE2ELinger " + linger,
+                            "setup.exe afterlinger", "#ZbE2EHoldB setup.exe end"}));
   ASSERT_NE(status, nullptr);
 
   // 259 (STILL_ACTIVE) and 3 both let the script go on.
@@ -101,11 +101,11 @@ TEST_F(ScriptTest, ProgramsAreNeverTakenFromTheInstallersFolder) {
   ASSERT_TRUE(CopyFileA(ScriptToolPath().c_str(), (Dir() + "\\my setup.exe").c_str(), FALSE));
   ASSERT_TRUE(CopyFileA(ScriptToolPath().c_str(), (Dir() + "\\cmd.exe").c_str(), FALSE));
   const std::string marker = Dir() + "\\marker.txt";
-  ASSERT_TRUE(Pack("My Product", {"--script", "install.txt"},
-                   {WriteInput("install.txt",
-                               CrLfScript({"cmd.exe /c echo system> \"" + marker + "\"",
-                                           "#ZbE2EHold my setup.exe spaced"})),
-                    "--as", "my setup.exe", ScriptToolPath()}));
+  ASSERT_TRUE(
+      Pack("My Product", {"--script", "install.txt"},
+           {WriteInput("install.txt", CrLfScript({"cmd.exe /c echo system> \"" + marker + "\"",
+                                                  "#ZbE2EHold my setup.exe spaced"})),
+            "--as", "my setup.exe", ScriptToolPath()}));
   HeldWindow hold("ZbE2EHold");
   ASSERT_TRUE(Launch());
   HWND status = ToStatus("My Product");

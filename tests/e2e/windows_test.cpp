@@ -13,7 +13,7 @@ namespace {
 struct WindowsCase {
   const char* name;
   std::vector<std::string> options;
-  int members;          // as the closing record counts them
+  int members;           // as the closing record counts them
   bool leftoverWorkDir;  // an earlier run's work directory, with files, is there already
 };
 
@@ -45,13 +45,14 @@ TEST_P(WindowsTest, YesShowsSplashProgressAndStatusInTurnAndOkEndsTheRun) {
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, WindowsTest,
-    ::testing::Values(
-        WindowsCase{"ThreeStoredMembers", {"--method", "stored"}, 3, false},
-        // A member count of 0 leaves the packed member unread; a total of 1 (0 is refused
-        // before the extraction) lets the run through to the progress window.
-        WindowsCase{"NoMembers", {"--set", "trailer.fileCount=0", "--set", "trailer.totalBytes=1"},
-                    0, false},
-        WindowsCase{"LeftoverWorkDirectoryIsMovedAside", {}, 3, true}),
+    ::testing::Values(WindowsCase{"ThreeStoredMembers", {"--method", "stored"}, 3, false},
+                      // A member count of 0 leaves the packed member unread; a total of 1 (0 is
+                      // refused before the extraction) lets the run through to the progress window.
+                      WindowsCase{"NoMembers",
+                                  {"--set", "trailer.fileCount=0", "--set", "trailer.totalBytes=1"},
+                                  0,
+                                  false},
+                      WindowsCase{"LeftoverWorkDirectoryIsMovedAside", {}, 3, true}),
     CaseName());
 
 using QuestionTest = Session;

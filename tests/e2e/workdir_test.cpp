@@ -105,9 +105,9 @@ TEST_P(FreeSpaceTest, TheExactFreeByteCountPassesAndNoByteMore) {
     return;
   }
   Trace trace;
-  HWND error = ToError(
-      "Space Product",
-      "Error: Sorry, there does not seem to be enough free disk space. (3000d)\n", &trace);
+  HWND error =
+      ToError("Space Product",
+              "Error: Sorry, there does not seem to be enough free disk space. (3000d)\n", &trace);
   ASSERT_NE(error, nullptr);
   EXPECT_EQ(trace.status, nullptr);
   EXPECT_NE(trace.splash, nullptr) << "no splash before the error box";

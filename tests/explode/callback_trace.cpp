@@ -23,11 +23,20 @@ uint32_t TraceRead(uint8_t* buffer, uint32_t* size, void* userData) {
   const size_t left = s.stream->size() - s.pos;
   uint32_t want = asked;
   switch (s.delivery) {
-    case Delivery::kFull: break;
-    case Delivery::kFiveThenOne: want = s.reads == 0 ? 5 : 1; break;
-    case Delivery::kRandom: want = std::uniform_int_distribution<uint32_t>(1, 2048)(s.rng); break;
-    case Delivery::kSmall: want = std::uniform_int_distribution<uint32_t>(1, 16)(s.rng); break;
-    case Delivery::kFourFirst: want = s.reads == 0 ? 4 : asked; break;
+    case Delivery::kFull:
+      break;
+    case Delivery::kFiveThenOne:
+      want = s.reads == 0 ? 5 : 1;
+      break;
+    case Delivery::kRandom:
+      want = std::uniform_int_distribution<uint32_t>(1, 2048)(s.rng);
+      break;
+    case Delivery::kSmall:
+      want = std::uniform_int_distribution<uint32_t>(1, 16)(s.rng);
+      break;
+    case Delivery::kFourFirst:
+      want = s.reads == 0 ? 4 : asked;
+      break;
   }
   if (want > asked) want = asked;
   const uint32_t n = static_cast<uint32_t>(left < want ? left : want);

@@ -21,9 +21,9 @@ enum class Delivery {
 };
 
 struct TraceEvent {
-  char kind;           // 'r' read, 'w' write
-  uint32_t asked;      // read: *size on entry; write: *size
-  uint32_t count;      // read: the count returned; write: *size
+  char kind;                   // 'r' read, 'w' write
+  uint32_t asked;              // read: *size on entry; write: *size
+  uint32_t count;              // read: the count returned; write: *size
   std::vector<uint8_t> bytes;  // write: the bytes handed over
   bool operator==(const TraceEvent& o) const {
     return kind == o.kind && asked == o.asked && count == o.count && bytes == o.bytes;
@@ -33,9 +33,9 @@ struct TraceEvent {
 struct Trace {
   uint32_t result = 0;
   std::vector<TraceEvent> events;
-  std::vector<uint8_t> output;     // all written bytes in order
-  uint32_t readsAfterEnd = 0;      // read calls after one had returned 0
-  uint32_t callsAfterReturn = 0;   // never nonzero: no callback runs after Explode returns
+  std::vector<uint8_t> output;    // all written bytes in order
+  uint32_t readsAfterEnd = 0;     // read calls after one had returned 0
+  uint32_t callsAfterReturn = 0;  // never nonzero: no callback runs after Explode returns
 };
 
 // work must hold the decoder's state; seed drives kRandom and kSmall.

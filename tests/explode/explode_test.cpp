@@ -61,7 +61,8 @@ class ExplodeTest : public ::testing::Test {
   }
   static std::vector<TraceEvent> Writes(const Trace& t) {
     std::vector<TraceEvent> writes;
-    for (const TraceEvent& e : t.events) if (e.kind == 'w') writes.push_back(e);
+    for (const TraceEvent& e : t.events)
+      if (e.kind == 'w') writes.push_back(e);
     return writes;
   }
 
@@ -205,7 +206,7 @@ TEST_F(ExplodeTest, EdgesOfWindowAndBlocks) {
   Valid(ascii);
   StreamBuilder boundary(0, 6);
   for (int i = 0; i < 8; ++i) boundary.Literal(static_cast<uint8_t>('a' + i));  // 72 bits
-  boundary.End();                                                                // 16 more
+  boundary.End();                                                               // 16 more
   ASSERT_EQ(boundary.pendingCount, 0u);
   Valid(boundary);
   // The end symbol alone, padded to the 5 bytes the first read must bring.

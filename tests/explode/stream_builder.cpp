@@ -66,8 +66,8 @@ std::vector<uint8_t> StreamBuilder::Output() const {
   return std::vector<uint8_t>(history.begin() + 4096, history.end());
 }
 
-StreamBuilder RandomStream(std::mt19937& rng, uint32_t mode, uint32_t dictBits,
-                           uint32_t outputSize, bool reachBeforeStart) {
+StreamBuilder RandomStream(std::mt19937& rng, uint32_t mode, uint32_t dictBits, uint32_t outputSize,
+                           bool reachBeforeStart) {
   StreamBuilder b(mode, dictBits);
   auto pick = [&rng](uint32_t lo, uint32_t hi) {
     return std::uniform_int_distribution<uint32_t>(lo, hi)(rng);

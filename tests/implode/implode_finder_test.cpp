@@ -53,8 +53,8 @@ TEST(ImplodeTreeFinder, AgreesWithFullChainAtEveryPosition) {
         uint32_t treeDistance2 = 0;
         const uint32_t chainCount =
             FindMatches(*chain, data.data() + i, i, limits, chainMatches.data(), &chainDistance2);
-        const uint32_t treeCount =
-            FindMatchesInTree(*tree, data.data() + i, i, limits, treeMatches.data(), &treeDistance2);
+        const uint32_t treeCount = FindMatchesInTree(*tree, data.data() + i, i, limits,
+                                                     treeMatches.data(), &treeDistance2);
         ASSERT_EQ(treeDistance2, chainDistance2) << "position " << i;
         ASSERT_EQ(treeCount, chainCount) << "position " << i;
         for (uint32_t k = 0; k < chainCount; ++k) {

@@ -30,8 +30,7 @@ struct Encoded {
 Encoded RoundTrip(const std::vector<uint8_t>& input, uint32_t mode, uint32_t dictBits,
                   uint32_t level) {
   SCOPED_TRACE("mode " + std::to_string(mode) + " dictBits " + std::to_string(dictBits) +
-               " level " + std::to_string(level) + ", " + std::to_string(input.size()) +
-               " bytes");
+               " level " + std::to_string(level) + ", " + std::to_string(input.size()) + " bytes");
   ImplodeSettings settings;
   settings.mode = static_cast<uint8_t>(mode);
   settings.dictBits = static_cast<uint8_t>(dictBits);
@@ -86,8 +85,8 @@ class ModeAndDictionary : public ::testing::TestWithParam<std::tuple<int, int>> 
 TEST_P(ModeAndDictionary, StreamsKeepTheRulesAndRoundTrip) {
   const uint8_t mode = static_cast<uint8_t>(std::get<0>(GetParam()));
   const uint8_t dictBits = static_cast<uint8_t>(std::get<1>(GetParam()));
-  const size_t kSizes[] = {1,     2,     3,     5,     2047,  2048,   2049,   4095,  4096,
-                           4097,  8191,  8192,  8193,  12288, 65535,  65536,  65537, 65544,
+  const size_t kSizes[] = {1,     2,     3,     5,     2047,   2048,   2049,   4095,  4096,
+                           4097,  8191,  8192,  8193,  12288,  65535,  65536,  65537, 65544,
                            65545, 66061, 66062, 66063, 126976, 126984, 127502, 140000};
   for (size_t size : kSizes) {
     for (const std::vector<uint8_t>& input :
@@ -167,8 +166,8 @@ uint64_t ExhaustiveOptimumBits(const std::vector<uint8_t>& input, uint32_t mode,
     best[i + 1] = std::min(best[i + 1], best[i] + literal);
     for (size_t distance = 1; distance <= i && distance <= (64u << dictBits); ++distance) {
       if (input[i] != input[i - distance]) continue;
-      for (size_t l = 2; l <= kMaxRepetition && i + l <= n &&
-                         input[i + l - 1] == input[i + l - 1 - distance];
+      for (size_t l = 2;
+           l <= kMaxRepetition && i + l <= n && input[i + l - 1] == input[i + l - 1 - distance];
            ++l) {
         const uint32_t low = l == 2 ? 2u : dictBits;
         if (l == 2 && distance > kMaxDistance2) continue;
@@ -184,8 +183,9 @@ uint64_t ExhaustiveOptimumBits(const std::vector<uint8_t>& input, uint32_t mode,
 TEST(Implode, BestLevelEqualsExhaustiveSearch) {
   // Small inputs (the search is cubic) without repetitions of 518 bytes, which level 9 takes
   // as found.
-  for (const std::vector<uint8_t>& input : {TextLike(2500, 21), TextLike(1500, 22),
-                                            StructuredBinary(2000, 23), StructuredBinary(1200, 24)}) {
+  for (const std::vector<uint8_t>& input :
+       {TextLike(2500, 21), TextLike(1500, 22), StructuredBinary(2000, 23),
+        StructuredBinary(1200, 24)}) {
     for (uint8_t mode = 0; mode <= 1; ++mode) {
       for (uint32_t dictBits : {4u, 6u}) {
         const Encoded e = RoundTrip(input, mode, dictBits, 9);
@@ -250,13 +250,14 @@ TEST(Implode, PiecesAndThreadsDoNotChangeTheStream) {
     ImplodeSettings settings;
     settings.level = static_cast<uint8_t>(level);
     settings.threads = threads;
-    EXPECT_TRUE(ImplodeInit(*encoder, settings,
-                            [](const uint8_t* data, uint32_t n, void* user) {
-                              auto* out = static_cast<std::vector<uint8_t>*>(user);
-                              out->insert(out->end(), data, data + n);
-                              return true;
-                            },
-                            &stream));
+    EXPECT_TRUE(ImplodeInit(
+        *encoder, settings,
+        [](const uint8_t* data, uint32_t n, void* user) {
+          auto* out = static_cast<std::vector<uint8_t>*>(user);
+          out->insert(out->end(), data, data + n);
+          return true;
+        },
+        &stream));
     for (size_t at = 0; at < size; at += piece) {
       EXPECT_TRUE(ImplodeFeed(*encoder, input.data() + at, std::min(piece, size - at)));
     }
@@ -264,15 +265,16 @@ TEST(Implode, PiecesAndThreadsDoNotChangeTheStream) {
     EXPECT_EQ(encoder->stats.outputBytes, stream.size());
     return stream;
   };
-  for (const size_t size : {size_t{0}, size_t{66061}, size_t{66062}, size_t{66063},
-                            size_t{127502}, size_t{127503}, input.size()}) {
+  for (const size_t size : {size_t{0}, size_t{66061}, size_t{66062}, size_t{66063}, size_t{127502},
+                            size_t{127503}, input.size()}) {
     for (int level : {1, 9}) {
       SCOPED_TRACE("size " + std::to_string(size) + " level " + std::to_string(level));
       const std::vector<uint8_t> prefix(input.begin(), input.begin() + size);
       const std::vector<uint8_t> whole = RoundTrip(prefix, 0, 6, level).stream;
       EXPECT_TRUE(encode(size, level, 1, 2048) == whole);
       if (level == 1) continue;  // threads serve the levels that parse regions alone
-      for (uint32_t threads : {2u, 3u, 8u}) EXPECT_TRUE(encode(size, level, threads, 7001) == whole);
+      for (uint32_t threads : {2u, 3u, 8u})
+        EXPECT_TRUE(encode(size, level, threads, 7001) == whole);
     }
   }
 }
@@ -294,10 +296,13 @@ TEST(Implode, RefusedSettingsAndOutput) {
   EXPECT_FALSE(ImplodeFeed(*e, reinterpret_cast<const uint8_t*>("ab"), 2));
   // A write callback that refuses output stops the encoder: Feed and Finish report it.
   uint32_t callsLeft = 2;
-  ASSERT_TRUE(ImplodeInit(*e, bad[6], [](const uint8_t*, uint32_t, void* user) {
-    uint32_t& left = *static_cast<uint32_t*>(user);
-    return left > 0 && left-- > 0;
-  }, &callsLeft));
+  ASSERT_TRUE(ImplodeInit(
+      *e, bad[6],
+      [](const uint8_t*, uint32_t, void* user) {
+        uint32_t& left = *static_cast<uint32_t*>(user);
+        return left > 0 && left-- > 0;
+      },
+      &callsLeft));
   const std::vector<uint8_t> input = RandomBytes(300000, 41);  // about 75 output blocks
   EXPECT_FALSE(ImplodeFeed(*e, input.data(), input.size()));
   EXPECT_FALSE(ImplodeFinish(*e));

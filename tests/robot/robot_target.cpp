@@ -21,9 +21,8 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 HWND Child(HWND parent, const char* className, const char* text, DWORD style, int id, int y) {
-  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, 10, y, 200, 20,
-                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr,
-                         nullptr);
+  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, 10, y, 200, 20, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
 }
 
 }  // namespace

@@ -48,22 +48,22 @@ std::string Find(const char* command, IsFileFn isFile = FakeIsFile,
 
 // Every place a bare name is asked in, in order.
 std::vector<std::string> Everywhere(const std::string& file) {
-  return {kDir + file,         kSys + "\\" + file,         kWin + "\\" + file,
+  return {kDir + file,          kSys + "\\" + file,        kWin + "\\" + file,
           "C:\\Tools\\" + file, "D:\\Quoted Bin\\" + file, "\\\\server\\share\\" + file};
 }
 
 TEST(ScriptProgram, IsLookedForInTheWorkDirectoryThenTheSystemThenPath) {
-  existingFiles = {kDir + "setup.exe",           kDir + "sub.d\\tool.exe",
-                   kDir + "my setup.exe",        kDir + "install.bat",
-                   kSys + "\\cmd.exe",           kSys + "\\setup.exe",
-                   kWin + "\\notepad.exe",       "C:\\Tools\\msiexec.exe",
-                   "D:\\Quoted Bin\\reg.exe",    "\\\\server\\share\\net.exe",
-                   "relative\\bin\\evil.exe",    ".\\evil.exe"};
+  existingFiles = {
+      kDir + "setup.exe",           kDir + "sub.d\\tool.exe",  kDir + "my setup.exe",
+      kDir + "install.bat",         kSys + "\\cmd.exe",        kSys + "\\setup.exe",
+      kWin + "\\notepad.exe",       "C:\\Tools\\msiexec.exe",  "D:\\Quoted Bin\\reg.exe",
+      "\\\\server\\share\\net.exe", "relative\\bin\\evil.exe", ".\\evil.exe"};
   struct Case {
     const char* command;
     std::string found;               // "" when found nowhere, "<path>" when run as written
     std::vector<std::string> asked;  // in order
   };
+  // clang-format off
   const std::vector<Case> cases = {
       // The work directory wins over the system's file of the same name.
       {"setup.exe", kDir + "setup.exe", {kDir + "setup.exe"}},
@@ -99,6 +99,7 @@ TEST(ScriptProgram, IsLookedForInTheWorkDirectoryThenTheSystemThenPath) {
       {"\"my setup.exe\" /q", kDir + "my setup.exe", {kDir + "my setup.exe"}},
       {"\"my setup.exe", kDir + "my setup.exe", {kDir + "my setup.exe"}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(Find(c.command), c.found) << c.command;
     EXPECT_EQ(askedPaths, c.asked) << c.command;

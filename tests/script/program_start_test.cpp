@@ -12,8 +12,8 @@ namespace {
 
 // What the fake Windows answers and what it was handed.
 struct FakeWindows {
-  DWORD createError = 0;   // 0: CreateProcessA succeeds
-  DWORD shellError = 0;    // 0: ShellExecuteExA succeeds
+  DWORD createError = 0;  // 0: CreateProcessA succeeds
+  DWORD shellError = 0;   // 0: ShellExecuteExA succeeds
   int shellCalls = 0;
   std::string verb, file, parameters, directory;
 };
@@ -74,7 +74,8 @@ TEST_P(StartProgramTest, ElevatesOnlyWhenWindowsAsksAndThePromptMayShow) {
 
 const StartCase kCases[] = {
     {"started", "C:\\w\\setup.exe", "setup.exe /q", false, 0, 0, kNoError, nullptr, ""},
-    {"missing", nullptr, "C:\\x\\gone.exe", false, ERROR_FILE_NOT_FOUND, 0, kSystemError, nullptr, ""},
+    {"missing", nullptr, "C:\\x\\gone.exe", false, ERROR_FILE_NOT_FOUND, 0, kSystemError, nullptr,
+     ""},
     {"silent", "C:\\w\\setup.exe", "setup.exe /q", true, 740, 0, kSystemError, nullptr, ""},
     {"elevated", "C:\\w\\setup.exe", "setup /q  \"a b\"", false, 740, 0, kNoError,
      "C:\\w\\setup.exe", "/q  \"a b\""},

@@ -53,8 +53,8 @@ TEST(ReadScriptLine, LineEndsLastLinesAndLengths) {
   nulInFull[3] = '\0';
   const ReadCase cases[] = {
       {"LF", "; Zubrex\n>Installing\n\nsetup.exe /q\n#Cls run.exe\n>Done\n", typical, kScriptEnd},
-      {"CR LF", "; Zubrex\r\n>Installing\r\n\r\nsetup.exe /q\r\n#Cls run.exe\r\n>Done\r\n",
-       typical, kScriptEnd},
+      {"CR LF", "; Zubrex\r\n>Installing\r\n\r\nsetup.exe /q\r\n#Cls run.exe\r\n>Done\r\n", typical,
+       kScriptEnd},
       {"last line without LF", ">First\nsetup.exe /q", {">First", "setup.exe /q"}, kScriptEnd},
       {"empty file", "", {}, kScriptEnd},
       {"empty lines", "\n\r\n\n", {"", "", ""}, kScriptEnd},

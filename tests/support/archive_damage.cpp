@@ -14,14 +14,17 @@ namespace {
 
 // The 32-bit fields of the records under their --set names.
 constexpr std::pair<const char*, uint32_t SeaTrailer::*> kTrailerFields[] = {
-    {"recordTag", &SeaTrailer::recordTag},     {"archiveOffset", &SeaTrailer::archiveOffset},
-    {"fileCount", &SeaTrailer::fileCount},     {"scriptIndex", &SeaTrailer::scriptIndex},
-    {"seaTag", &SeaTrailer::seaTag},           {"totalBytes", &SeaTrailer::totalBytes},
+    {"recordTag", &SeaTrailer::recordTag}, {"archiveOffset", &SeaTrailer::archiveOffset},
+    {"fileCount", &SeaTrailer::fileCount}, {"scriptIndex", &SeaTrailer::scriptIndex},
+    {"seaTag", &SeaTrailer::seaTag},       {"totalBytes", &SeaTrailer::totalBytes},
 };
 constexpr std::pair<const char*, uint32_t FileHeader::*> kMemberFields[] = {
-    {"tag", &FileHeader::tag},                   {"nameLength", &FileHeader::nameLength},
-    {"storedSize", &FileHeader::storedSize},     {"compressed", &FileHeader::compressed},
-    {"originalSize", &FileHeader::originalSize}, {"crc", &FileHeader::crc},
+    {"tag", &FileHeader::tag},
+    {"nameLength", &FileHeader::nameLength},
+    {"storedSize", &FileHeader::storedSize},
+    {"compressed", &FileHeader::compressed},
+    {"originalSize", &FileHeader::originalSize},
+    {"crc", &FileHeader::crc},
 };
 
 template <typename Table>
@@ -55,8 +58,7 @@ std::string ReadMemberField(const std::string& field, uint32_t* index, std::stri
   const size_t dot = field.find('.', 7);
   if (dot == std::string::npos) return "";
   uint64_t k;
-  if (!ParseNumber(field.substr(7, dot - 7), std::numeric_limits<uint32_t>::max(), &k) ||
-      k == 0) {
+  if (!ParseNumber(field.substr(7, dot - 7), std::numeric_limits<uint32_t>::max(), &k) || k == 0) {
     return "--set " + field + ": member index must be a number from 1";
   }
   *index = static_cast<uint32_t>(k);

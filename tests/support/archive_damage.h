@@ -25,7 +25,7 @@ struct ArchiveDamage {
   std::map<std::string, std::string> texts;  // trailer.productName, member.K.name
   uint32_t lastMemberSet = 0;                // the highest K set; 0 for none
   std::vector<uint8_t> appendBytes;
-  std::optional<uint64_t> truncateSize;      // bytes
+  std::optional<uint64_t> truncateSize;  // bytes
 };
 
 // Moves the damaging options, each with the argument after it, out of args (up to a "--")

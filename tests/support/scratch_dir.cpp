@@ -39,7 +39,9 @@ int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
   return 0;
 }
 
-void RemoveTree(const std::string& dir) { nftw(dir.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS); }
+void RemoveTree(const std::string& dir) {
+  nftw(dir.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
 #endif
 
 }  // namespace
@@ -56,8 +58,8 @@ ScratchDir::ScratchDir() {
   }
 #else
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
-                        "/zbtest-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/zbtest-XXXXXX";
   if (mkdtemp(&pattern[0]) == nullptr) std::abort();
   root_ = pattern;
 #endif

@@ -31,8 +31,13 @@ Bytes BuildArchive(const Bytes& stub, const std::vector<TestMember>& members, ui
     out.insert(out.end(), member.data.begin(), member.data.end());
     total += uint32_t(member.data.size());
   }
-  SeaTrailer trailer = {kSeaTrailerTag, uint32_t(stub.size()), uint32_t(members.size()),
-                        scriptIndex, kSeaTrailerTag, total == 0 ? 1 : total, {}};
+  SeaTrailer trailer = {kSeaTrailerTag,
+                        uint32_t(stub.size()),
+                        uint32_t(members.size()),
+                        scriptIndex,
+                        kSeaTrailerTag,
+                        total == 0 ? 1 : total,
+                        {}};
   std::strncpy(trailer.productName, productName.c_str(), kProductNameSize - 1);
   uint8_t bytes[kSeaTrailerSize];
   EncodeSeaTrailer(trailer, bytes);

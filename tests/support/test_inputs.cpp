@@ -25,11 +25,14 @@ std::vector<uint8_t> RandomBytes(size_t size, uint64_t seed) {
 
 std::vector<uint8_t> TextLike(size_t size, uint64_t seed) {
   static const char* const kWords[] = {
-      "the", "of", "and", "to", "in", "a", "is", "that", "for", "it", "as", "was", "with",
-      "be", "by", "on", "not", "he", "this", "are", "or", "his", "from", "at", "which",
-      "but", "have", "an", "had", "they", "you", "were", "their", "one", "all", "we",
-      "License", "Software", "copyright", "permission", "distribute", "modify", "warranty",
-      "Foundation", "General", "Public", "version", "conditions", "source", "code"};
+      "the",      "of",         "and",      "to",        "in",         "a",          "is",
+      "that",     "for",        "it",       "as",        "was",        "with",       "be",
+      "by",       "on",         "not",      "he",        "this",       "are",        "or",
+      "his",      "from",       "at",       "which",     "but",        "have",       "an",
+      "had",      "they",       "you",      "were",      "their",      "one",        "all",
+      "we",       "License",    "Software", "copyright", "permission", "distribute", "modify",
+      "warranty", "Foundation", "General",  "Public",    "version",    "conditions", "source",
+      "code"};
   const uint32_t wordCount = sizeof kWords / sizeof kWords[0];
   Rng rng{seed};
   std::vector<uint8_t> out;
@@ -70,7 +73,8 @@ std::vector<uint8_t> StructuredBinary(size_t size, uint64_t seed) {
         if (out.size() < 16) break;
         static const uint32_t kReach[] = {4, 64, 256, 300, 1024, 1100, 2048, 2100, 4096, 5000};
         const uint32_t reach = kReach[rng.Below(10)];
-        const size_t distance = 1 + rng.Below(static_cast<uint32_t>(out.size() < reach ? out.size() : reach));
+        const size_t distance =
+            1 + rng.Below(static_cast<uint32_t>(out.size() < reach ? out.size() : reach));
         const uint32_t length = 2 + rng.Below(rng.Below(6) == 0 ? 700 : 24);
         for (uint32_t k = 0; k < length; ++k) {
           uint8_t b = out[out.size() - distance];

@@ -52,8 +52,8 @@ TEST(BytesPerStep, UnusableSpanOrStepKeepsTheValueInsteadOfDividingByZero) {
     int32_t step;
     uint32_t bytesPerStep;  // after a total of 1000 bytes, from 7
   } cases[] = {
-      {{1, 1}, 1, 7},                  // an archive without members
-      {{9, 2}, 1, 7},                  // an upper end that wrapped below the lower
+      {{1, 1}, 1, 7},  // an archive without members
+      {{9, 2}, 1, 7},  // an upper end that wrapped below the lower
       {{0, 10}, 0, 7},
       {{0, 10}, -2, 7},
       {{0, 10}, INT32_MAX, UINT32_MAX},  // (1000 / 10) * step does not fit: cut to the maximum

@@ -114,9 +114,8 @@ class ProgressWindowTest : public DialogTest {
     EXPECT_EQ(progressState.progressBar, bar);
     barLog.original = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BarSpy)));
-    lineLog.original = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(GetDlgItem(window, IDC_PROGRESS_TEXT), GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(LineSpy)));
+    lineLog.original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        GetDlgItem(window, IDC_PROGRESS_TEXT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LineSpy)));
     return window;
   }
 
@@ -136,7 +135,8 @@ TEST_F(ProgressWindowTest, CaptionTakesReadableTextAndIgnoresABadPointer) {
   // Wine survives a bad pointer in WM_SETTEXT, so the test is that none is even offered.
   const LPARAM unreadable = 0x10;  // in the never-mapped first page
   EXPECT_EQ(ProgressDialogProc(window, kMsgSetText, 0, unreadable), 1);
-  SendMessageA(window, kMsgSetText, 0, 0);  EXPECT_EQ(lineLog.setTexts, 1);
+  SendMessageA(window, kMsgSetText, 0, 0);
+  EXPECT_EQ(lineLog.setTexts, 1);
   EXPECT_STREQ(TextOf(window, IDC_PROGRESS_TEXT).c_str(),
                "Extracting the Demo Installation files ...");
 }

@@ -29,8 +29,9 @@ class ZbpackErrorsTest : public ::testing::Test {
 
   std::vector<std::string> PackArgs(const std::vector<std::string>& extra,
                                     const std::string& out = "out.exe") {
-    std::vector<std::string> args = {PackCommandFor(extra), "-o", scratch_.Path(out), "--stub",
-                                     scratch_.Path("stub.exe"), "--product", "P"};
+    std::vector<std::string> args = {
+        PackCommandFor(extra), "-o", scratch_.Path(out), "--stub", scratch_.Path("stub.exe"),
+        "--product",           "P"};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
@@ -61,11 +62,12 @@ class ZbpackErrorsTest : public ::testing::Test {
 
 struct VerifyCase {
   std::vector<std::string> packOptions;
-  size_t cutBytes;       // bytes taken off the end of the packed file
-  std::string message;   // stderr after "zbpack: FILE: "
+  size_t cutBytes;      // bytes taken off the end of the packed file
+  std::string message;  // stderr after "zbpack: FILE: "
 };
 
 TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
+  // clang-format off
   const VerifyCase cases[] = {
       {{"--set", "member.1.crc=0x1234"}, 0,
        "member 1 (a.txt): contents do not match its CRC-32 (kArchiveCorrupted, 0x3000a)"},
@@ -106,6 +108,7 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
       {{"--method", "stored"}, 5500, "not an installer (no closing record)"},
       {{"--set", "member.1.tag=5"}, 100, "not an installer (no closing record)"},
   };
+  // clang-format on
   for (const VerifyCase& c : cases) {
     SCOPED_TRACE(c.message);
     ASSERT_EQ(PackBoth(c.packOptions).exitCode, 0);
@@ -136,7 +139,8 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
   Bytes cut(whole.begin(), whole.end() - 100);
   cut[0x40] = 'X';
   WriteFileBytes(scratch_.Path("cut"), cut);
-  EXPECT_EQ(RunZbpack({"verify", "cut"}, scratch_).err, "zbpack: cut: not an installer (no closing record)\n");
+  EXPECT_EQ(RunZbpack({"verify", "cut"}, scratch_).err,
+            "zbpack: cut: not an installer (no closing record)\n");
 }
 
 struct PackRefusal {
@@ -164,6 +168,7 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
   const std::string huge = scratch_.Path("huge.bin");
   WriteFileBytes(huge, Bytes());
   ASSERT_EQ(truncate(huge.c_str(), off_t{0x100000000}), 0);
+  // clang-format off
   const PackRefusal cases[] = {
       {{"--as", "CON.txt", a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
       {{"--as", "c:evil", a}, a, "member name 'c:evil' contains ':' (a drive or a data stream)"},
@@ -187,6 +192,7 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
        "is a link to a folder (not followed; name its target to pack it)"},
       {{a, huge}, huge, "too large for an archive member (4 GiB and more)"},
   };
+  // clang-format on
   for (const PackRefusal& c : cases) {
     SCOPED_TRACE(c.message);
     const RunResult result = RunZbpack(PackArgs(c.args), scratch_);
@@ -202,8 +208,8 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
 struct SafetyCase {
   const char* title;
   std::vector<std::string> args;
-  std::string message;            // stderr after "zbpack: "
-  std::function<void()> check;    // may be empty
+  std::string message;          // stderr after "zbpack: "
+  std::function<void()> check;  // may be empty
 };
 
 TEST_F(ZbpackErrorsTest, NoCommandDamagesItsInputsOrWritesThroughLinks) {
@@ -229,6 +235,7 @@ TEST_F(ZbpackErrorsTest, NoCommandDamagesItsInputsOrWritesThroughLinks) {
   auto unchanged = [](const std::string& path, const Bytes& bytes) {
     return [path, bytes] { EXPECT_EQ(ReadFileBytes(path), bytes) << path; };
   };
+  // clang-format off
   const SafetyCase cases[] = {
       {"output is a member", PackArgs({a, scratch_.Path("b.bin")}, "a.txt"),
        a + ": is the same file as the input " + a + " (nothing written)", unchanged(a, alpha)},
@@ -261,6 +268,7 @@ TEST_F(ZbpackErrorsTest, NoCommandDamagesItsInputsOrWritesThroughLinks) {
        scratch_.Path("setup.exe") + ": member 1 (a.txt): cannot create /proc/a.txt: No such file "
            "or directory (kCannotCreateFile, 0x3000b)", nullptr},
   };
+  // clang-format on
   for (const SafetyCase& c : cases) {
     SCOPED_TRACE(c.title);
     const RunResult result = RunZbpack(c.args, scratch_);
@@ -293,8 +301,8 @@ TEST_F(ZbpackErrorsTest, ExtractMakesItsFolderAndReplacesOnlyWithForce) {
 TEST_F(ZbpackErrorsTest, PackWithoutStubNeedsOneBesideZbpack) {
   WriteFileBytes(scratch_.Path("zbpack"), ReadFileBytes(ZBPACK_PATH));
   ASSERT_EQ(chmod(scratch_.Path("zbpack").c_str(), 0755), 0);
-  const RunResult result = RunZbpack({"pack", "-o", "out.exe", "--product", "P", "a.txt"},
-                                     scratch_, scratch_.Path("zbpack"));
+  const RunResult result = RunZbpack({"pack", "-o", "out.exe", "--product", "P", "a.txt"}, scratch_,
+                                     scratch_.Path("zbpack"));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err, "zbpack: pack: no --stub given, and no zubrex-stub.exe beside zbpack\n");
 }

@@ -1,8 +1,8 @@
 #include "cli_harness.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,8 +52,8 @@ RunResult RunZbpack(const std::vector<std::string>& args, const ScratchDir& scra
   if (!args.empty() && args[0] == "fixture") return PackAndDamage(args, scratch, program);
   const std::string outPath = scratch.Path(".stdout");
   const std::string errPath = scratch.Path(".stderr");
-  std::string command = "cd " + ShellQuote(scratch.root()) + " && " + ZBPACK_RUNNER " " +
-                        ShellQuote(program);
+  std::string command =
+      "cd " + ShellQuote(scratch.root()) + " && " + ZBPACK_RUNNER " " + ShellQuote(program);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " >" + ShellQuote(outPath) + " 2>" + ShellQuote(errPath);
   const int status = std::system(command.c_str());
@@ -80,7 +80,8 @@ void SetModificationTime(const std::string& path, int64_t seconds, uint32_t nano
 }
 
 uint32_t Le32At(const Bytes& bytes, size_t offset) {
-  return static_cast<uint32_t>(bytes.at(offset)) | static_cast<uint32_t>(bytes.at(offset + 1)) << 8 |
+  return static_cast<uint32_t>(bytes.at(offset)) |
+         static_cast<uint32_t>(bytes.at(offset + 1)) << 8 |
          static_cast<uint32_t>(bytes.at(offset + 2)) << 16 |
          static_cast<uint32_t>(bytes.at(offset + 3)) << 24;
 }
@@ -93,23 +94,23 @@ Bytes FakeStubBytes() {
   };
   bytes[0] = 'M';
   bytes[1] = 'Z';
-  put(0x3C, 0x40, 4);                        // where "PE\0\0" stands
-  put(0x40, 0x00004550, 4);                  // "PE\0\0"
-  put(0x44, 0x014C, 2);                      // i386
-  put(0x46, 3, 2);                           // sections: code, resources, relocations
-  put(0x54, 0xE0, 2);                        // optional header size
-  put(0x58, 0x010B, 2);                      // PE32
-  put(0x58 + 32, 0x1000, 4);                 // section alignment
-  put(0x58 + 36, 0x200, 4);                  // file alignment
-  put(0x58 + 56, 0x4000, 4);                 // image size
-  put(0x58 + 60, 0x200, 4);                  // headers size
-  put(0x58 + 68, 2, 2);                      // subsystem: Windows GUI
-  put(0x58 + 92, 16, 4);                     // data directories
-  put(0x58 + 96 + 2 * 8, 0x2000, 4);         // resources
+  put(0x3C, 0x40, 4);                 // where "PE\0\0" stands
+  put(0x40, 0x00004550, 4);           // "PE\0\0"
+  put(0x44, 0x014C, 2);               // i386
+  put(0x46, 3, 2);                    // sections: code, resources, relocations
+  put(0x54, 0xE0, 2);                 // optional header size
+  put(0x58, 0x010B, 2);               // PE32
+  put(0x58 + 32, 0x1000, 4);          // section alignment
+  put(0x58 + 36, 0x200, 4);           // file alignment
+  put(0x58 + 56, 0x4000, 4);          // image size
+  put(0x58 + 60, 0x200, 4);           // headers size
+  put(0x58 + 68, 2, 2);               // subsystem: Windows GUI
+  put(0x58 + 92, 16, 4);              // data directories
+  put(0x58 + 96 + 2 * 8, 0x2000, 4);  // resources
   put(0x58 + 96 + 2 * 8 + 4, 92, 4);
-  put(0x58 + 96 + 5 * 8, 0x3000, 4);         // relocations
+  put(0x58 + 96 + 5 * 8, 0x3000, 4);  // relocations
   put(0x58 + 96 + 5 * 8 + 4, 12, 4);
-  for (uint32_t i = 0; i < 3; ++i) {         // name, sizes, addresses, flags
+  for (uint32_t i = 0; i < 3; ++i) {  // name, sizes, addresses, flags
     const size_t at = 0x138 + 40 * i;
     std::copy_n(&".text\0\0\0.rsrc\0\0\0.reloc\0\0"[8 * i], 8, bytes.begin() + at);
     put(at + 8, 0x200, 4);
@@ -133,7 +134,7 @@ Bytes FakeStubBytes() {
   put(0x400 + 72, 0x2000 + 88, 4);
   put(0x400 + 76, 4, 4);
   std::copy_n("fake", 4, bytes.begin() + 0x400 + 88);
-  put(0x600, 0x1000, 4);                     // one relocation block of two entries
+  put(0x600, 0x1000, 4);  // one relocation block of two entries
   put(0x604, 12, 4);
   put(0x608, 0x3010, 2);
   return bytes;

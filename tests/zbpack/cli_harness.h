@@ -8,9 +8,9 @@
 #include "test_inputs.h"  // members: TextLike shrinks, RandomBytes does not
 
 struct RunResult {
-  int exitCode;        // the process's exit status; -1 if it did not exit normally
-  std::string out;     // everything written to stdout
-  std::string err;     // everything written to stderr
+  int exitCode;     // the process's exit status; -1 if it did not exit normally
+  std::string out;  // everything written to stdout
+  std::string err;  // everything written to stderr
 };
 
 // Runs the zbpack under test (or program) with args (no shell interpretation of their
@@ -33,4 +33,3 @@ uint32_t Le32At(const Bytes& bytes, size_t offset);
 // A small program zbpack accepts as a stub: a Windows GUI program for i386 whose code section
 // holds the stub mark, followed by its resources (one RCDATA) and its relocations.
 Bytes FakeStubBytes();
-

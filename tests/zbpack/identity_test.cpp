@@ -32,7 +32,8 @@ std::vector<std::string> ResourceBlocks(const std::string& path) {
   for (size_t at = text.find("\n/* "); at != std::string::npos;) {
     const size_t next = text.find("\n/* ", at + 1);
     const std::string block = text.substr(at, next == std::string::npos ? next : next - at);
-    if (block.compare(0, 10, "\n/* Type: ") == 0) type = block.substr(10, block.find('\n', 10) - 10);
+    if (block.compare(0, 10, "\n/* Type: ") == 0)
+      type = block.substr(10, block.find('\n', 10) - 10);
     blocks.push_back(type + "\n" + block.substr(block.find("Name:")));
     at = next;
   }
@@ -55,8 +56,8 @@ class IdentityTest : public ::testing::Test {
   }
 
   RunResult Pack(const std::vector<std::string>& options) {
-    std::vector<std::string> args = {"pack", "-o", scratch_.Path("out.exe"), "--stub", ZB_STUB_PATH,
-                                     "--product", "P"};
+    std::vector<std::string> args = {
+        "pack", "-o", scratch_.Path("out.exe"), "--stub", ZB_STUB_PATH, "--product", "P"};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(scratch_.Path("a.txt"));
     return RunZbpack(args, scratch_);
@@ -77,7 +78,8 @@ TEST_F(IdentityTest, PackReplacesManifestVersionAndIconAndKeepsEveryOtherResourc
       if (block.compare(0, 8, "version\n") == 0) {
         EXPECT_NE(block.find("FILEVERSION 1, 2, 65535, 0"), std::string::npos) << block;
         EXPECT_NE(block.find("VALUE \"CompanyName\", \"C & Co\""), std::string::npos) << block;
-        EXPECT_NE(block.find("VALUE \"OriginalFilename\", \"out.exe\""), std::string::npos) << block;
+        EXPECT_NE(block.find("VALUE \"OriginalFilename\", \"out.exe\""), std::string::npos)
+            << block;
       }
     } else {
       kept.push_back(block);
@@ -105,14 +107,15 @@ TEST_F(IdentityTest, PackReplacesManifestVersionAndIconAndKeepsEveryOtherResourc
 struct Refusal {
   const char* name;
   std::vector<std::string> options;  // {{icon}} stands for the icon file's path
-  Bytes icon;                         // written to icon.ico
-  std::string error;                  // the whole error line
+  Bytes icon;                        // written to icon.ico
+  std::string error;                 // the whole error line
   int exitCode;
 };
 
 TEST_F(IdentityTest, PackRefusesBadIconsAndTextsAndWritesNothing) {
   const Bytes good = TestIconFile();
   const std::string icon = scratch_.Path("icon.ico");
+  // clang-format off
   const Refusal cases[] = {
       {"text", {"--icon", icon}, {'h', 'i'}, "zbpack: " + icon + ": not an icon file (.ico)\n", 1},
       {"level", {"--execution-level", "admin"}, good,
@@ -129,6 +132,7 @@ TEST_F(IdentityTest, PackRefusesBadIconsAndTextsAndWritesNothing) {
       {"long", {"--copyright", std::string(257, 'c')}, good,
        "zbpack: pack: --copyright: the text is longer than 256 characters (see 'zbpack pack --help')\n", 2},
   };
+  // clang-format on
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.name);
     WriteFileBytes(icon, c.icon);

@@ -42,8 +42,8 @@ TEST(ZbpackNameRules, PackVerifyAndExtractAgreeOnEachName) {
     WriteFileBytes(scratch.Path("stub.exe"), FakeStubBytes());
     WriteFileText(scratch.Path("x"), "x");
     const std::string codePage = "--codepage=" + std::to_string(c.codePage);
-    std::vector<std::string> pack = {"pack", codePage, "-o", "out.exe", "--stub", "stub.exe",
-                                     "--product", "P"};
+    std::vector<std::string> pack = {"pack",   codePage,   "-o",        "out.exe",
+                                     "--stub", "stub.exe", "--product", "P"};
     std::vector<TestMember> members;
     for (size_t i = 0; i < c.names.size(); ++i) {
       pack.insert(pack.end(), {"--as", c.names[i], "x"});
@@ -55,7 +55,8 @@ TEST(ZbpackNameRules, PackVerifyAndExtractAgreeOnEachName) {
     }
     WriteFileBytes(scratch.Path("made.exe"), BuildArchive(FakeStubBytes(), members, 0, "P"));
     const std::vector<std::vector<std::string>> commands = {
-        pack, {"verify", codePage, "made.exe"},
+        pack,
+        {"verify", codePage, "made.exe"},
         {"extract", "--force", codePage, "-C", "out", "made.exe"}};
     for (const std::vector<std::string>& command : commands) {
       const RunResult run = RunZbpack(command, scratch);

@@ -30,20 +30,28 @@ class ZbpackLayoutTest : public ::testing::Test {
     WriteFileText(scratch_.Path("setup.txt"), "123456789");
     SetModificationTime(scratch_.Path("a.txt"), 1700000000, 500000000);
     SetModificationTime(scratch_.Path("setup.txt"), 946684799, 123456789);  // 1234567 ticks
-    const RunResult result = RunZbpack({"pack", "-o", scratch_.Path("stub-probe.exe"), "--stub",
-                                        scratch_.Path("stub.exe"), "--product", "Demo Product",
-                                        scratch_.Path("a.txt")}, scratch_);
+    const RunResult result =
+        RunZbpack({"pack", "-o", scratch_.Path("stub-probe.exe"), "--stub",
+                   scratch_.Path("stub.exe"), "--product", "Demo Product", scratch_.Path("a.txt")},
+                  scratch_);
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const Bytes probe = ReadFileBytes(scratch_.Path("stub-probe.exe"));
-    packedStub_.assign(probe.begin(), probe.begin() + Le32At(probe, probe.size() - kTrailerFromEnd + 4));
+    packedStub_.assign(probe.begin(),
+                       probe.begin() + Le32At(probe, probe.size() - kTrailerFromEnd + 4));
   }
 
   // Packs the two files stored, the options in front of them; returns the packed bytes behind
   // the stub (empty when zbpack failed, with the failure recorded).
   Bytes Pack(const std::vector<std::string>& extra, const std::string& name = "out.exe") {
-    std::vector<std::string> args = {PackCommandFor(extra), "-o", scratch_.Path(name), "--stub",
-                                     scratch_.Path("stub.exe"), "--product", "Demo Product",
-                                     "--method", "stored"};
+    std::vector<std::string> args = {PackCommandFor(extra),
+                                     "-o",
+                                     scratch_.Path(name),
+                                     "--stub",
+                                     scratch_.Path("stub.exe"),
+                                     "--product",
+                                     "Demo Product",
+                                     "--method",
+                                     "stored"};
     args.insert(args.end(), extra.begin(), extra.end());
     args.push_back(scratch_.Path("a.txt"));
     args.push_back(scratch_.Path("setup.txt"));
@@ -51,15 +59,18 @@ class ZbpackLayoutTest : public ::testing::Test {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
     const Bytes bytes = ReadFileBytes(scratch_.Path(name));
-    return bytes.size() < packedStub_.size() ? bytes : Bytes(bytes.begin() + packedStub_.size(), bytes.end());
+    return bytes.size() < packedStub_.size()
+               ? bytes
+               : Bytes(bytes.begin() + packedStub_.size(), bytes.end());
   }
 
   // The archive Pack must write, a.txt named as given.
   Bytes Expected(uint32_t scriptIndex, const std::string& firstName = "a.txt",
                  uint64_t firstTime = FileTime(1700000000, 5000000)) {
-    TestMember a{0x000A0004, 0, 0x3610A686, firstTime, firstName, -1, -1, {'h', 'e', 'l', 'l', 'o'}};
-    TestMember setup{0x000A0004, 0, 0xCBF43926, FileTime(946684799, 1234567), "setup.txt", -1, -1,
-                     {'1', '2', '3', '4', '5', '6', '7', '8', '9'}};
+    TestMember a{0x000A0004, 0,  0x3610A686, firstTime,
+                 firstName,  -1, -1,         {'h', 'e', 'l', 'l', 'o'}};
+    TestMember setup{0x000A0004,  0,  0xCBF43926, FileTime(946684799, 1234567),
+                     "setup.txt", -1, -1,         {'1', '2', '3', '4', '5', '6', '7', '8', '9'}};
     const Bytes all = BuildArchive(packedStub_, {a, setup}, scriptIndex, "Demo Product");
     return Bytes(all.begin() + packedStub_.size(), all.end());
   }
@@ -79,21 +90,24 @@ TEST_F(ZbpackLayoutTest, SourceDateEpochClampsLaterTimesSoTouchingChangesNothing
   SetModificationTime(scratch_.Path("a.txt"), 1700000000 + 86400, 0);
   const Bytes second = Pack({}, "second.exe");
   setenv("SOURCE_DATE_EPOCH", "17e8", 1);
-  const RunResult bad = RunZbpack({"pack", "-o", scratch_.Path("bad.exe"), "--stub",
-                                   scratch_.Path("stub.exe"), "--product", "P",
-                                   scratch_.Path("a.txt")}, scratch_);
+  const RunResult bad =
+      RunZbpack({"pack", "-o", scratch_.Path("bad.exe"), "--stub", scratch_.Path("stub.exe"),
+                 "--product", "P", scratch_.Path("a.txt")},
+                scratch_);
   unsetenv("SOURCE_DATE_EPOCH");
   EXPECT_EQ(first, Expected(0, "a.txt", FileTime(1500000000, 0)));
   EXPECT_EQ(second, first);
   EXPECT_EQ(bad.exitCode, 2);
-  EXPECT_EQ(bad.err, "zbpack: pack: SOURCE_DATE_EPOCH must be Unix seconds, not '17e8' (see 'zbpack pack --help')\n");
+  EXPECT_EQ(bad.err,
+            "zbpack: pack: SOURCE_DATE_EPOCH must be Unix seconds, not '17e8' (see 'zbpack pack "
+            "--help')\n");
 }
 
 struct FieldCase {
   std::string field;  // FIELD=VALUE
   size_t offset;      // from the start of the file; for the trailer (inTrailer), from its start
   bool inTrailer;
-  Bytes bytes;        // what stands there afterwards
+  Bytes bytes;  // what stands there afterwards
 };
 
 // Fields whose value verify's messages name (fileCount, totalBytes, crc, ...) are pinned there.
@@ -111,7 +125,9 @@ TEST_F(ZbpackLayoutTest, EachSetFieldChangesExactlyItsBytes) {
       {"member.1.nameLength=0", kMember1 + 4, false, {0, 0, 0, 0}},
       {"member.1.compressed=1", kMember1 + 12, false, {1, 0, 0, 0}},
       {"member.1.originalSize=0xAbCdEf01", kMember1 + 16, false, {0x01, 0xEF, 0xCD, 0xAB}},
-      {"member.1.lastWriteTime=0x1122334455667788", kMember1 + 24, false,
+      {"member.1.lastWriteTime=0x1122334455667788",
+       kMember1 + 24,
+       false,
        {0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11}},
       {"member.2.nameLength=300", kMember2 + 4, false, {0x2C, 1, 0, 0}},
       {"member.2.lastWriteTime=18446744073709551615", kMember2 + 24, false, Bytes(8, 0xFF)},

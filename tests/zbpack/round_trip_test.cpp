@@ -38,9 +38,15 @@ class ZbpackRoundTripTest : public ::testing::Test {
   }
 
   RunResult Pack(const std::vector<std::string>& options) {
-    std::vector<std::string> args = {"pack", "-o", scratch_.Path("out.exe"), "--stub",
-                                      scratch_.Path("stub.exe"), "--product", "Round Trip",
-                                      "--script", "setup.txt"};
+    std::vector<std::string> args = {"pack",
+                                     "-o",
+                                     scratch_.Path("out.exe"),
+                                     "--stub",
+                                     scratch_.Path("stub.exe"),
+                                     "--product",
+                                     "Round Trip",
+                                     "--script",
+                                     "setup.txt"};
     args.insert(args.end(), options.begin(), options.end());
     for (const SourceFile& file : files_) args.push_back(scratch_.Path(file.name));
     return RunZbpack(args, scratch_);
@@ -56,8 +62,10 @@ class ZbpackRoundTripTest : public ::testing::Test {
       const size_t data = offset + 32 + Le32At(file, offset + 4);
       const uint32_t compressed = Le32At(file, offset + 12);
       const char* named[] = {"stored", "", "lzma", "lzma+"};
-      methods.push_back(compressed != 1 && compressed < 4 ? named[compressed] : "imploded " +
-          std::to_string(file[data]) + " " + std::to_string(file[data + 1]));
+      methods.push_back(compressed != 1 && compressed < 4
+                            ? named[compressed]
+                            : "imploded " + std::to_string(file[data]) + " " +
+                                  std::to_string(file[data + 1]));
       offset = data + Le32At(file, offset + 8);
     }
     return methods;
@@ -129,9 +137,13 @@ TEST_F(ZbpackRoundTripTest, FoldersPackRecursivelyInNameOrder) {
   WriteFileText(tree + "/b.txt", "aaaaaaa");
   WriteFileText(tree + "/sub/a.txt", "a");
   ASSERT_EQ(symlink(scratch_.Path("readme.txt").c_str(), (tree + "/Z.txt").c_str()), 0);
-  ASSERT_EQ(RunZbpack({"pack", "-o", "t.exe", "--stub", "stub.exe", "--product", "P", "empty.dat",
-                       tree}, scratch_).exitCode, 0);
-  const nlohmann::json listed = nlohmann::json::parse(RunZbpack({"list", "--json", "t.exe"}, scratch_).out);
+  ASSERT_EQ(
+      RunZbpack({"pack", "-o", "t.exe", "--stub", "stub.exe", "--product", "P", "empty.dat", tree},
+                scratch_)
+          .exitCode,
+      0);
+  const nlohmann::json listed =
+      nlohmann::json::parse(RunZbpack({"list", "--json", "t.exe"}, scratch_).out);
   std::vector<std::string> members;
   for (const auto& m : listed["members"]) {
     members.push_back(m["name"].get<std::string>() + " " + m["method"].get<std::string>());
@@ -183,8 +195,9 @@ TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
     EXPECT_EQ(member["name"], file.name);
     EXPECT_EQ(member["method"], methods[i].substr(0, methods[i].find(' ')));
     EXPECT_EQ(member["originalSize"], file.contents.size());
-    EXPECT_EQ(member["fileTime"], (static_cast<uint64_t>(file.seconds) + 11644473600ULL) * 10000000ULL +
-                                      file.nanoseconds / 100);
+    EXPECT_EQ(member["fileTime"],
+              (static_cast<uint64_t>(file.seconds) + 11644473600ULL) * 10000000ULL +
+                  file.nanoseconds / 100);
     nlohmann::json withOutcome = member;
     withOutcome["outcome"] = "ok";
     EXPECT_EQ(verified["members"][i], withOutcome);
@@ -193,10 +206,18 @@ TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
   EXPECT_EQ(listed["members"][2]["modified"], "2001-09-09T01:46:40Z");
 
   // A damaged member: its outcome and reason, and the archive's.
-  std::vector<std::string> args = {"fixture", "-o", scratch_.Path("bad.exe"), "--stub",
-                                   scratch_.Path("stub.exe"), "--product", "P", "--set",
-                                   "member.2.crc=1", "--set",
-                                   "member.1.lastWriteTime=2650467743990000000", "--set",
+  std::vector<std::string> args = {"fixture",
+                                   "-o",
+                                   scratch_.Path("bad.exe"),
+                                   "--stub",
+                                   scratch_.Path("stub.exe"),
+                                   "--product",
+                                   "P",
+                                   "--set",
+                                   "member.2.crc=1",
+                                   "--set",
+                                   "member.1.lastWriteTime=2650467743990000000",
+                                   "--set",
                                    "member.3.lastWriteTime=2650467744000000000"};
   for (const SourceFile& f : files_) args.push_back(scratch_.Path(f.name));
   ASSERT_EQ(RunZbpack(args, scratch_).exitCode, 0);
@@ -224,7 +245,8 @@ TEST_F(ZbpackRoundTripTest, QuietPrintsNothingButOtherwiseOneLinePerMember) {
   };
   const QuietCase cases[] = {
       {{"pack", "-o", scratch_.Path("two.exe"), "--stub", scratch_.Path("stub.exe"), "--product",
-        "P", scratch_.Path("readme.txt"), scratch_.Path("random.bin")}, 2},
+        "P", scratch_.Path("readme.txt"), scratch_.Path("random.bin")},
+       2},
       {{"verify", out}, 5},
       {{"extract", "--force", "-C", scratch_.Path("x"), out}, 4},
   };

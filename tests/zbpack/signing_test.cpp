@@ -27,7 +27,8 @@ TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
   const std::string key = scratch.Path("key.pem");
   const std::string cert = scratch.Path("cert.pem");
   ASSERT_EQ(0, Shell("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=Zubrex\\ Test"
-                     " -keyout '" + key + "' -out '" + cert + "'"));
+                     " -keyout '" +
+                     key + "' -out '" + cert + "'"));
   // target: %1 for --sign-command, or a quoted path.
   const auto signCommand = [&](const std::string& target) {
     return "osslsigncode sign -certs '" + cert + "' -key '" + key + "' -in " + target + " -out " +
@@ -41,10 +42,25 @@ TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
 
   // -q: nothing on stdout; the check after signing reads the names in the pack's code page
   // (in 1252 these two would be one file).
-  RunResult run = RunZbpack({"pack", "-q", "--codepage=1251", "-o", installer, "--stub",
-                             scratch.Path("stub.exe"), "--product", "Signed", "--method", "stored",
-                             "--sign-command", signCommand("%1"), scratch.Path("data.bin"),
-                             "--as", "\u044f", scratch.Path("stub.exe"), "--as", "\u045f",
+  RunResult run = RunZbpack({"pack",
+                             "-q",
+                             "--codepage=1251",
+                             "-o",
+                             installer,
+                             "--stub",
+                             scratch.Path("stub.exe"),
+                             "--product",
+                             "Signed",
+                             "--method",
+                             "stored",
+                             "--sign-command",
+                             signCommand("%1"),
+                             scratch.Path("data.bin"),
+                             "--as",
+                             "\u044f",
+                             scratch.Path("stub.exe"),
+                             "--as",
+                             "\u045f",
                              scratch.Path("stub.exe")},
                             scratch);
   ASSERT_EQ(0, run.exitCode) << run.out << run.err;
@@ -85,7 +101,9 @@ TEST(ZbpackSigning, SignedInstallersListVerifyExtractAndStayCovered) {
                      "--product", "Failed", "--sign-command", command, scratch.Path("data.bin")},
                     scratch);
     EXPECT_EQ(1, run.exitCode) << command;
-    EXPECT_NE(std::string::npos, run.err.find(command[0] == 'f' ? "exit code 1" : "the installer was removed")) << run.err;
+    EXPECT_NE(std::string::npos,
+              run.err.find(command[0] == 'f' ? "exit code 1" : "the installer was removed"))
+        << run.err;
     EXPECT_TRUE(ReadFileBytes(scratch.Path("failed.exe")).empty()) << command;
   }
 }
@@ -96,15 +114,17 @@ TEST(ZbpackSigning, TheCommandGetsThePathAsOneWord) {
   ScratchDir scratch;
   WriteFileBytes(scratch.Path("stub.exe"), FakeStubBytes());
   WriteFileText(scratch.Path("a.txt"), "a");
-  const std::pair<std::string, std::string> cases[] = {  // output, the path the command gets
-      {"a b $(touch pwned).exe", "a b $(touch pwned).exe"}, {"-x.exe", "./-x.exe"}};
+  const std::pair<std::string, std::string> cases[] = {
+      // output, the path the command gets
+      {"a b $(touch pwned).exe", "a b $(touch pwned).exe"},
+      {"-x.exe", "./-x.exe"}};
   for (const auto& c : cases) {
     for (const char* quoting : {"%1", "\"%1\"", "'%1'"}) {
       SCOPED_TRACE(c.first + " " + quoting);
-      const RunResult run =
-          RunZbpack({"pack", "-o", c.first, "--stub", "stub.exe", "--product", "P",
-                     "--sign-command", std::string("printf %s ") + quoting + " >arg; false",
-                     "a.txt"}, scratch);
+      const RunResult run = RunZbpack(
+          {"pack", "-o", c.first, "--stub", "stub.exe", "--product", "P", "--sign-command",
+           std::string("printf %s ") + quoting + " >arg; false", "a.txt"},
+          scratch);
       EXPECT_EQ(1, run.exitCode);
       std::ifstream arg(scratch.Path("arg"));
       EXPECT_EQ(c.second, std::string(std::istreambuf_iterator<char>(arg), {}));

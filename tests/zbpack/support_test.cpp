@@ -27,10 +27,12 @@ namespace {
 
 TEST(ZbpackFileTimeTest, ConvertsUnixTimesAndFormatsCalendarEdges) {
   const std::pair<uint64_t, const char*> formats[] = {
-      {0, "1601-01-01 00:00:00"}, {kUnixEpochAsFileTime, "1970-01-01 00:00:00"},
+      {0, "1601-01-01 00:00:00"},
+      {kUnixEpochAsFileTime, "1970-01-01 00:00:00"},
       {kUnixEpochAsFileTime - 1, "1969-12-31 23:59:59"},
       {FileTimeFromUnix(951868799, 999999999), "2000-02-29 23:59:59"},
-      {FileTimeFromUnix(951868800, 0), "2000-03-01 00:00:00"}, {FileTimeFromUnix(954460800, 0), "2000-03-31 00:00:00"},
+      {FileTimeFromUnix(951868800, 0), "2000-03-01 00:00:00"},
+      {FileTimeFromUnix(954460800, 0), "2000-03-31 00:00:00"},
       {FileTimeFromUnix(4107542399, 0), "2100-02-28 23:59:59"},
       {FileTimeFromUnix(4107542400, 0), "2100-03-01 00:00:00"},
       {0xFFFFFFFFFFFFFFFF, "60056-05-28 05:36:10"}};
@@ -53,6 +55,7 @@ TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
     std::string stored;   // the bytes in the code page; empty when refused
     std::string problem;  // "" when converted
   };
+  // clang-format off
   const Case cases[] = {
       {1252, "Caf\u00e9 \u20ac \u0178", "Caf\xe9 \x80 \x9f", ""},
       {1252, "plain\r\n", "plain\r\n", ""}, {1252, std::string("a\0b", 3), std::string("a\0b", 3), ""},
@@ -70,6 +73,7 @@ TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
       {1252, "\xc0\xaf", "", "not UTF-8 text (byte 1)"},  // overlong '/'
       {1252, "\xed\xa0\x80", "", "not UTF-8 text (byte 1)"},  // a surrogate
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.utf8);
     std::string stored;
@@ -85,15 +89,18 @@ TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
 TEST(ZbpackReportTest, PrintableEscapesControlsAndBytesThatAreNotUtf8) {
   const std::pair<const char*, const char*> cases[] = {
       {"caf\xc3\xa9 ~", "caf\xc3\xa9 ~"}, {"a\x1b[2J", "a\\x1b[2J"}, {"\x7f", "\\x7f"},
-      {"\xc2\x9f", "\\xc2\\x9f"}, {"\xc2\xa0", "\xc2\xa0"}, {"\xff!", "\\xff!"}};
+      {"\xc2\x9f", "\\xc2\\x9f"},         {"\xc2\xa0", "\xc2\xa0"},  {"\xff!", "\\xff!"}};
   for (const auto& c : cases) EXPECT_EQ(Printable(c.first), c.second) << c.second;
 }
 
 TEST(ZbpackReportTest, SignatureTextSaysWhereTheTableStandsAndThePaddingBeforeIt) {
   const std::pair<ArchiveEnd, std::string> cases[] = {
-      {{0, 0, false, 0}, ""}, {{800, 40, true, 0}, "40 bytes, certificate table at offset 800"},
-      {{800, 40, true, 1}, "40 bytes, certificate table at offset 800 (1 byte of padding before it)"},
-      {{800, 40, false, 0}, "40 bytes, certificate table at offset 800, which does not end the file"}};
+      {{0, 0, false, 0}, ""},
+      {{800, 40, true, 0}, "40 bytes, certificate table at offset 800"},
+      {{800, 40, true, 1},
+       "40 bytes, certificate table at offset 800 (1 byte of padding before it)"},
+      {{800, 40, false, 0},
+       "40 bytes, certificate table at offset 800, which does not end the file"}};
   for (const auto& c : cases) EXPECT_EQ(SignatureText(c.first), c.second);
 }
 
@@ -113,6 +120,7 @@ TEST(ZbpackNumbersTest, EveryNumberTakesDecimalOrHexUpToItsLimit) {
     bool ok;
     uint64_t value;
   };
+  // clang-format off
   const Case cases[] = {
       {"0", 9, true, 0}, {"9", 9, true, 9}, {"0x9", 9, true, 9}, {"0XfFfFfFfF", 0xFFFFFFFF, true, 0xFFFFFFFF},
       {"4294967295", 0xFFFFFFFF, true, 0xFFFFFFFF}, {"18446744073709551615", UINT64_MAX, true, UINT64_MAX},
@@ -121,6 +129,7 @@ TEST(ZbpackNumbersTest, EveryNumberTakesDecimalOrHexUpToItsLimit) {
       {" 9", 9, false, 0}, {"9 ", 9, false, 0}, {"", 9, false, 0}, {"0x", 9, false, 0},
       {"12a", 999, false, 0}, {"9x1", 999, false, 0}, {"0x1g", 999, false, 0}, {"1e3", 9999, false, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     uint64_t value = 77;
     EXPECT_EQ(ParseNumber(c.text, c.max, &value), c.ok) << c.text;
@@ -132,10 +141,11 @@ TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {
   EXPECT_EQ(MemberNameOfPath("/a/b/c.txt"), "c.txt");
   EXPECT_EQ(MemberNameOfPath("C:\\dir\\d.exe"), "d.exe");
 
-  const char* argv[] = {"pack", "--output=o.exe", "--stub", "s.exe", "--product=A=B",
-                        "--as=sub\\x.txt", "/tmp/x=y.txt", "/tmp/setup.txt", "--script",
-                        "setup.txt", "--level=3", "--threads", "64", "--as", "d", "/tmp/d",
-                        "@l1", "--files-from=l2", "--", "--ascii", "-", "@x"};
+  const char* argv[] = {
+      "pack",         "--output=o.exe", "--stub",   "s.exe",     "--product=A=B", "--as=sub\\x.txt",
+      "/tmp/x=y.txt", "/tmp/setup.txt", "--script", "setup.txt", "--level=3",     "--threads",
+      "64",           "--as",           "d",        "/tmp/d",    "@l1",           "--files-from=l2",
+      "--",           "--ascii",        "-",        "@x"};
   PackCommand command;
   ASSERT_EQ(ParsePackCommand(22, const_cast<char**>(argv), &command), "");
   const PackOptions& options = command.options;
@@ -145,10 +155,12 @@ TEST(ZbpackOptionsTest, MembersComeFromPathsOrAsAndOptionsTakeJoinedValues) {
   EXPECT_EQ(options.implode.threads, 64u);
   EXPECT_FALSE(options.implode.asciiLiterals);
   using Kind = MemberSourceKind;
+  // clang-format off
   const std::tuple<std::string, std::string, Kind> expected[] = {
       {"sub\\x.txt", "/tmp/x=y.txt", Kind::kNamedPath}, {"setup.txt", "/tmp/setup.txt", Kind::kPath},
       {"d", "/tmp/d", Kind::kNamedPath}, {"", "l1", Kind::kListFile}, {"", "l2", Kind::kListFile},
       {"--ascii", "--ascii", Kind::kPath}, {"-", "-", Kind::kPath}, {"@x", "@x", Kind::kPath}};
+  // clang-format on
   ASSERT_EQ(options.members.size(), 8u);
   for (size_t i = 0; i < 8; ++i) {
     EXPECT_EQ(options.members[i].name, std::get<0>(expected[i]));

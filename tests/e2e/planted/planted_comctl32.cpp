@@ -16,8 +16,8 @@ void LeaveMarker(HINSTANCE self) {
 
   char loader[MAX_PATH];
   DWORD loaderLength = GetModuleFileNameA(nullptr, loader, MAX_PATH);
-  HANDLE marker = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE marker =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (marker == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(marker, loader, loaderLength, &written, nullptr);
