@@ -2,7 +2,7 @@
 # The whole test suite: host unit tests, the same under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the same built as 32-bit x86 code, the Win32 unit and end-to-end
 # tests under Wine, the CMake example (tests/example/hello.sh), a second build of the stub
-# compared byte for byte, and a short fuzzing run. Ends with one line
+# compared byte for byte, the format check and a short fuzzing run. Ends with one line
 # "Tests: N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -54,6 +54,12 @@ else
 fi
 echo "== reproducible stub"
 if bash scripts/stub-reproducible.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+echo "== format (.clang-format)"
+if bash scripts/check-format.sh; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
