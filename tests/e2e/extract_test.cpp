@@ -93,7 +93,9 @@ TEST_P(ExtractTest, MembersArriveWithTheirTimesTheScriptRunsThereAndAllIsRemoved
   EXPECT_EQ(lstrcmpiA(runs[0].cwd.c_str(), WorkDir().c_str()), 0) << runs[0].cwd;
   // The installer idles while it waits for its program.
   EXPECT_EQ(runs[0].priority, THREAD_PRIORITY_IDLE);
-  if (!c.tree) EXPECT_EQ(Entries(WorkDir()), Sorted(names));
+  if (!c.tree) {
+    EXPECT_EQ(Entries(WorkDir()), Sorted(names));
+  }
   hold.Release();
   FinishWithOk(status);  // the work directory, its folders included, is gone
 
