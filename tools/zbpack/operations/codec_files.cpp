@@ -27,16 +27,20 @@ struct Stream {
   OutputFile output;  // a named output's temporary file
 };
 
-bool OpenInput(const char* path, Stream* stream) {
+// "-" names a standard stream, switched to binary where the runtime translates line ends.
+bool TakeStandardStream(const char* path, FILE* standard, Stream* stream) {
   stream->name = path;
-  if (std::strcmp(path, "-") == 0) {
+  if (std::strcmp(path, "-") != 0) return false;
 #ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(standard), _O_BINARY);
 #endif
-    stream->file = stdin;
-    stream->standard = true;
-    return true;
-  }
+  stream->file = standard;
+  stream->standard = true;
+  return true;
+}
+
+bool OpenInput(const char* path, Stream* stream) {
+  if (TakeStandardStream(path, stdin, stream)) return true;
   stream->file = std::fopen(path, "rb");
   return stream->file != nullptr;
 }
@@ -44,15 +48,7 @@ bool OpenInput(const char* path, Stream* stream) {
 // Refuses an output that is the input file itself (by identity, whatever the spelling), before
 // anything is written. On failure returns false with the reason in error.
 bool OpenOutput(const char* path, const char* inputPath, Stream* stream, std::string* error) {
-  stream->name = path;
-  if (std::strcmp(path, "-") == 0) {
-#ifdef _WIN32
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    stream->file = stdout;
-    stream->standard = true;
-    return true;
-  }
+  if (TakeStandardStream(path, stdout, stream)) return true;
   if (!FindOutputClash(path, {inputPath}).empty()) {
     *error = "is the same file as the input (nothing written)";
     return false;
