@@ -64,8 +64,8 @@ class IdentityTest : public ::testing::Test {
   }
 
   RunResult Pack(const std::vector<std::string>& options) {
-    std::vector<std::string> args = {
-        "pack", "-o", scratch_.Path("out.exe"), "--stub", kStub, "--product", "P"};
+    std::vector<std::string> args = {"pack",      "-o", scratch_.Path("out.exe"), "--stub", kStub,
+                                     "--product", "P"};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(scratch_.Path("a.txt"));
     return RunZbpack(args, scratch_);
