@@ -105,6 +105,7 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
        "not matching its CRC-32 (kArchiveCorrupted, 0x3000a)"},
       {{"--method", "stored"}, 100, "file ends 100 bytes early (truncated download?)"},
       {{"--method", "stored"}, 1000, "file ends at least 1000 bytes early (truncated download?)"},
+      {{"--method", "stored"}, 5300, "file ends at least 262 bytes early (truncated download?)"},
       {{"--method", "stored"}, 5500, "not an installer (no closing record)"},
       {{"--set", "member.1.tag=5"}, 100, "not an installer (no closing record)"},
   };
@@ -231,6 +232,11 @@ TEST_F(ZbpackErrorsTest, NoCommandDamagesItsInputsOrWritesThroughLinks) {
   const std::string inside = scratch_.Path("in/inst.exe");
   ASSERT_EQ(RunZbpack(PackArgs({"--as", "inst.exe", a}, "in/inst.exe"), scratch_).exitCode, 0);
   const Bytes insideBytes = ReadFileBytes(inside);
+  // A member in a folder, extracted where a file has the folder's name.
+  const std::string tree = scratch_.Path("tree.exe");
+  ASSERT_EQ(RunZbpack(PackArgs({"--as", "d/a.txt", a}, "tree.exe"), scratch_).exitCode, 0);
+  ASSERT_EQ(mkdir(scratch_.Path("file").c_str(), 0777), 0);
+  WriteFileText(scratch_.Path("file/d"), "");
 
   auto unchanged = [](const std::string& path, const Bytes& bytes) {
     return [path, bytes] { EXPECT_EQ(ReadFileBytes(path), bytes) << path; };
@@ -264,6 +270,10 @@ TEST_F(ZbpackErrorsTest, NoCommandDamagesItsInputsOrWritesThroughLinks) {
        inside + ": member 1 (inst.exe): cannot create " + scratch_.Path("in") +
            "/inst.exe: is the installer being read (not replaced) (kCannotCreateFile, 0x3000b)",
        unchanged(inside, insideBytes)},
+      {"extract where a folder is a file", {"extract", "--force", "-C", scratch_.Path("file"), tree},
+       tree + ": member 1 (d/a.txt): cannot create its folder " + scratch_.Path("file/d") +
+           ": exists and is not a directory (kCannotCreateFile, 0x3000b)",
+       nullptr},
       {"extract where the system creates no file", {"extract", "-C", "/proc", scratch_.Path("setup.exe")},
        scratch_.Path("setup.exe") + ": member 1 (a.txt): cannot create /proc/a.txt: No such file "
            "or directory (kCannotCreateFile, 0x3000b)", nullptr},
