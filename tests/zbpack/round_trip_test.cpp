@@ -218,7 +218,9 @@ TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
                                    "--set",
                                    "member.1.lastWriteTime=2650467743990000000",
                                    "--set",
-                                   "member.3.lastWriteTime=2650467744000000000"};
+                                   "member.3.lastWriteTime=2650467744000000000",
+                                   "--set",
+                                   "trailer.scriptIndex=1"};
   for (const SourceFile& f : files_) args.push_back(scratch_.Path(f.name));
   ASSERT_EQ(RunZbpack(args, scratch_).exitCode, 0);
   const RunResult bad = RunZbpack({"verify", "--json", scratch_.Path("bad.exe")}, scratch_);
@@ -231,6 +233,7 @@ TEST_F(ZbpackRoundTripTest, JsonOfListAndVerifyParsesBackToWhatWasPacked) {
   EXPECT_EQ(failed["members"][1]["reason"],
             "contents do not match its CRC-32 (kArchiveCorrupted, 0x3000a)");
   EXPECT_EQ(failed["problems"].size(), 1u);
+  EXPECT_EQ(failed["script"], (nlohmann::json{{"index", 1}, {"name", files_[0].name}}));
   // ISO 8601 dates end with the year 9999.
   EXPECT_EQ(failed["members"][0]["modified"], "9999-12-31T23:59:59Z");
   EXPECT_EQ(failed["members"][2]["modified"], nullptr);
