@@ -191,6 +191,8 @@ TEST(ZbpackIconTest, ReadsPicturesAgainstTheirDirectoryAndNumbersTheGroup) {
       {{'h', 'i'}, "not an icon file (.ico)"},
       {Bytes(good.begin(), good.begin() + 100), "picture 1: icon file cut short"},
       {with({{6 + 16, 48}}), "picture 2: its size in the directory is not the picture's own"},
+      {with({{6 + 32 + 8, 31}}),  // an odd BMP height: no mask below the colours
+       "picture 1: a picture of 16 x 0 pixels (1 to 256 on each side)"},
       {with({{6 + 16, 0}, {png + 18, 0x01}, {png + 19, 0x2C}}),  // 256 listed, 300 in IHDR
        "picture 2: a picture of 300 x 32 pixels (1 to 256 on each side)"}};
   for (const auto& r : refused) EXPECT_EQ(ReadIconFile(r.first, &icon), r.second);
