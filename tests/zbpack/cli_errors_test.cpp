@@ -158,6 +158,11 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
     console[0x58 + 68] = 3;  // subsystem: console
     return console;
   }());
+  WriteFileBytes(scratch_.Path("unordered.exe"), [] {
+    Bytes unordered = FakeStubBytes();
+    unordered[0x58 + 96 + 5 * 8 + 1] = 0;  // no relocation table: .reloc is just a section
+    return unordered;
+  }());
   ASSERT_EQ(PackBoth({}, "installer.exe").exitCode, 0);
   const std::string tree = scratch_.Path("tree");
   ASSERT_EQ(0, mkdir(tree.c_str(), 0777));
@@ -183,6 +188,8 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
       {{"--stub", a, a}, a, "not usable as --stub: not a Windows program"},
       {{"--stub", scratch_.Path("console.exe"), a}, scratch_.Path("console.exe"),
        "not usable as --stub: a Windows console or driver program, not the stub"},
+      {{"--stub", scratch_.Path("unordered.exe"), a}, scratch_.Path("unordered.exe"),
+       "not usable as --stub: its resource section is followed by sections other than the relocations"},
       {{"--stub", scratch_.Path("installer.exe"), a}, scratch_.Path("installer.exe"),
        "not usable as --stub: already an installer (an archive follows the stub)"},
       {{"--codepage=1251", "--as", "\u00e9", a}, a,
