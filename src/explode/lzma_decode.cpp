@@ -316,8 +316,8 @@ void ResetState(LzmaDecoder& d) {
   d.rep[0] = d.rep[1] = d.rep[2] = d.rep[3] = 0;
 }
 
+// Between chunks only: each chunk has flushed what it decoded, so nothing is pending.
 void ResetDictionary(LzmaDecoder& d) {
-  Flush(d);
   d.pos = d.flushed = d.full = 0;
   d.needDictReset = false;
   d.needProps = true;
