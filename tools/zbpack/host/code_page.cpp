@@ -65,21 +65,17 @@ bool DecodeUtf8(const std::string& text, size_t* at, uint32_t* codePoint) {
 
 namespace {
 
-void AppendUtf8(uint32_t codePoint, std::string* out) {
-  if (codePoint < 0x80) {
-    out->push_back(static_cast<char>(codePoint));
-  } else if (codePoint < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else if (codePoint < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+// A byte of these code pages is one UTF-16 unit and never a surrogate: at most three bytes.
+void AppendUtf8(uint16_t unit, std::string* out) {
+  if (unit < 0x80) {
+    out->push_back(static_cast<char>(unit));
+  } else if (unit < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (unit >> 6)));
+    out->push_back(static_cast<char>(0x80 | (unit & 0x3F)));
   } else {
-    out->push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    out->push_back(static_cast<char>(0xE0 | (unit >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (unit & 0x3F)));
   }
 }
 
@@ -123,7 +119,7 @@ std::string CodePageToUtf8(const std::string& bytes, uint32_t codePage) {
   const CodePageByte* table = CodePageBytes(codePage);
   std::string out;
   for (const char c : bytes) {
-    AppendUtf8(table != nullptr ? table[static_cast<uint8_t>(c)].unit : 0xFFFDu, &out);
+    AppendUtf8(table != nullptr ? table[static_cast<uint8_t>(c)].unit : uint16_t{0xFFFD}, &out);
   }
   return out;
 }
@@ -132,7 +128,7 @@ std::string UppercaseAsWindows(const std::string& bytes, uint32_t codePage) {
   const CodePageByte* table = CodePageBytes(codePage);
   std::string out;
   for (const char c : bytes) {
-    AppendUtf8(table != nullptr ? table[static_cast<uint8_t>(c)].upper : 0xFFFDu, &out);
+    AppendUtf8(table != nullptr ? table[static_cast<uint8_t>(c)].upper : uint16_t{0xFFFD}, &out);
   }
   return out;
 }
