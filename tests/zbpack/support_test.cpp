@@ -186,7 +186,7 @@ TEST(ZbpackIconTest, ReadsPicturesAgainstTheirDirectoryAndNumbersTheGroup) {
     for (const auto& change : changes) file[change.first] = change.second;
     return file;
   };
-  const size_t png = 6 + 32 + 40 + 16 * 16 * 4 + 16 * 4;  // picture 2, 32 x 32
+  const size_t png = 6 + 32 + 40 + 16 * 16 * 4 + 16 * 4;  // picture 2, 32 x 32; 32 x 256 last
   const std::pair<Bytes, std::string> refused[] = {
       {{'h', 'i'}, "not an icon file (.ico)"},
       {Bytes(good.begin(), good.begin() + 100), "picture 1: icon file cut short"},
@@ -196,6 +196,7 @@ TEST(ZbpackIconTest, ReadsPicturesAgainstTheirDirectoryAndNumbersTheGroup) {
       {with({{6 + 16, 0}, {png + 18, 0x01}, {png + 19, 0x2C}}),  // 256 listed, 300 in IHDR
        "picture 2: a picture of 300 x 32 pixels (1 to 256 on each side)"}};
   for (const auto& r : refused) EXPECT_EQ(ReadIconFile(r.first, &icon), r.second);
+  EXPECT_EQ(ReadIconFile(with({{6 + 16 + 1, 0}, {png + 22, 0x01}, {png + 23, 0}}), &icon), "");
 }
 
 // A string as Windows' VerQueryValue finds it: its block's length, value length in UTF-16
