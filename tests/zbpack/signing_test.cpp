@@ -119,13 +119,19 @@ TEST(ZbpackSigning, TheCommandGetsThePathAsOneWord) {
       {"a b $(touch pwned).exe", "a b $(touch pwned).exe"},
       {"-x.exe", "./-x.exe"}};
   for (const auto& c : cases) {
-    for (const char* quoting : {"%1", "\"%1\"", "'%1'"}) {
-      SCOPED_TRACE(c.first + " " + quoting);
-      const RunResult run = RunZbpack(
-          {"pack", "-o", c.first, "--stub", "stub.exe", "--product", "P", "--sign-command",
-           std::string("printf %s ") + quoting + " >arg; false", "a.txt"},
-          scratch);
+    // %1 as the user quoted it, and as the command shown (and run by sh -c CMD zbpack PATH).
+    const std::pair<std::string, std::string> quotings[] = {
+        {"%1", "\"$1\""}, {"\"%1\"", "\"$1\""}, {"'%1'", "''\"$1\"''"}};
+    for (const auto& quoting : quotings) {
+      SCOPED_TRACE(c.first + " " + quoting.first);
+      const RunResult run =
+          RunZbpack({"pack", "-o", c.first, "--stub", "stub.exe", "--product", "P",
+                     "--sign-command", "printf %s " + quoting.first + " >arg; false", "a.txt"},
+                    scratch);
       EXPECT_EQ(1, run.exitCode);
+      EXPECT_NE(std::string::npos,
+                run.out.find("signing: printf %s " + quoting.second + " >arg; false\n"))
+          << run.out;
       std::ifstream arg(scratch.Path("arg"));
       EXPECT_EQ(c.second, std::string(std::istreambuf_iterator<char>(arg), {}));
       EXPECT_FALSE(std::ifstream(scratch.Path("pwned")).good());
