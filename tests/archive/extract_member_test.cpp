@@ -96,8 +96,10 @@ TEST_F(Extraction, StoredMembersArriveWhole_WithTheirTimes_AndTheScriptPathIsRem
   struct stat info;
   ASSERT_EQ(0, stat(Out("big.bin").c_str(), &info));
   EXPECT_EQ(1609459200, int64_t(info.st_mtime));
+#ifndef _WIN32  // Windows identifies files by handle: the end-to-end removal tests see it there
   // Recorded as made by this run: only such entries are removed with the work directory.
   EXPECT_TRUE(WasMadeHere(dir_.made, {uint64_t(info.st_dev), uint64_t(info.st_ino)}));
+#endif
   // The stream stands on the trailer now.
   EXPECT_EQ(kZbSeaBadArchiveCount,
             ReadFileHeader(reader_.header, reader_.memberName, reader_.archiveFile));
