@@ -196,7 +196,11 @@ TEST(ZbpackIconTest, ReadsPicturesAgainstTheirDirectoryAndNumbersTheGroup) {
       {with({{6 + 16, 0}, {png + 18, 0x01}, {png + 19, 0x2C}}),  // 256 listed, 300 in IHDR
        "picture 2: a picture of 300 x 32 pixels (1 to 256 on each side)"}};
   for (const auto& r : refused) EXPECT_EQ(ReadIconFile(r.first, &icon), r.second);
-  EXPECT_EQ(ReadIconFile(with({{6 + 16 + 1, 0}, {png + 22, 0x01}, {png + 23, 0}}), &icon), "");
+  // Read again into the same record: its pictures, and only these, each as the file holds it.
+  const Bytes tall = with({{6 + 16 + 1, 0}, {png + 22, 0x01}, {png + 23, 0}});
+  ASSERT_EQ(ReadIconFile(tall, &icon), "");
+  ASSERT_EQ(icon.images.size(), 2u);
+  EXPECT_EQ(icon.images[1], Bytes(tall.begin() + png, tall.end()));
 }
 
 // A string as Windows' VerQueryValue finds it: its block's length, value length in UTF-16
