@@ -355,6 +355,8 @@ TEST_F(ZbpackErrorsTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
   }
   EXPECT_TRUE(ReadFileBytes(scratch_.Path("out.exe")).empty());
+  EXPECT_EQ(RunZbpack(cases.back(), scratch_).err,
+            "zbpack: frobnicate: unknown subcommand (see zbpack --help)\n");
   EXPECT_EQ(RunZbpack(cases[2], scratch_).err,
             "zbpack: pack: --script: no member is named 'nosuch.txt' (see 'zbpack pack --help')\n");
   EXPECT_EQ(RunZbpack(PackArgs({"--codepage", "850", scratch_.Path("a.txt")}), scratch_).err,

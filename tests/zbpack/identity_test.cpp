@@ -137,6 +137,8 @@ TEST_F(IdentityTest, PackRefusesBadIconsAndTextsAndWritesNothing) {
        "'65536' (see 'zbpack pack --help')\n", 2},
       {"control", {"--company", "a\tb"}, good,
        "zbpack: pack: --company: the text holds a control character (see 'zbpack pack --help')\n", 2},
+      {"C1 control", {"--company", "a\u009fb"}, good,
+       "zbpack: pack: --company: the text holds a control character (see 'zbpack pack --help')\n", 2},
       {"long", {"--copyright", std::string(257, 'c')}, good,
        "zbpack: pack: --copyright: the text is longer than 256 characters (see 'zbpack pack --help')\n", 2},
   };
