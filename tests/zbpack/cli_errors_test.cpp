@@ -185,6 +185,8 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
       {{"--as", name161, a}, a, "member name '" + name161 + "' is longer than 160 bytes (too long below a typical temporary folder)"},
       {{a, "--as", "A.TXT.", b}, b, "member name 'A.TXT.' names the same file on Windows as member 1 'a.txt' (from " + a + ")"},
       {{"@"}, "@", "cannot open: No such file or directory"},
+      {{"--stub", scratch_.Path("none.exe"), a}, scratch_.Path("none.exe"),
+       "cannot open: No such file or directory"},
       {{"--stub", a, a}, a, "not usable as --stub: not a Windows program"},
       {{"--stub", scratch_.Path("console.exe"), a}, scratch_.Path("console.exe"),
        "not usable as --stub: a Windows console or driver program, not the stub"},
