@@ -98,7 +98,7 @@ TEST_F(IdentityTest, PackReplacesManifestVersionAndIconAndKeepsEveryOtherResourc
     if (!Replaced(block)) stubKept.push_back(block);
   }
   EXPECT_EQ(kept, stubKept);
-  EXPECT_GT(kept.size(), 8u);  // dialogs, bitmaps, strings, the mark
+  EXPECT_GT(kept.size(), 8u);  // dialogs, bitmaps, strings, the mark, the named type
   EXPECT_EQ(replaced, "icon\nicon\ngroup icon\nversion\n24\n");
 
   // NO_SEH, and the resources read-only, as Windows reads the headers.
