@@ -103,6 +103,21 @@ TEST_F(ZbpackLayoutTest, SourceDateEpochClampsLaterTimesSoTouchingChangesNothing
             "--help')\n");
 }
 
+// A stub whose resources end it: the rebuilt stub still has two sections and no relocations.
+TEST_F(ZbpackLayoutTest, AStubWithoutRelocationsGetsNone) {
+  Bytes stub = FakeStubBytes();
+  stub[0x46] = 2;                                       // sections: code, resources
+  std::fill_n(stub.begin() + 0x58 + 96 + 5 * 8, 8, 0);  // no relocation directory
+  std::fill_n(stub.begin() + 0x138 + 2 * 40, 40, 0);    // nor its section header
+  stub.resize(0x600);
+  WriteFileBytes(scratch_.Path("stub.exe"), stub);
+  ASSERT_FALSE(Pack({}).empty());
+  const Bytes out = ReadFileBytes(scratch_.Path("out.exe"));
+  EXPECT_EQ(out[0x46], 2);
+  EXPECT_EQ(Bytes(out.begin() + 0x58 + 96 + 5 * 8, out.begin() + 0x58 + 96 + 6 * 8), Bytes(8, 0));
+  EXPECT_EQ(Bytes(out.begin() + 0x138 + 2 * 40, out.begin() + 0x138 + 3 * 40), Bytes(40, 0));
+}
+
 struct FieldCase {
   std::string field;  // FIELD=VALUE
   size_t offset;      // from the start of the file; for the trailer (inTrailer), from its start
