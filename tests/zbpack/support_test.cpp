@@ -15,6 +15,7 @@
 #include "zbpack/cli/pack_command.h"
 #include "zbpack/host/code_page.h"
 #include "zbpack/host/file_time.h"
+#include "zbpack/host/host_files.h"
 #include "zbpack/host/number_text.h"
 #include "zbpack/operations/archive_reading.h"
 #include "zbpack/operations/icon_file.h"
@@ -46,6 +47,22 @@ TEST(ZbpackFileTimeTest, ConvertsUnixTimesAndFormatsCalendarEdges) {
   EXPECT_EQ(latest, 18446744073700000000u);
   EXPECT_FALSE(ParseSourceDateEpoch("1833029933771", &latest));
   EXPECT_FALSE(ParseSourceDateEpoch("0x10", &latest));  // decimal digits only
+}
+
+// Pack lists every folder of a tree: each listing must close what it opened.
+TEST(ZbpackHostFilesTest, ListingAFolderLeavesNoDescriptorOpen) {
+  const auto openDescriptors = [] {
+    std::vector<HostDirEntry> entries;
+    std::string error;
+    EXPECT_TRUE(ListHostDirectory("/proc/self/fd", &entries, &error)) << error;
+    return entries.size();
+  };
+  ScratchDir scratch;
+  const size_t before = openDescriptors();
+  std::vector<HostDirEntry> entries;
+  std::string error;
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(ListHostDirectory(scratch.root(), &entries, &error));
+  EXPECT_EQ(openDescriptors(), before);
 }
 
 TEST(ZbpackCodePageTest, ConvertsExactlyOrNamesTheCharacterItCannotHold) {
