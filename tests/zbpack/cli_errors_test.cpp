@@ -123,6 +123,9 @@ TEST_F(ZbpackErrorsTest, VerifyRefusesWhatTheStubWouldNotInstallAsClaimed) {
     const std::string err = result.err;
     const std::string prefix = "zbpack: " + scratch_.Path("out.exe") + ": ";
     EXPECT_EQ(err.substr(prefix.size()), c.message + "\n");
+    if (c.message.compare(0, 7, "member ") == 0) {  // the member it names is not also OK
+      EXPECT_EQ(result.out.find("    " + c.message.substr(7, 1) + "  OK"), std::string::npos);
+    }
     // --json: one document with the outcome and the problem, however early verify stopped.
     const RunResult json = RunZbpack({"verify", "--json", scratch_.Path("out.exe")}, scratch_);
     const nlohmann::json document = nlohmann::json::parse(json.out, nullptr, false);
