@@ -177,6 +177,9 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
   const std::string huge = scratch_.Path("huge.bin");
   WriteFileBytes(huge, Bytes());
   ASSERT_EQ(truncate(huge.c_str(), off_t{0x100000000}), 0);
+  const std::string bigStub = scratch_.Path("big.exe");  // a program and 65 MiB behind it
+  WriteFileBytes(bigStub, FakeStubBytes());
+  ASSERT_EQ(truncate(bigStub.c_str(), off_t{65} << 20), 0);
   // clang-format off
   const PackRefusal cases[] = {
       {{"--as", "CON.txt", a}, a, "member name 'CON.txt' names a device (CON, NUL, COM1, ...)"},
@@ -204,6 +207,7 @@ TEST_F(ZbpackErrorsTest, PackRefusesNamesAndStubsTheInstallerCannotUse) {
       {{"--files-from=" + scratch_.Path("list")}, tree + "/up",
        "is a link to a folder (not followed; name its target to pack it)"},
       {{a, huge}, huge, "too large for an archive member (4 GiB and more)"},
+      {{"--stub", bigStub, a}, bigStub, "larger than 64 MiB"},
   };
   // clang-format on
   for (const PackRefusal& c : cases) {
