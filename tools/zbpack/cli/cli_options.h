@@ -54,6 +54,14 @@ struct CommandLine {
   std::string (*complete)(Options& options);
 };
 
+// The operand of a command that reads one installer (a record with a `path`).
+template <typename Command>
+std::string TakeOneInstaller(Command& command, const std::string& text, bool) {
+  if (!command.path.empty()) return "expected one installer";
+  command.path = text;
+  return "";
+}
+
 // The index of the row that option (as ArgReader read it) names, or count for none.
 size_t FindOptionName(const std::string& option, const OptionName* const* names, size_t count);
 

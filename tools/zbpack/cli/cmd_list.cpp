@@ -89,11 +89,7 @@ constexpr CommandLine<ListCommand> kListLine = {
     kListOptions,
     std::size(kListOptions),
     "",
-    [](ListCommand& command, const std::string& text, bool) {
-      if (!command.path.empty()) return std::string("expected one installer");
-      command.path = text;
-      return std::string();
-    },
+    TakeOneInstaller<ListCommand>,
     [](ListCommand& command) {
       return command.path.empty() ? std::string("expected: list FILE") : std::string();
     },

@@ -69,11 +69,7 @@ constexpr CommandLine<VerifyCommand> kVerifyLine = {
     kVerifyOptions,
     std::size(kVerifyOptions),
     "",
-    [](VerifyCommand& command, const std::string& text, bool) {
-      if (!command.path.empty()) return std::string("expected one installer");
-      command.path = text;
-      return std::string();
-    },
+    TakeOneInstaller<VerifyCommand>,
     [](VerifyCommand& command) {
       return command.path.empty() ? std::string("expected: verify FILE") : std::string();
     },

@@ -135,18 +135,25 @@ const char* DescribeExplodeResult(uint32_t result) {
   }
 }
 
+// Opens input, then output (which must not be input); on failure nothing stays open.
+std::optional<Problem> OpenPair(const std::string& input, const std::string& output, Stream* in,
+                                Stream* out) {
+  if (!OpenInput(input.c_str(), in)) return Problem{input, SystemReason()};
+  std::string reason;
+  if (!OpenOutput(output.c_str(), input.c_str(), out, &reason)) {
+    CloseInput(*in);
+    return Problem{output, reason};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<Problem> ImplodeFile(const std::string& input, const std::string& output,
                                    const ImplodeSettings& settings) {
   Stream in;
-  if (!OpenInput(input.c_str(), &in)) return Problem{input, SystemReason()};
   Stream out;
-  std::string reason;
-  if (!OpenOutput(output.c_str(), input.c_str(), &out, &reason)) {
-    CloseInput(in);
-    return Problem{output, reason};
-  }
+  if (std::optional<Problem> problem = OpenPair(input, output, &in, &out)) return problem;
   ReadFile source = {in.file, false};
   const bool writeOk = ImplodeAll(settings, ReadSome, &source, WriteEncoded, out.file);
   const bool readFailed = source.failed;
@@ -159,13 +166,8 @@ std::optional<Problem> ImplodeFile(const std::string& input, const std::string& 
 
 std::optional<Problem> ExplodeFile(const std::string& input, const std::string& output) {
   Stream in;
-  if (!OpenInput(input.c_str(), &in)) return Problem{input, SystemReason()};
   Stream out;
-  std::string reason;
-  if (!OpenOutput(output.c_str(), input.c_str(), &out, &reason)) {
-    CloseInput(in);
-    return Problem{output, reason};
-  }
+  if (std::optional<Problem> problem = OpenPair(input, output, &in, &out)) return problem;
   std::vector<uint8_t> work(kExplodeWorkSize);
   ExplodeFiles callbacks = {in.file, out.file, false, false};
   const uint32_t result = Explode(ReadCompressed, WriteDecoded, work.data(), &callbacks);
